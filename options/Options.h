@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CProfileStore;
@@ -40,9 +41,19 @@ public:
         COptElementBase& operator=(const COptElementBase&) = delete;
 
         void AddField(const char* name, void* field, int32_t type);
-        void LoadGroup(const CProfileStore& store);
+        // Reads the group from the store; without the marker value the group
+        // writes its current values (its defaults) instead.
+        void LoadGroup(CProfileStore& store);
         void SaveGroup(CProfileStore& store) const;
         std::string SectionName() const { return "Options\\" + m_sName; }
+
+        // The descriptor of a stored field, or null.
+        const COptElInfo* FindField(std::string_view name) const;
+        // The field's value as it is stored ("%d" or the string as UTF-8).
+        static std::string FieldText(const COptElInfo& info);
+        // Sets the field the way loading does: integers and flags leniently,
+        // a string only when the text is not empty.
+        static void SetFieldFromText(const COptElInfo& info, std::string_view text);
 
         std::string m_sName;
         std::vector<COptElInfo> m_aInfo;
@@ -163,6 +174,9 @@ public:
     void SaveAll();
     CProfileStore* Store() const { return m_pStore; }
 
+    // The group with that class name ("CSelect"), or null.
+    COptElementBase* FindGroup(std::string_view name) const;
+
     // Copies every field's value (stored or not) from another options object.
     void CopyValuesFrom(const COptions& other);
 
@@ -180,3 +194,17 @@ public:
 private:
     CProfileStore* m_pStore;
 };
+
+// Section and value names of the marker that says the options were stored before.
+inline constexpr const char* kOptionsMarkerSection = "Options\\CGeneral";
+inline constexpr const char* kOptionsMarkerName = "m_sStr";
+
+// Converts stored text to an integer the lenient way of the store: leading
+// white space, an optional sign, decimal digits up to the first other
+// character; no digits give 0 and a number beyond 32 bits is clamped.
+int32_t OptionTextToInt(std::string_view text);
+
+// UTF-8 and UTF-16 conversions of the option strings; malformed input becomes
+// U+FFFD rather than being dropped.
+std::u16string OptionUtf8ToUtf16(std::string_view text);
+std::string OptionUtf16ToUtf8(std::u16string_view text);
