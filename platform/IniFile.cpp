@@ -284,6 +284,10 @@ std::string CIniDocument::Format() const
         out += "[" + IniLineText(section.m_sName) + "]\n";
         writeEntries(section);
     }
+    // The reader skips one leading mark; a first name that starts with U+FEFF
+    // would lose it without a mark of its own in front.
+    if (out.starts_with(kBom))
+        out.insert(0, kBom);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -21,6 +23,7 @@ namespace {
 // A settings file is a few kilobytes; anything far larger is not read into
 // memory (and, being unreadable, never overwritten).
 constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+
 
 std::string ErrnoText(int err)
 {
@@ -120,9 +123,11 @@ bool ReplaceFile(const std::string& path, const std::string& text, std::string& 
     return true;
 }
 
-// Blocks until this process holds the exclusive lock on the lock file; the
-// kernel releases it when the descriptor closes or the process dies.
-int LockFile(const std::string& path, std::string& error)
+// Waits until this process holds the exclusive lock on the lock file; the
+// kernel releases it when the descriptor closes or the process dies. Others
+// hold it for milliseconds, so a lock held for seconds means a stuck process:
+// give up then rather than hang the program's exit.
+int LockFile(const std::string& path, std::chrono::milliseconds timeout, std::string& error)
 {
     CFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (fd.Get() < 0)
@@ -130,13 +135,20 @@ int LockFile(const std::string& path, std::string& error)
         error = "cannot open the lock file " + path + ": " + ErrnoText(errno);
         return -1;
     }
-    while (::flock(fd.Get(), LOCK_EX) != 0)
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
     {
-        if (errno != EINTR)
+        if (errno != EWOULDBLOCK && errno != EINTR)
         {
             error = "cannot lock " + path + ": " + ErrnoText(errno);
             return -1;
         }
+        if (std::chrono::steady_clock::now() >= deadline)
+        {
+            error = "another process has held " + path + " for too long";
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return fd.Release();
 }
@@ -236,7 +248,7 @@ bool CIniProfileStore::Flush()
         m_sLastError = "cannot create the folder " + ParentFolder(target) + ": " + ec.message();
         return false;
     }
-    CFd lock(LockFile(target + ".lock", m_sLastError));
+    CFd lock(LockFile(target + ".lock", m_lockTimeout, m_sLastError));
     if (lock.Get() < 0)
         return false;
 

@@ -23,6 +23,7 @@
 #include "ProfileStore.h"
 #include "UserFolders.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ public:
     bool Flush();
     const std::string& LastError() const { return m_sLastError; }
 
+    // How long Flush() waits for another process's lock before it fails.
+    void SetLockTimeout(std::chrono::milliseconds timeout) { m_lockTimeout = timeout; }
+
     bool HasPendingChanges() const { return !m_aChanges.empty(); }
     const std::string& Path() const { return m_sPath; }
     // Every warning given so far, also those sent to the sink.
@@ -90,5 +94,6 @@ private:
     std::vector<CChange> m_aChanges;
     std::vector<std::string> m_aWarnings;
     std::string m_sLastError;
+    std::chrono::milliseconds m_lockTimeout{10000};
     std::string m_sLoadedBytes; // the file's bytes as last read or written
 };

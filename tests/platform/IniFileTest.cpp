@@ -161,6 +161,7 @@ const RoundTripCase kRoundTripCases[] = {
     {"NulBecomesBlank", "S", "a", std::string("1\0" "2", 3), "1 2"},
     {"InvalidUtf8Replaced", "S", "a", "x\xFFy", "x\xEF\xBF\xBDy"},
     {"TopLevel", "", "AppNameVer", "Quillmark v 1.1", "Quillmark v 1.1"},
+    {"FirstNameStartsWithBom", "", "\xEF\xBB\xBFname", "1", "1"},
     {"BracketInSectionName", "a]b", "n", "1", "1"},
     {"LineBreakInSectionName", "a\nb", "n", "1", "1"},
 };

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -327,6 +329,23 @@ TEST_F(IniStore, PermissionsOfTheOldFileAreKept)
     struct stat st;
     ASSERT_EQ(::stat(Ini().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(IniStore, LockHeldTooLongFailsInsteadOfHanging)
+{
+    WriteBytes(Ini(), "[S]\na=1\n");
+    CIniProfileStore store(Ini());
+    store.SetLockTimeout(std::chrono::milliseconds(50));
+    store.WriteString("S", "a", "2");
+    int holder = ::open((Ini() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_FALSE(store.Flush());
+    EXPECT_NE(store.LastError().find("lock"), std::string::npos) << store.LastError();
+    EXPECT_EQ(ReadBytes(Ini()), "[S]\na=1\n");
+    ::close(holder);
+    EXPECT_TRUE(store.Flush()) << store.LastError();
+    EXPECT_EQ(ReadBytes(Ini()), "[S]\na=2\n");
 }
 
 TEST_F(IniStore, NoPathMeansMemoryOnly)
