@@ -1,0 +1,130 @@
+#include "AboutDlg.h"
+
+#include "DialogTemplate.h"
+#include "Label.h"
+
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+const QString kLogoResource = QStringLiteral(":/images/logo.png");
+const QString kTemplateVersion = QStringLiteral("Version 1.0");
+const QString kVersion = QStringLiteral("Version 1.1");
+
+struct CLink
+{
+    int m_nId;
+    const char* m_sCaption; // the static text left of the button, also its tool tip
+    const char* m_sAddress; // shown on the button
+    const char* m_sTarget;  // what a click opens
+    int m_nLabelX, m_nLabelY, m_nLabelWidth;
+    int m_nX, m_nY, m_nWidth, m_nHeight;
+};
+
+const CLink kLinks[] = {
+    {1042, "Web", "quillmark.org", "https://quillmark.org/", 20, 84, 16, 85, 80, 103, 14},
+    {1043, "Sales", "sales@quillmark.org", "mailto:sales@quillmark.org", 20, 105, 26, 83, 101, 101, 14},
+    {1044, "Support", "support@quillmark.org", "mailto:support@quillmark.org", 20, 124, 26, 80, 122, 102, 14},
+};
+
+// A button drawn as a hyperlink that opens its target when clicked.
+QPushButton* MakeLinkButton(const CLink& link, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromUtf8(link.m_sAddress), parent);
+    button->setObjectName(QStringLiteral("link%1").arg(link.m_nId));
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline;"
+                                         " border: none; padding: 0px; background: transparent; }"));
+    const QString target = QString::fromUtf8(link.m_sTarget);
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [target] { QDesktopServices::openUrl(QUrl(target)); });
+    return button;
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutDlg"));
+    setWindowTitle(QString());
+    setFixedSize(DialogUnitsToPixels(font(), 0, 0, 225, 191).size());
+    auto place = [this](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogUnitsToPixels(font(), x, y, w, h));
+    };
+
+    place(new QGroupBox(this), 7, 33, 210, 150);
+    m_pVersion = new CLabel(kTemplateVersion, this);
+    m_pVersion->setObjectName(QStringLiteral("label1047"));
+    m_pVersion->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    place(m_pVersion, 7, 45, 210, 8);
+    m_pVersion->setMinimumHeight(m_pVersion->fontMetrics().height());
+
+    for (size_t i = 0; i < std::size(kLinks); ++i)
+    {
+        const CLink& link = kLinks[i];
+        auto* caption = new QLabel(QString::fromUtf8(link.m_sCaption), this);
+        place(caption, link.m_nLabelX, link.m_nLabelY, link.m_nLabelWidth, 8);
+        caption->adjustSize();
+        m_aLinks[i] = MakeLinkButton(link, this);
+        place(m_aLinks[i], link.m_nX, link.m_nY, link.m_nWidth, link.m_nHeight);
+    }
+
+    m_pOk = new QPushButton(tr("OK"), this);
+    m_pOk->setDefault(true);
+    place(m_pOk, 91, 146, 50, 14);
+    m_pOk->setMinimumHeight(m_pOk->sizeHint().height());
+    connect(m_pOk, &QPushButton::clicked, this, &QDialog::accept);
+
+    OnInitDialog();
+}
+
+void CAboutDlg::OnInitDialog()
+{
+    QPalette white = palette();
+    white.setColor(QPalette::Window, QColor(255, 255, 255));
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    m_Logo.load(kLogoResource); // without it the box simply has no logo
+
+    for (size_t i = 0; i < std::size(kLinks); ++i)
+    {
+        m_aLinks[i]->setToolTip(QString::fromUtf8(kLinks[i].m_sCaption));
+        m_aLinks[i]->resize(m_aLinks[i]->sizeHint());
+    }
+
+    m_pVersion->SetSeeThrough(true);
+    m_pVersion->SetLabelText(kVersion);
+    update();
+}
+
+QPushButton* CAboutDlg::LinkButton(int id) const
+{
+    for (size_t i = 0; i < std::size(kLinks); ++i)
+        if (kLinks[i].m_nId == id)
+            return m_aLinks[i];
+    return nullptr;
+}
+
+QString CAboutDlg::LinkTarget(int id)
+{
+    for (const CLink& link : kLinks)
+        if (link.m_nId == id)
+            return QString::fromUtf8(link.m_sTarget);
+    return QString();
+}
+
+void CAboutDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    if (m_Logo.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(kLogoPosition, m_Logo);
+}

@@ -1,0 +1,23 @@
+#include "FormOptAlignments.h"
+
+namespace {
+
+using K = ControlKind;
+
+const CControlTemplate kControls[] = {
+    {K::Static, 0, "Keyword align in select/delete/update/insert", 7, 7, 169, 8},
+    {K::List, 1002, "", 7, 20, 106, 69},
+    {K::CheckBox, 1014, "Autodetect left margin", 7, 45, 106, 10},
+};
+
+const CDialogTemplate kTemplate{311, "Alignments", 183, 190, kControls};
+
+const COptionBinding kBindings[] = {
+    BoolListBinding(1002, OptionField<&COptions::m_Alignment, &COptions::CAlignment::m_bRight>,
+                    kKeywordAlignmentList),
+    CheckBinding(1014, OptionField<&COptions::m_General, &COptions::CGeneral::m_bAutoDetectLeftMargin>),
+};
+
+} // namespace
+
+CFormOptAlignments::CFormOptAlignments() : CFormOptDlg(kTemplate, kBindings) {}

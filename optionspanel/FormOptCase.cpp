@@ -1,0 +1,35 @@
+#include "FormOptCase.h"
+
+namespace {
+
+using K = ControlKind;
+using C = COptions::CCase;
+
+const CControlTemplate kControls[] = {
+    {K::GroupBox, 0, "When/Then clause", 7, 7, 129, 79},
+    {K::CheckBox, 1009, "When Then in same Line", 15, 22, 111, 10},
+    {K::Static, 0, "Ident When from Case", 15, 40, 91, 8},
+    {K::DigitEdit, 1010, "", 99, 38, 27, 14},
+    {K::Static, 0, "Ident Then from When", 15, 61, 91, 8},
+    {K::DigitEdit, 1011, "", 99, 59, 27, 14},
+};
+
+const CDialogTemplate kTemplate{315, "Case", 246, 254, kControls};
+
+template <auto Field>
+constexpr auto CaseField = OptionField<&COptions::m_Case, Field>;
+
+const COptionBinding kBindings[] = {
+    CheckBinding(1009, CaseField<&C::m_bCaseWhenThenInSameLine>, true),
+    IntegerBinding(1010, CaseField<&C::m_nIdentCaseFromSwitch>),
+    IntegerBinding(1011, CaseField<&C::m_nIdentThenFromWhen>),
+};
+
+} // namespace
+
+CFormOptCase::CFormOptCase() : CFormOptDlg(kTemplate, kBindings) {}
+
+void CFormOptCase::ApplyEnablingRules()
+{
+    EnableDlgItem(1011, !Options().m_Case.m_bCaseWhenThenInSameLine);
+}

@@ -1,0 +1,16 @@
+// The "Case" page of the options panel.
+#pragma once
+
+#include "FormOptDlg.h"
+
+class CFormOptCase : public CFormOptDlg
+{
+    Q_OBJECT
+
+public:
+    CFormOptCase();
+
+protected:
+    // "Ident Then from When" only applies while When and Then are on separate lines.
+    void ApplyEnablingRules() override;
+};

@@ -1,0 +1,126 @@
+#include "OutlookBar.h"
+
+#include <QAbstractButton>
+#include <QBitmap>
+#include <QEvent>
+#include <QGraphicsOpacityEffect>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPropertyAnimation>
+#include <QToolBox>
+
+namespace {
+constexpr int kFadeMilliseconds = 150;
+const char* const kToolBoxButtonName = "qt_toolbox_toolboxbutton";
+} // namespace
+
+COutlookBar::COutlookBar()
+{
+    // The panel may float and be moved, but closing it would hide every option.
+    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+}
+
+bool COutlookBar::Create(const QString& windowName, QMainWindow* parent, const QRect& rect, int id)
+{
+    if (!parent)
+        return false;
+    m_nId = id;
+    setObjectName(windowName);
+    setWindowTitle(tr("Options"));
+    setParent(parent);
+    m_pToolBox = new QToolBox(this);
+    m_pToolBox->setObjectName(QStringLiteral("OutlookBarButtons"));
+    setWidget(m_pToolBox);
+    // The requested size is an upper bound; start at the narrowest width that
+    // shows the pages whole.
+    resize(std::min(rect.width(), 430), height());
+    parent->addDockWidget(Qt::LeftDockWidgetArea, this);
+    connect(m_pToolBox, &QToolBox::currentChanged, this, &COutlookBar::OnCurrentChanged);
+    return true;
+}
+
+bool COutlookBar::SetImageList(const QPixmap& strip, int imageWidth, const QColor& transparent)
+{
+    if (strip.isNull() || imageWidth <= 0)
+        return false;
+    QPixmap masked = strip;
+    masked.setMask(strip.createMaskFromColor(transparent, Qt::MaskInColor));
+    m_aImages.clear();
+    for (int x = 0; x + imageWidth <= masked.width(); x += imageWidth)
+        m_aImages.append(QIcon(masked.copy(x, 0, imageWidth, masked.height())));
+    for (int i = 0; m_pToolBox && i < m_pToolBox->count() && i < m_aImages.size(); ++i)
+        if (m_pToolBox->itemIcon(i).isNull())
+            m_pToolBox->setItemIcon(i, m_aImages[i]);
+    return true;
+}
+
+void COutlookBar::AddControl(QWidget* pane, const QString& caption, int imageIndex)
+{
+    if (!m_pToolBox)
+        return;
+    const QIcon icon = imageIndex >= 0 && imageIndex < m_aImages.size() ? m_aImages[imageIndex] : QIcon();
+    m_pToolBox->addItem(pane, icon, caption);
+    for (QAbstractButton* button : m_pToolBox->findChildren<QAbstractButton*>(kToolBoxButtonName))
+        button->installEventFilter(this);
+}
+
+void COutlookBar::SetButtonsFont(const QFont& font)
+{
+    if (!m_pToolBox)
+        return;
+    for (QAbstractButton* button : m_pToolBox->findChildren<QAbstractButton*>(kToolBoxButtonName))
+        button->setFont(font);
+    m_pToolBox->update();
+}
+
+bool COutlookBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_bInPlaceEdit && event->type() == QEvent::MouseButtonDblClick && m_pToolBox)
+    {
+        // The buttons are the box's own; find which page a button opens by its position.
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        for (int i = 0; button && i < m_pToolBox->count(); ++i)
+            if (m_pToolBox->itemText(i) == button->text())
+            {
+                EditCaption(i);
+                return true;
+            }
+    }
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void COutlookBar::EditCaption(int index)
+{
+    QAbstractButton* target = nullptr;
+    for (QAbstractButton* button : m_pToolBox->findChildren<QAbstractButton*>(kToolBoxButtonName))
+        if (button->text() == m_pToolBox->itemText(index))
+            target = button;
+    if (!target)
+        return;
+    auto* editor = new QLineEdit(m_pToolBox->itemText(index), target);
+    editor->setGeometry(target->rect());
+    editor->selectAll();
+    editor->show();
+    editor->setFocus();
+    connect(editor, &QLineEdit::editingFinished, this, [this, editor, index] {
+        if (!editor->text().trimmed().isEmpty())
+            m_pToolBox->setItemText(index, editor->text().trimmed());
+        editor->deleteLater();
+    });
+}
+
+void COutlookBar::OnCurrentChanged(int index)
+{
+    QWidget* page = m_pToolBox->widget(index);
+    if (!m_bAnimation || !page || !isVisible())
+        return;
+    auto* effect = new QGraphicsOpacityEffect(page);
+    page->setGraphicsEffect(effect);
+    auto* fade = new QPropertyAnimation(effect, "opacity", effect);
+    fade->setDuration(kFadeMilliseconds);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    connect(fade, &QPropertyAnimation::finished, page, [page] { page->setGraphicsEffect(nullptr); });
+    fade->start();
+}
