@@ -1,6 +1,8 @@
 // The per-user settings store as the options and the app see it: sections of
 // named text values. The real store is an INI file (platform/IniProfileStore);
 // tests and the command line use the in-memory and read-only stores below.
+// The section with the empty name holds the values that belong to no section,
+// such as "AppNameVer".
 #pragma once
 
 #include <map>
