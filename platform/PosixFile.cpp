@@ -3,8 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,6 +26,22 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, u
     sName += std::to_string(::getpid()) + "-" + std::to_string(s_nCounter++) + "-" +
              std::to_string((nTicks >> 4) % 1000000 + nAttempt) + ".tmp";
     return target.parent_path() / sName;
+}
+// The file a chain of symbolic links ends at, whether or not it exists.
+std::filesystem::path ResolveLinks(std::filesystem::path path)
+{
+    for (int nHops = 0; nHops < 40; ++nHops)
+    {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::error_code ec;
+        std::filesystem::path link = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
 }
 } // namespace
 
@@ -85,18 +99,10 @@ bool CPosixFile::OpenForReading(const std::filesystem::path& path)
 
 bool CPosixFile::OpenForWriting(const std::filesystem::path& path, bool bTruncate)
 {
-    // Write through a symbolic link to the file it names, keeping the link.
-    m_target = path;
+    // Write through a symbolic link to the file it names, keeping the link; a
+    // link to nothing yet creates the file it names.
+    m_target = ResolveLinks(path);
     struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-    {
-        if (char* pResolved = ::realpath(path.c_str(), nullptr))
-        {
-            m_target = pResolved;
-            std::free(pResolved);
-        }
-    }
-
     bool bExists = ::stat(m_target.c_str(), &st) == 0;
     if (!bExists && errno != ENOENT)
     {
