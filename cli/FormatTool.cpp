@@ -1,0 +1,371 @@
+#include "FormatTool.h"
+
+#include "AtomicWrite.h"
+#include "CodePage.h"
+#include "CommandLine.h"
+#include "HelpText.h"
+#include "OptionLayers.h"
+#include "ParallelRunner.h"
+#include "SQLParser.h"
+#include "SourceFiles.h"
+#include "SqlFileText.h"
+#include "TokenCheck.h"
+#include "UnifiedDiff.h"
+#include "UserFolders.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <set>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qmcli
+{
+
+namespace
+{
+
+bool ReadDescriptor(int fd, std::string& bytes, std::string& error)
+{
+    char buffer[1 << 16];
+    for (;;)
+    {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            error = std::strerror(errno);
+            return false;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+    {
+        error = std::strerror(errno);
+        return false;
+    }
+    const bool ok = ReadDescriptor(fd, bytes, error);
+    ::close(fd);
+    return ok;
+}
+
+// What one run does with each result.
+struct CRunSettings
+{
+    int m_nMode = CSQLParser::MODE_FORMAT;
+    bool m_bInPlace = false;
+    bool m_bCheck = false;
+    bool m_bDiff = false;
+    bool m_bVerify = true;
+    bool m_bCorrupt = false;
+    unsigned m_nCodePage = kCodePageLocale;
+    bool m_bEncodingGiven = false;
+    std::string m_sStdinLabel = "<stdin>";
+};
+
+struct CFileResult
+{
+    std::string m_sOut;                  // for standard output, in order
+    std::vector<std::string> m_aErrors;  // one line each, already prefixed
+    bool m_bChanged = false;
+};
+
+// Damages a result the way a faulty layout would: its first word loses its
+// first character.
+void CorruptResult(std::u16string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] != u' ' && text[i] != u'\n' && text[i] != u'\r' && text[i] != u'\t')
+        {
+            text.erase(i, 1);
+            return;
+        }
+    text += u"x";
+}
+
+// The engine of one thread, its options copied in for every file.
+struct CWorker
+{
+    std::unique_ptr<CSQLParser> m_pEngine = std::make_unique<CSQLParser>();
+};
+
+CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions& options,
+                      const CRunSettings& run, const CToolEnvironment& env)
+{
+    CFileResult result;
+    const std::string label = source.m_bStdin ? run.m_sStdinLabel : source.m_sPath;
+    auto fail = [&](const std::string& what) {
+        result.m_aErrors.push_back(std::string(kProgramName) + ": " + label + ": " + what);
+        return result;
+    };
+
+    std::string bytes, error;
+    CFileStamp stamp;
+    if (source.m_bStdin)
+    {
+        if (!env.m_ReadStdin(bytes, error))
+            return fail("cannot read standard input: " + error);
+    }
+    else
+    {
+        stamp = StampOf(source.m_sPath);
+        if (!ReadFileBytes(source.m_sPath, bytes, error))
+            return fail(error);
+    }
+
+    // Standard input is UTF-8 unless --encoding says otherwise.
+    const unsigned codePage =
+        source.m_bStdin && !run.m_bEncodingGiven ? kCodePageUtf8 : run.m_nCodePage;
+    CSqlText text;
+    if (!DecodeSqlText(bytes, codePage, text, error))
+        return fail(error);
+    if (source.m_bStdin)
+    {
+        // Whatever came in, standard output gets UTF-8 without a mark; a
+        // UTF-8 mark is skipped, so --check compares the text after it.
+        if (text.m_nEncoding == ENC_UTF8)
+            bytes.erase(0, ByteOrderMark(ENC_UTF8).size());
+        text.m_nEncoding = ENC_UTF8;
+        text.m_nCodePage = kCodePageUtf8;
+    }
+    const bool endsWithBreak = !text.m_sText.empty() && text.m_sText.back() == u'\n';
+
+    CSQLParser& engine = *worker.m_pEngine;
+    engine.m_Options.CopyValuesFrom(options);
+    engine.m_sInput = std::move(text.m_sText);
+    engine.m_sOutput.clear();
+    engine.Process(run.m_nMode);
+    // The tokens are not needed any more; their memory goes before the check.
+    engine.ClearTokens();
+    engine.m_aTokens.m_aTokens.shrink_to_fit();
+    std::u16string output = std::move(engine.m_sOutput);
+    engine.m_sOutput.clear();
+    std::u16string input = std::move(engine.m_sInput);
+    engine.m_sInput.clear();
+
+    // A Format result never ends with a line break; a file that did keeps its last one.
+    if (endsWithBreak && (output.empty() || output.back() != u'\n'))
+        output.push_back(u'\n');
+    if (run.m_bCorrupt)
+        CorruptResult(output);
+
+    if (run.m_bVerify)
+    {
+        CTokenCheckRules rules;
+        rules.m_bCommentsRemoved =
+            run.m_nMode == CSQLParser::MODE_FORMAT && options.m_Comments.m_bRemoveComments;
+        rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
+        if (auto difference = CompareTokens(input, output, rules))
+            return fail("safety check failed, result not written: " + difference->Describe());
+    }
+
+    const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
+    CSqlText target = text;
+    if (!toFile || source.m_bStdin)
+    {
+        target.m_nEncoding = ENC_UTF8;
+        target.m_nCodePage = kCodePageUtf8;
+    }
+    std::string newBytes;
+    const bool withMark = !source.m_bStdin && toFile;
+    if (!EncodeSqlText(output, target, withMark, newBytes, error))
+        return fail(error + "; nothing written");
+
+    if (!toFile)
+    {
+        result.m_sOut = std::move(newBytes);
+        return result;
+    }
+
+    const bool changed = newBytes != bytes;
+    if (!changed)
+        return result;
+    // Making mixed line endings uniform would change a literal that spans lines.
+    if (!text.m_bExact && HasLineBreakInLiteral(input))
+        return fail("has mixed line endings and a string literal or quoted identifier that spans "
+                    "lines; make its line endings uniform first, nothing written");
+    result.m_bChanged = true;
+
+    if (run.m_bDiff)
+    {
+        std::string oldUtf8, newUtf8;
+        CSqlText utf8 = text;
+        utf8.m_nEncoding = ENC_UTF8;
+        utf8.m_nCodePage = kCodePageUtf8;
+        EncodeSqlText(input, utf8, false, oldUtf8, error);
+        EncodeSqlText(output, utf8, false, newUtf8, error);
+        result.m_sOut = UnifiedDiff(oldUtf8, newUtf8, label, label);
+    }
+    else if (run.m_bCheck)
+        result.m_sOut = label + "\n";
+    if (run.m_bInPlace && !ReplaceFileAtomically(source.m_sPath, newBytes, stamp, error))
+        return fail("cannot be rewritten: " + error);
+    return result;
+}
+
+unsigned CodePageFor(const CCommandLine& cl, std::string& error)
+{
+    if (!cl.m_sEncoding)
+        return kCodePageLocale;
+    auto codePage = CodePageFromName(*cl.m_sEncoding);
+    if (!codePage)
+    {
+        error = "unknown encoding '" + *cl.m_sEncoding + "' (try utf-8, latin1, cp1252)";
+        return 0;
+    }
+    CCodePage probe(*codePage);
+    if (!probe.IsValid())
+    {
+        error = "encoding '" + *cl.m_sEncoding + "' cannot be converted here: " + probe.GetError();
+        return 0;
+    }
+    return *codePage;
+}
+
+} // namespace
+
+CToolEnvironment ProcessEnvironment()
+{
+    CToolEnvironment env;
+    env.m_ReadStdin = [](std::string& bytes, std::string& error) {
+        return ReadDescriptor(STDIN_FILENO, bytes, error);
+    };
+    env.m_pOut = &std::cout;
+    env.m_pErr = &std::cerr;
+    env.m_sUserStorePath = ConfigFilePath();
+    const char* corrupt = std::getenv("QUILLMARK_TEST_CORRUPT_RESULT");
+    env.m_bCorruptResults = corrupt && *corrupt && std::string(corrupt) != "0";
+    return env;
+}
+
+int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& env)
+{
+    std::ostream& out = *env.m_pOut;
+    std::ostream& err = *env.m_pErr;
+    auto usageError = [&](const std::string& text) {
+        err << kProgramName << ": " << text << "\n";
+        return EXIT_ERROR;
+    };
+
+    std::string error;
+    const auto parsed = ParseCommandLine(args, error);
+    if (!parsed)
+        return usageError(error);
+    const CCommandLine& cl = *parsed;
+    if (cl.m_nAction == CCommandLine::ACTION_HELP)
+    {
+        out << HelpText();
+        return EXIT_OK;
+    }
+    if (cl.m_nAction == CCommandLine::ACTION_VERSION)
+    {
+        out << VersionText();
+        return EXIT_OK;
+    }
+
+    CRunSettings run;
+    run.m_nMode = cl.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
+    run.m_bInPlace = cl.m_bInPlace;
+    run.m_bCheck = cl.m_bCheck;
+    run.m_bDiff = cl.m_bDiff;
+    run.m_bVerify = cl.m_bVerify;
+    run.m_bCorrupt = env.m_bCorruptResults;
+    run.m_bEncodingGiven = cl.m_sEncoding.has_value();
+    run.m_nCodePage = CodePageFor(cl, error);
+    if (!error.empty())
+        return usageError(error);
+    if (cl.m_sStdinPath)
+        run.m_sStdinLabel = *cl.m_sStdinPath;
+
+    const CSourceList sources = FindSourceFiles(cl.m_aInputs);
+
+    // Every options source is read, and every bad one reported, before any
+    // file is formatted.
+    std::set<std::string> reported;
+    COptionLayers layers(cl, env.m_sUserStorePath, [&](const std::string& warning) {
+        err << kProgramName << ": " << warning << "\n";
+    });
+    std::vector<const COptions*> optionsOf;
+    std::vector<std::string> optionErrors;
+    for (const CSourceFile& source : sources.m_aFiles)
+        optionsOf.push_back(layers.OptionsFor(source.m_sPath, source.m_bStdin, optionErrors));
+    if (sources.m_aFiles.empty())
+        layers.OptionsFor(".", true, optionErrors);
+    if (!optionErrors.empty())
+    {
+        for (const std::string& line : optionErrors)
+            if (reported.insert(line).second)
+                err << kProgramName << ": " << line << "\n";
+        return EXIT_ERROR;
+    }
+
+    if (cl.m_nAction == CCommandLine::ACTION_DUMP_OPTIONS)
+    {
+        const bool none = sources.m_aFiles.empty();
+        const std::string path = none ? "." : sources.m_aFiles[0].m_sPath;
+        const bool isStdin = none || sources.m_aFiles[0].m_bStdin;
+        std::vector<std::string> ignored;
+        const COptions* options = layers.OptionsFor(path, isStdin, ignored);
+        out << "; options for " << (isStdin ? run.m_sStdinLabel : path) << ", from "
+            << layers.SourceFor(path, isStdin) << "\n"
+            << FormatOptionsText(*options);
+        return EXIT_OK;
+    }
+
+    bool failed = false;
+    for (const std::string& line : sources.m_aErrors)
+    {
+        err << kProgramName << ": " << line << "\n";
+        failed = true;
+    }
+
+    bool changed = false;
+    const auto& files = sources.m_aFiles;
+    RunInOrder<CFileResult>(
+        files.size(), ThreadCount(cl.m_nJobs, files.size()), [] { return CWorker(); },
+        [&](CWorker& worker, size_t i) {
+            try
+            {
+                return FormatOne(worker, files[i], *optionsOf[i], run, env);
+            }
+            catch (const std::bad_alloc&)
+            {
+                // A fresh engine for the next file: this one may be half-way.
+                worker = CWorker();
+                CFileResult result;
+                result.m_aErrors.push_back(std::string(kProgramName) + ": " + files[i].m_sPath +
+                                           ": out of memory; nothing written");
+                return result;
+            }
+        },
+        [&](size_t, CFileResult result) {
+            out << result.m_sOut;
+            for (const std::string& line : result.m_aErrors)
+                err << line << "\n";
+            failed = failed || !result.m_aErrors.empty();
+            changed = changed || result.m_bChanged;
+        });
+
+    out.flush();
+    if (!out)
+    {
+        err << kProgramName << ": cannot write to standard output\n";
+        return EXIT_ERROR;
+    }
+    if (failed)
+        return EXIT_ERROR;
+    return run.m_bCheck && changed ? EXIT_CHANGES : EXIT_OK;
+}
+
+} // namespace qmcli

@@ -1,0 +1,102 @@
+#include "HelpText.h"
+
+#ifndef QUILLMARK_VERSION
+#define QUILLMARK_VERSION "unknown"
+#endif
+
+namespace qmcli
+{
+
+std::string HelpText()
+{
+    return R"(Usage: quillmark-format [OPTION]... [FILE|FOLDER|-]...
+Format Oracle SQL: every clause keyword on its own line, aligned on one keyword
+column, lists stacked or wrapped, words re-cased by their kind. With no FILE,
+or when FILE is -, read standard input (UTF-8) and write the result (UTF-8) to
+standard output. A FOLDER stands for every *.sql, *.pks, *.pkb, *.pls, *.plb,
+*.tps, *.tpb, *.trg, *.prc and *.fnc file below it, in sorted order (hidden
+folders such as .git are skipped). Files are formatted in parallel; results
+appear in the order of the inputs.
+
+What to do:
+  (default)            write each result to standard output
+                         quillmark-format query.sql > query.formatted.sql
+  -i, --in-place       rewrite each file that changes, keeping its encoding,
+                       byte-order mark, line ending (CR LF where its first line
+                       break is CR LF), permissions and owner; the file is
+                       replaced atomically, and a file that would not change is
+                       not touched (its modification time stays)
+                         quillmark-format -i src/sql/
+      --check          write nothing; list each file that would change and exit
+                       with status 1 if any would
+                         quillmark-format --check src/sql/ || echo "run quillmark-format -i"
+      --diff           write nothing; print a unified diff of what would change
+                       (with --check also exit 1 when there is a change)
+                         quillmark-format --diff report.sql | less
+      --capitalise     only re-case the words and keep the layout (Capitalise);
+                       the default is the full re-layout (Format)
+                         quillmark-format --capitalise legacy.pkb
+      --dump-options   print the options in effect (for the first input, or the
+                       current folder) as an options file, and exit
+                         quillmark-format --dump-options > .quillmark.ini
+
+Options of the formatting:
+      --options FILE   take the options from FILE, an INI file with the
+                       sections and names of the saved options
+                       ([Options\CSelect] m_nColumnListComma=0 ...). It names
+                       only what it changes; the rest keep their defaults. It
+                       is read strictly: an unknown section or field, or a
+                       value that is not a whole number, stops the run.
+                         quillmark-format --options team.ini -i src/
+                       Without --options, the nearest .quillmark.ini in the
+                       file's folder or a folder above it is used the same way;
+                       without one, the options you saved in the desktop app
+                       (read only: quillmark-format never changes them).
+      --set GROUP.FIELD=VALUE
+                       override one option for this run (repeatable)
+                         quillmark-format --set CCapitalisation.m_nKeywords=1 q.sql
+      --left-margin N  put N blanks (0 to 1000) before every line; -1 keeps the
+                       input's indentation
+                         quillmark-format --left-margin 4 snippet.sql
+
+Input and safety:
+      --encoding NAME  read files without a byte-order mark as NAME (utf-8,
+                       latin1, cp1252, iso-8859-15, ...; by default the
+                       locale's character set, UTF-8 in a C locale); files
+                       with a mark follow their mark. A file whose bytes do not
+                       decode exactly is left alone with an error.
+                         quillmark-format --encoding cp1252 -i old/
+      --stdin-path PATH
+                       treat standard input as the file PATH: its folder finds
+                       the .quillmark.ini, and messages and diffs name it
+                         quillmark-format --stdin-path src/q.sql < selection.sql
+      --no-verify      skip the safety check. Normally each result is checked
+                       to hold the same tokens as its input (words and symbols
+                       in the same order, letters compared without regard to
+                       case outside string literals and quoted identifiers,
+                       literals exactly, comments without their whitespace and
+                       only where the options keep them); a result that fails
+                       is not written, and the first difference is named.
+                         quillmark-format --no-verify -i big.sql
+  -j, --jobs N         use N threads (default: one per core)
+                         quillmark-format -j 1 -i src/
+  -h, --help           show this help and exit
+  -V, --version        show the version and exit
+
+Format is not idempotent on a few percent of real files: a comment's
+indentation follows the input's lines, so formatting a formatted file can move
+a comment again. Capitalise is idempotent.
+
+Exit status: 0 success; 1 --check found a file that would change; 2 an error
+(a bad option stops the run before any file is touched; an unreadable or
+undecodable file, or a failed safety check, is reported on one line of
+standard error and the other files are still formatted).
+)";
+}
+
+std::string VersionText()
+{
+    return std::string(kProgramName) + " (Quillmark) " + QUILLMARK_VERSION + "\n";
+}
+
+} // namespace qmcli

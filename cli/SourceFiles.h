@@ -1,0 +1,33 @@
+// Which files a run formats: the files named on the command line as they are,
+// and below every named folder each file with an SQL or Oracle source
+// extension, in a stable (sorted) order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qmcli
+{
+
+struct CSourceFile
+{
+    std::string m_sPath;    // as the user will see it in messages and diffs
+    bool m_bStdin = false;  // "-": standard input
+};
+
+struct CSourceList
+{
+    std::vector<CSourceFile> m_aFiles;
+    std::vector<std::string> m_aErrors; // one line each: a name that is neither file nor folder
+};
+
+// True for the extensions a folder walk picks up: .sql and .pks .pkb .pls .plb
+// .tps .tpb .trg .prc .fnc, in any case.
+bool IsSqlSourceName(const std::string& fileName);
+
+// Expands the command line's inputs. No inputs means standard input. A file
+// named twice (by any path) is formatted once. Hidden folders (".git") below
+// a named folder and symbolic links to folders are not entered.
+CSourceList FindSourceFiles(const std::vector<std::string>& inputs);
+
+} // namespace qmcli

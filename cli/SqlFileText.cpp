@@ -1,0 +1,206 @@
+#include "SqlFileText.h"
+
+#include "BaseToken.h"
+#include "File.h"
+#include "TextFileRead.h"
+#include "Tokenizer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qmcli
+{
+
+namespace
+{
+
+// The text-file reader's file object over bytes already in memory.
+class CMemoryFile : public CFile
+{
+public:
+    explicit CMemoryFile(std::string_view bytes) : m_bytes(bytes) {}
+    bool Open(const std::filesystem::path&, unsigned) override { return true; }
+    bool IsOpen() const override { return m_bOpen; }
+    std::size_t Read(void* pBuffer, std::size_t nCount) override
+    {
+        const size_t n = std::min(nCount, m_bytes.size() - m_nPos);
+        std::memcpy(pBuffer, m_bytes.data() + m_nPos, n);
+        m_nPos += n;
+        return n;
+    }
+    bool Write(const void*, std::size_t) override { return false; }
+    bool SeekToBegin() override
+    {
+        m_nPos = 0;
+        return true;
+    }
+    std::uint64_t GetLength() const override { return m_bytes.size(); }
+    bool Close() override
+    {
+        m_bOpen = false;
+        return true;
+    }
+
+private:
+    std::string_view m_bytes;
+    size_t m_nPos = 0;
+    bool m_bOpen = true;
+};
+
+// Whether the encoded text (LF line breaks) equals the file's bytes once each
+// of the file's line breaks (CR LF, CR or LF) is read as one LF. unit is 1 for
+// byte encodings, 2 for UTF-16 (bigEndian says which byte holds the value).
+bool SameUpToLineBreaks(std::string_view file, std::string_view encoded, size_t unit,
+                        bool bigEndian)
+{
+    auto at = [&](std::string_view s, size_t i) -> unsigned {
+        if (unit == 1)
+            return static_cast<unsigned char>(s[i]);
+        const unsigned char a = static_cast<unsigned char>(s[i]);
+        const unsigned char b = static_cast<unsigned char>(s[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    if (file.size() % unit != 0 || encoded.size() % unit != 0)
+        return false;
+    size_t i = 0, j = 0;
+    while (i < file.size() && j < encoded.size())
+    {
+        unsigned c = at(file, i);
+        i += unit;
+        if (c == '\r')
+        {
+            c = '\n';
+            if (i < file.size() && at(file, i) == '\n')
+                i += unit;
+        }
+        if (c != at(encoded, j))
+            return false;
+        j += unit;
+    }
+    return i == file.size() && j == encoded.size();
+}
+
+} // namespace
+
+bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error)
+{
+    CTextFileRead reader(std::make_unique<CMemoryFile>(bytes), "", codePage);
+    std::u16string text;
+    if (!reader.ReadAll(text, u"\n"))
+    {
+        error = reader.GetError().empty() ? "cannot be decoded" : reader.GetError();
+        return false;
+    }
+    out.m_nEncoding = reader.GetEncoding();
+    out.m_nCodePage = codePage;
+    out.m_bCrLf = reader.GetFirstLineBreak() == u"\r\n";
+    const std::string_view mark = ByteOrderMark(out.m_nEncoding);
+    const std::string_view body = bytes.substr(mark.size());
+
+    // The reader notices replaced and dropped bytes; a code page whose
+    // conversion is not one to one shows only when the text is encoded again.
+    std::string encoded, encodeError;
+    CSqlText lfOnly = out;
+    lfOnly.m_bCrLf = false;
+    const bool encodes = EncodeSqlText(text, lfOnly, false, encoded, encodeError);
+    const size_t unit = out.m_nEncoding == ENC_UTF16_BE || out.m_nEncoding == ENC_UTF16_LE ? 2 : 1;
+    if (!reader.IsLossless() || !encodes ||
+        !SameUpToLineBreaks(body, encoded, unit, out.m_nEncoding == ENC_UTF16_BE))
+    {
+        std::string name(EncodingName(out.m_nEncoding));
+        if (out.m_nEncoding == ENC_ANSI)
+        {
+            CCodePage cp(codePage);
+            name = cp.GetCharset();
+        }
+        error = "is not valid " + name +
+                " text (some bytes would be lost or changed); use --encoding NAME to read it";
+        return false;
+    }
+    encoded.clear();
+    encoded.shrink_to_fit();
+    if (out.m_bCrLf)
+    {
+        std::string withCrLf;
+        EncodeSqlText(text, out, false, withCrLf, encodeError);
+        out.m_bExact = withCrLf == body;
+    }
+    else
+    {
+        // LF only: exact unless the file holds a CR somewhere.
+        const size_t n = body.size() / unit;
+        bool anyCr = false;
+        for (size_t k = 0; k < n && !anyCr; ++k)
+        {
+            const size_t i = k * unit;
+            unsigned c;
+            if (unit == 1)
+                c = static_cast<unsigned char>(body[i]);
+            else if (out.m_nEncoding == ENC_UTF16_BE)
+                c = static_cast<unsigned char>(body[i]) << 8 | static_cast<unsigned char>(body[i + 1]);
+            else
+                c = static_cast<unsigned char>(body[i + 1]) << 8 | static_cast<unsigned char>(body[i]);
+            anyCr = c == '\r';
+        }
+        out.m_bExact = !anyCr;
+    }
+    out.m_sText = std::move(text);
+    return true;
+}
+
+bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark, std::string& out,
+                   std::string& error)
+{
+    out.clear();
+    if (withMark)
+        out += ByteOrderMark(like.m_nEncoding);
+    CCodePage codePage(like.m_nCodePage);
+    if (like.m_nEncoding == ENC_ANSI && !codePage.IsValid())
+    {
+        error = codePage.GetError();
+        return false;
+    }
+    size_t replaced = 0;
+    out.reserve(out.size() + text.size() + text.size() / 8);
+    if (!like.m_bCrLf)
+        replaced = AppendEncoded(text, like.m_nEncoding, &codePage, 0, out);
+    else
+    {
+        // Line by line, so the CR LF copy of a large text is never held whole.
+        size_t start = 0;
+        while (start <= text.size())
+        {
+            size_t end = text.find(u'\n', start);
+            const bool last = end == std::u16string_view::npos;
+            if (last)
+                end = text.size();
+            replaced += AppendEncoded(text.substr(start, end - start), like.m_nEncoding, &codePage, 0, out);
+            if (last)
+                break;
+            replaced += AppendEncoded(u"\r\n", like.m_nEncoding, &codePage, 0, out);
+            start = end + 1;
+        }
+    }
+    if (replaced != 0)
+    {
+        error = "holds characters that " +
+                (like.m_nEncoding == ENC_ANSI ? codePage.GetCharset()
+                                              : std::string(EncodingName(like.m_nEncoding))) +
+                " cannot represent";
+        return false;
+    }
+    return true;
+}
+
+bool HasLineBreakInLiteral(std::u16string_view text)
+{
+    bool found = false;
+    CTokenScanner::Scan(text, [&](int32_t kind, int32_t, size_t start, size_t length, CTextPosition) {
+        if (!found && (kind == TK_STRING || kind == TK_QUOTED) &&
+            text.substr(start, length).find(u'\n') != std::u16string_view::npos)
+            found = true;
+    });
+    return found;
+}
+
+} // namespace qmcli

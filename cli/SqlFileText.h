@@ -1,0 +1,41 @@
+// The text of an SQL file or of standard input, and its way back to bytes: the
+// bytes are decoded by the text-file reader (byte-order mark first, otherwise
+// the code page asked for) and the text is given LF line breaks for the engine;
+// encoding restores the encoding, the mark and the file's line ending (CR LF
+// where its first line break is CR LF, otherwise LF).
+#pragma once
+
+#include "TextEncoding.h"
+
+#include <string>
+#include <string_view>
+
+namespace qmcli
+{
+
+struct CSqlText
+{
+    std::u16string m_sText;            // every line break a single LF
+    TextEncoding m_nEncoding = ENC_ANSI;
+    unsigned m_nCodePage = kCodePageLocale; // for ENC_ANSI
+    bool m_bCrLf = false;              // the first line break is CR LF
+    bool m_bExact = true;              // encoding the text gives the bytes back exactly
+};
+
+// Decodes bytes (a whole file). False, with a one-line reason, when the bytes do
+// not decode without loss in their encoding: a replaced or dropped byte would
+// change the file when it is written back.
+bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error);
+
+// The bytes of text (LF line breaks) in the encoding and line ending of `like`,
+// with its byte-order mark when withMark. False when a character cannot be
+// represented in the encoding.
+bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark, std::string& out,
+                   std::string& error);
+
+// True when a string literal or quoted identifier of the text spans a line:
+// then a file whose line endings are mixed cannot have them made uniform
+// without changing the literal.
+bool HasLineBreakInLiteral(std::u16string_view text);
+
+} // namespace qmcli

@@ -1,0 +1,167 @@
+#include "TokenCheck.h"
+
+#include "Options.h"
+#include "Tokenizer.h"
+
+#include <vector>
+
+namespace qmcli
+{
+
+namespace
+{
+
+// Token classes in the compact stream; a class is compared along with the text.
+enum : char16_t { CLASS_WORD = 1, CLASS_COMMENT = 2, CLASS_STRING = 3, CLASS_QUOTED = 4 };
+
+bool IsWhitespace(char16_t c) { return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t'; }
+char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+bool IsDelimiter(char16_t c) { return CTokenScanner::IsWordBreak(c) && !IsWhitespace(c); }
+
+// Cuts the input into tokens exactly as the tokenizer does and reports each
+// one in its compared form: sink(class, text, line, rawText).
+template <class Sink>
+void ScanNormalised(std::u16string_view text, const CTokenCheckRules& rules, Sink&& sink)
+{
+    std::u16string norm;
+    CTokenScanner::Scan(text, [&](int32_t kind, int32_t, size_t start, size_t length,
+                                  CTextPosition position) {
+        const std::u16string_view raw = text.substr(start, length);
+        int32_t line = position.m_nLine;
+        switch (kind)
+        {
+        case TK_COMMENT: {
+            const bool hint = raw.size() >= 3 && raw[2] == u'+';
+            if (rules.m_bCommentsRemoved && !(rules.m_bHintsKept && hint))
+                return;
+            norm.clear();
+            for (char16_t c : raw)
+                if (!IsWhitespace(c))
+                    norm.push_back(FoldCase(c));
+            sink(CLASS_COMMENT, std::u16string_view(norm), line, raw);
+            return;
+        }
+        case TK_STRING: sink(CLASS_STRING, raw, line, raw); return;
+        case TK_QUOTED: sink(CLASS_QUOTED, raw, line, raw); return;
+        default: break;
+        }
+        // A chunk of plain text: words and one-character delimiters.
+        size_t i = 0;
+        while (i < raw.size())
+        {
+            const char16_t c = raw[i];
+            if (IsWhitespace(c))
+            {
+                if (c == u'\n')
+                    ++line;
+                ++i;
+                continue;
+            }
+            size_t end = i + 1;
+            if (!IsDelimiter(c))
+                while (end < raw.size() && !CTokenScanner::IsWordBreak(raw[end]))
+                    ++end;
+            norm.assign(raw.substr(i, end - i));
+            for (char16_t& ch : norm)
+                ch = FoldCase(ch);
+            sink(CLASS_WORD, std::u16string_view(norm), line, raw.substr(i, end - i));
+            i = end;
+        }
+    });
+}
+
+// The compared form of a whole text as one string: per token its class, its
+// length in two units, then its text.
+void AppendToken(std::u16string& stream, char16_t cls, std::u16string_view text)
+{
+    const uint32_t n = static_cast<uint32_t>(text.size());
+    stream.push_back(cls);
+    stream.push_back(static_cast<char16_t>(n >> 16));
+    stream.push_back(static_cast<char16_t>(n & 0xFFFF));
+    stream.append(text);
+}
+
+std::string Shorten(std::u16string_view text)
+{
+    constexpr size_t kMax = 40;
+    std::u16string shown;
+    for (char16_t c : text.substr(0, kMax))
+        shown.push_back(c == u'\n' || c == u'\r' || c == u'\t' ? u' ' : c);
+    std::string out = OptionUtf16ToUtf8(shown);
+    if (text.size() > kMax)
+        out += "...";
+    return out;
+}
+
+} // namespace
+
+std::string CTokenDifference::Describe() const
+{
+    if (m_nOutputLine == 0)
+        return "line " + std::to_string(m_nInputLine) + ": `" + m_sInputToken +
+               "` is missing from the result";
+    if (m_nInputLine == 0)
+        return "the result has `" + m_sOutputToken + "` (result line " +
+               std::to_string(m_nOutputLine) + ") after the input's last token";
+    return "line " + std::to_string(m_nInputLine) + ": `" + m_sInputToken + "` became `" +
+           m_sOutputToken + "` (result line " + std::to_string(m_nOutputLine) + ")";
+}
+
+std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u16string_view output,
+                                              const CTokenCheckRules& rules)
+{
+    // The input's tokens are kept in compact form; the result's are compared
+    // against them as they are scanned, so no token list is held.
+    std::u16string expected;
+    expected.reserve(input.size() / 2);
+    ScanNormalised(input, rules, [&](char16_t cls, std::u16string_view text, int32_t,
+                                     std::u16string_view) { AppendToken(expected, cls, text); });
+
+    std::optional<CTokenDifference> difference;
+    size_t cursor = 0;
+    int64_t index = 0;
+    const CTokenCheckRules resultRules; // nothing is dropped from the result
+    ScanNormalised(output, resultRules, [&](char16_t cls, std::u16string_view text, int32_t line,
+                                            std::u16string_view raw) {
+        if (difference)
+            return;
+        bool same = cursor < expected.size() && expected[cursor] == cls;
+        if (same)
+        {
+            const size_t n = (static_cast<size_t>(expected[cursor + 1]) << 16) | expected[cursor + 2];
+            same = n == text.size() &&
+                   std::u16string_view(expected).substr(cursor + 3, n) == text;
+            if (same)
+                cursor += 3 + n;
+        }
+        if (!same)
+        {
+            difference.emplace();
+            difference->m_nIndex = index;
+            difference->m_nOutputLine = line;
+            difference->m_sOutputToken = Shorten(raw);
+        }
+        ++index;
+    });
+    if (!difference && cursor == expected.size())
+        return std::nullopt;
+    if (!difference)
+    {
+        difference.emplace();
+        difference->m_nIndex = index; // the result ended early
+    }
+    // Find the input's token at that index again, for its line and text.
+    int64_t seen = 0;
+    ScanNormalised(input, rules, [&](char16_t, std::u16string_view, int32_t line,
+                                     std::u16string_view raw) {
+        if (seen++ == difference->m_nIndex)
+        {
+            difference->m_nInputLine = line;
+            difference->m_sInputToken = Shorten(raw);
+        }
+    });
+    return difference;
+}
+
+} // namespace qmcli

@@ -1,0 +1,39 @@
+// The safety check run before any result is written: the result must hold the
+// same tokens as its input, in the same order. Words and symbols are compared
+// without regard to the case of ASCII letters, string literals and quoted
+// identifiers exactly, comments without their whitespace (and without regard
+// to case, which the comment capitalisation may change). Comments that the
+// options remove are expected to be missing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qmcli
+{
+
+struct CTokenCheckRules
+{
+    bool m_bCommentsRemoved = false; // Format with "Remove comments"
+    bool m_bHintsKept = true;        // with it, "Don't remove hints"
+};
+
+// The first place where the result's tokens part from the input's.
+struct CTokenDifference
+{
+    int64_t m_nIndex = 0;       // 0-based index of the differing token
+    int32_t m_nInputLine = 0;   // 0 when the input has no token there
+    int32_t m_nOutputLine = 0;  // 0 when the result has no token there
+    std::string m_sInputToken;  // UTF-8, shortened for a message
+    std::string m_sOutputToken;
+
+    // "line 3: `from` became `form` (result line 4)" and the like.
+    std::string Describe() const;
+};
+
+std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u16string_view output,
+                                              const CTokenCheckRules& rules);
+
+} // namespace qmcli

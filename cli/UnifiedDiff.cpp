@@ -1,0 +1,281 @@
+#include "UnifiedDiff.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+
+namespace qmcli
+{
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = text.find('\n', start);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+namespace
+{
+
+// Lines are compared by index into a table of distinct lines, so the inner
+// loops compare integers.
+struct CLineTable
+{
+    std::vector<uint32_t> m_aOld, m_aNew;
+
+    CLineTable(const std::vector<std::string_view>& oldLines,
+               const std::vector<std::string_view>& newLines)
+    {
+        std::unordered_map<std::string_view, uint32_t> ids;
+        auto id = [&](std::string_view line) {
+            return ids.emplace(line, static_cast<uint32_t>(ids.size())).first->second;
+        };
+        m_aOld.reserve(oldLines.size());
+        m_aNew.reserve(newLines.size());
+        for (auto line : oldLines)
+            m_aOld.push_back(id(line));
+        for (auto line : newLines)
+            m_aNew.push_back(id(line));
+    }
+};
+
+// Past this many edit steps the middle-snake search stops looking for the best
+// split and takes the furthest point its forward search has reached.
+constexpr int64_t kCostLimit = 2048;
+
+struct CRange
+{
+    int64_t a0, a1, b0, b1;
+};
+
+class CMyers
+{
+public:
+    CMyers(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b,
+           std::vector<bool>& removed, std::vector<bool>& added)
+        : m_a(a), m_b(b), m_removed(removed), m_added(added)
+    {
+    }
+
+    void Run()
+    {
+        // An explicit stack: nesting is bounded by memory, not the call stack.
+        std::vector<CRange> work{{0, static_cast<int64_t>(m_a.size()), 0,
+                                  static_cast<int64_t>(m_b.size())}};
+        while (!work.empty())
+        {
+            CRange r = work.back();
+            work.pop_back();
+            while (r.a0 < r.a1 && r.b0 < r.b1 && m_a[r.a0] == m_b[r.b0])
+                ++r.a0, ++r.b0;
+            while (r.a0 < r.a1 && r.b0 < r.b1 && m_a[r.a1 - 1] == m_b[r.b1 - 1])
+                --r.a1, --r.b1;
+            if (r.a0 == r.a1 || r.b0 == r.b1)
+            {
+                for (int64_t i = r.a0; i < r.a1; ++i)
+                    m_removed[i] = true;
+                for (int64_t j = r.b0; j < r.b1; ++j)
+                    m_added[j] = true;
+                continue;
+            }
+            auto [x, y] = Split(r);
+            work.push_back({r.a0 + x, r.a1, r.b0 + y, r.b1});
+            work.push_back({r.a0, r.a0 + x, r.b0, r.b0 + y});
+        }
+    }
+
+private:
+    // A point (x, y) on an edit path of the range, relative to its corner,
+    // strictly inside so that both halves are smaller than the whole.
+    std::pair<int64_t, int64_t> Split(const CRange& r)
+    {
+        const int64_t n = r.a1 - r.a0, m = r.b1 - r.b0;
+        auto A = [&](int64_t i) { return m_a[r.a0 + i]; };
+        auto B = [&](int64_t j) { return m_b[r.b0 + j]; };
+        const int64_t maxD = (n + m + 1) / 2;
+        const int64_t offset = maxD + 1;
+        std::vector<int64_t> vf(2 * offset + 2, -1), vb(2 * offset + 2, -1);
+        vf[offset + 1] = 0;
+        vb[offset + 1] = 0;
+        const int64_t delta = n - m;
+        const bool front = (delta & 1) != 0;
+        int64_t k1start = 0, k1end = 0, k2start = 0, k2end = 0;
+        int64_t bestX = 0, bestY = 0;
+
+        for (int64_t d = 0; d < maxD; ++d)
+        {
+            if (d > kCostLimit)
+                break;
+            for (int64_t k1 = -d + k1start; k1 <= d - k1end; k1 += 2)
+            {
+                const int64_t i1 = offset + k1;
+                int64_t x1 = (k1 == -d || (k1 != d && vf[i1 - 1] < vf[i1 + 1])) ? vf[i1 + 1]
+                                                                                 : vf[i1 - 1] + 1;
+                int64_t y1 = x1 - k1;
+                while (x1 < n && y1 < m && A(x1) == B(y1))
+                    ++x1, ++y1;
+                vf[i1] = x1;
+                if (x1 > n)
+                    k1end += 2;
+                else if (y1 > m)
+                    k1start += 2;
+                else
+                {
+                    if (x1 + y1 > bestX + bestY)
+                        bestX = x1, bestY = y1;
+                    if (front)
+                    {
+                        const int64_t i2 = offset + delta - k1;
+                        if (i2 >= 0 && i2 < static_cast<int64_t>(vb.size()) && vb[i2] != -1 &&
+                            x1 >= n - vb[i2])
+                            return Inside(x1, y1, n, m);
+                    }
+                }
+            }
+            for (int64_t k2 = -d + k2start; k2 <= d - k2end; k2 += 2)
+            {
+                const int64_t i2 = offset + k2;
+                int64_t x2 = (k2 == -d || (k2 != d && vb[i2 - 1] < vb[i2 + 1])) ? vb[i2 + 1]
+                                                                                 : vb[i2 - 1] + 1;
+                int64_t y2 = x2 - k2;
+                while (x2 < n && y2 < m && A(n - x2 - 1) == B(m - y2 - 1))
+                    ++x2, ++y2;
+                vb[i2] = x2;
+                if (x2 > n)
+                    k2end += 2;
+                else if (y2 > m)
+                    k2start += 2;
+                else if (!front)
+                {
+                    const int64_t i1 = offset + delta - k2;
+                    if (i1 >= 0 && i1 < static_cast<int64_t>(vf.size()) && vf[i1] != -1)
+                    {
+                        const int64_t x1 = vf[i1];
+                        const int64_t y1 = x1 - (i1 - offset);
+                        if (x1 >= n - x2)
+                            return Inside(x1, y1, n, m);
+                    }
+                }
+            }
+        }
+        return Inside(bestX, bestY, n, m);
+    }
+
+    static std::pair<int64_t, int64_t> Inside(int64_t x, int64_t y, int64_t n, int64_t m)
+    {
+        if ((x == 0 && y == 0) || (x == n && y == m) || x < 0 || y < 0 || x > n || y > m)
+            return {n / 2, m / 2};
+        return {x, y};
+    }
+
+    const std::vector<uint32_t>& m_a;
+    const std::vector<uint32_t>& m_b;
+    std::vector<bool>& m_removed;
+    std::vector<bool>& m_added;
+};
+
+void AppendRange(std::string& out, size_t start, size_t count)
+{
+    // An empty range names the line before it, as diff does.
+    out += std::to_string(count == 0 ? start : start + 1);
+    if (count != 1)
+        out += ',' + std::to_string(count);
+}
+
+void AppendLine(std::string& out, char mark, std::string_view line)
+{
+    out += mark;
+    out += line;
+    if (line.empty() || line.back() != '\n')
+        out += "\n\\ No newline at end of file\n";
+}
+
+} // namespace
+
+void DiffLines(const std::vector<std::string_view>& oldLines,
+               const std::vector<std::string_view>& newLines,
+               std::vector<bool>& removed, std::vector<bool>& added)
+{
+    removed.assign(oldLines.size(), false);
+    added.assign(newLines.size(), false);
+    CLineTable table(oldLines, newLines);
+    CMyers(table.m_aOld, table.m_aNew, removed, added).Run();
+}
+
+std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
+                        const std::string& oldLabel, const std::string& newLabel, size_t context)
+{
+    if (oldText == newText)
+        return {};
+    const auto a = SplitLines(oldText);
+    const auto b = SplitLines(newText);
+    std::vector<bool> removed, added;
+    DiffLines(a, b, removed, added);
+
+    // Walk both sides in step; (i, j) is the next line of each.
+    std::string out = "--- " + oldLabel + "\n+++ " + newLabel + "\n";
+    size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size())
+    {
+        // Skip unchanged lines up to the next change.
+        while (i < a.size() && j < b.size() && !removed[i] && !added[j])
+            ++i, ++j;
+        if (i >= a.size() && j >= b.size())
+            break;
+        // A hunk starts `context` lines before the change and grows while the
+        // gap to the next change is at most twice the context.
+        const size_t lead = std::min({context, i, j});
+        size_t hi = i - lead, hj = j - lead;
+        size_t ei = i, ej = j;
+        for (;;)
+        {
+            while (ei < a.size() && removed[ei])
+                ++ei;
+            while (ej < b.size() && added[ej])
+                ++ej;
+            size_t gap = 0;
+            while (ei + gap < a.size() && ej + gap < b.size() && !removed[ei + gap] &&
+                   !added[ej + gap])
+                ++gap;
+            const bool more = ei + gap < a.size() || ej + gap < b.size();
+            if (more && gap <= 2 * context)
+            {
+                ei += gap, ej += gap;
+                continue;
+            }
+            const size_t trail = std::min(gap, context);
+            std::string hunk = "@@ -";
+            AppendRange(hunk, hi, ei + trail - hi);
+            hunk += " +";
+            AppendRange(hunk, hj, ej + trail - hj);
+            hunk += " @@\n";
+            out += hunk;
+            size_t x = hi, y = hj;
+            while (x < ei + trail || y < ej + trail)
+            {
+                if (x < a.size() && removed[x])
+                    AppendLine(out, '-', a[x++]);
+                else if (y < b.size() && added[y])
+                    AppendLine(out, '+', b[y++]);
+                else
+                {
+                    AppendLine(out, ' ', a[x]);
+                    ++x, ++y;
+                }
+            }
+            i = ei + gap;
+            j = ej + gap;
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace qmcli
