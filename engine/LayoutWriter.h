@@ -1,12 +1,39 @@
 // The layout writer of the Format command: lays the analysed tokens out into
 // lines, keyword columns and lists.
+//
+// One pass over the tokens. Parenthesised groups nest as levels on an explicit
+// stack (never on the call stack), all levels write into the one output buffer,
+// and every group is measured once, so time and memory are linear in input
+// plus output whatever the nesting depth.
 #pragma once
 
 #include "BaseToken.h"
+#include "LevelState.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
+class COptions;
 class CSQLParser;
 
-// Replaces output with the laid-out text of tokens.
+// Replaces output with the laid-out text of tokens, using the engine's options
+// and line break.
 void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output);
+void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                 std::u16string& output);
+
+// Appends prefix, text and suffix to output and advances the position over
+// them: a line feed sets the column to 0, every other character adds 1.
+void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
+          std::u16string_view suffix, OutputPosition& position);
+
+// The length of the group whose opening parenthesis stands just before start:
+// the characters of its tokens up to and including its closing parenthesis
+// (or to the end of the tokens if it is never closed), nested groups included.
+int64_t MeasureGroup(const CTokenList& tokens, size_t start);
+
+// MeasureGroup of every opening parenthesis, in token order, in one pass.
+std::vector<int64_t> MeasureGroups(const CTokenList& tokens);

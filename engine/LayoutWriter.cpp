@@ -1,0 +1,304 @@
+// The layout writer's core: the per-token phases, parenthesised groups and
+// the dispatch to the rule families.
+//
+// Every level of parenthesis nesting is a LevelState frame on an explicit
+// stack. All levels write into the one output buffer: a group's opening
+// parenthesis is written before its contents (which is where it ends up in the
+// text anyway), so a group's text is never copied into its enclosing level,
+// and one position serves every level.
+#include "LayoutWriter.h"
+
+#include "LayoutRules.h"
+#include "SQLParser.h"
+#include "TextFunc.h"
+#include "WordLists.h"
+
+#include <algorithm>
+
+namespace
+{
+
+bool IsDelimiter(const CBaseToken& token, char16_t c)
+{
+    return token.m_nKind == TK_DELIMITER && token.m_nLength == 1 && token.m_sText[0] == c;
+}
+
+// One pass that measures every group and finds the deepest nesting: a stack of
+// the groups still open holds, for each, the sum of token lengths up to its
+// opening parenthesis; its closing parenthesis turns that into its length.
+// Groups never closed run to the end of the tokens.
+std::vector<int64_t> MeasureAllGroups(const CTokenList& tokens, size_t& maxDepth)
+{
+    std::vector<int64_t> lengths;
+    std::vector<size_t> open;
+    int64_t sum = 0;
+    maxDepth = 0;
+    for (const CBaseToken& token : tokens)
+    {
+        sum += token.m_nLength;
+        if (IsDelimiter(token, u'('))
+        {
+            open.push_back(lengths.size());
+            lengths.push_back(sum);
+            maxDepth = std::max(maxDepth, open.size());
+        }
+        else if (IsDelimiter(token, u')') && !open.empty())
+        {
+            lengths[open.back()] = sum - lengths[open.back()];
+            open.pop_back();
+        }
+    }
+    for (size_t group : open)
+        lengths[group] = sum - lengths[group];
+    return lengths;
+}
+
+class CLayoutWriter
+{
+public:
+    CLayoutWriter(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                  std::u16string& output)
+        : m_Ctx(options, tokens, newLine, output), m_Tokens(tokens)
+    {
+    }
+
+    void Run();
+
+private:
+    void Handler(LevelState& level, const CBaseToken& token, size_t index);
+    void OpenGroup(LevelState& level);
+    void CloseGroup();
+    void WriteToken(LevelState& level, const CBaseToken& token);
+    void AfterToken(LevelState& level, bool isComment, int32_t length);
+    void CopyRemaining(size_t from);
+
+    CLayoutContext m_Ctx;
+    const CTokenList& m_Tokens;
+    std::vector<LevelState> m_aLevels;
+    std::vector<int64_t> m_aGroupLengths; // MeasureGroup of each "(", in token order
+    size_t m_nNextGroup = 0;
+};
+
+void CLayoutWriter::Run()
+{
+    m_Ctx.m_sOutput.clear();
+    size_t maxDepth = 0;
+    m_aGroupLengths = MeasureAllGroups(m_Tokens, maxDepth);
+    m_aLevels.reserve(maxDepth + 1);
+    m_aLevels.emplace_back(0, std::u16string_view(), false, 0);
+
+    const size_t count = m_Tokens.size();
+    for (size_t i = 0; i < count; ++i)
+    {
+        const CBaseToken& token = m_Tokens[i];
+        LevelState& level = m_aLevels.back();
+        if (IsDelimiter(token, u'('))
+        {
+            OpenGroup(level);
+            continue;
+        }
+        if (IsDelimiter(token, u')'))
+        {
+            CloseGroup();
+            if (m_aLevels.size() == 1)
+            {
+                // A closing parenthesis that closes nothing ends the layout.
+                CopyRemaining(i + 1);
+                return;
+            }
+            m_aLevels.pop_back();
+            // The group's opening parenthesis finishes at its own level only now.
+            AfterToken(m_aLevels.back(), false, 1);
+            continue;
+        }
+        Handler(level, token, i);
+        PendingCorrections(m_Ctx, level, token);
+        if (token.m_nKind == TK_CONCAT)
+            ConcatBreak(m_Ctx, level, token);
+        if (!level.m_bHandled)
+            WriteToken(level, token);
+        AfterToken(level, token.m_nKind == TK_COMMENT, token.m_nLength);
+    }
+    // Out of tokens: every level still open, the top level included, ends here,
+    // and each has already written all it holds.
+}
+
+void CLayoutWriter::Handler(LevelState& level, const CBaseToken& token, size_t index)
+{
+    switch (token.m_nKind)
+    {
+    case TK_KEYWORD:
+        KeywordRule(m_Ctx, level, token);
+        break;
+    case TK_COMMENT:
+        CommentRule(m_Ctx, level, token, index);
+        break;
+    case TK_DELIMITER:
+        if (IsDelimiter(token, u','))
+            CommaRule(m_Ctx, level, token);
+        else if (IsDelimiter(token, u'.'))
+            DotRule(m_Ctx, level, token);
+        else if (IsDelimiter(token, u';'))
+            SemicolonRule(m_Ctx, level, token);
+        break;
+    default:
+        break;
+    }
+}
+
+// The parenthesis, its separator and the group's leading separator follow the
+// parenthesis spacing; the group is wrapped when it is short and opens left of
+// the right margin, stacked otherwise.
+void CLayoutWriter::OpenGroup(LevelState& level)
+{
+    std::u16string_view inner;
+    switch (m_Ctx.m_Options.m_Parentheses.m_nSpace)
+    {
+    case PAREN_COMPACT:
+        level.m_sSep.Clear();
+        break;
+    case PAREN_BEFORE:
+        level.m_sSep = level.m_nTokens > 0 ? u" " : u"";
+        break;
+    case PAREN_INSIDE:
+        level.m_sSep = level.m_nTokens > 0 ? u"" : u" ";
+        inner = u" ";
+        break;
+    case PAREN_BEFORE_INSIDE:
+        level.m_sSep = u" ";
+        inner = u" ";
+        break;
+    default: // outside the value list: the separator of a plain token
+        break;
+    }
+    const COptions::CCommas& commas = m_Ctx.m_Options.m_Commas;
+    const int64_t length = m_aGroupLengths[m_nNextGroup++];
+    const bool wrapped = length < commas.m_nStackedWrappedLength && m_Ctx.Column() < commas.m_nRightMarginLength;
+
+    m_Ctx.Write(level.m_sSep, u"(");
+    level.m_nLastGroupCol = m_Ctx.Column();
+    // level is not used past this point: the new frame may move the stack.
+    m_aLevels.emplace_back(2, inner, wrapped, m_Ctx.m_sOutput.size());
+}
+
+// The closing parenthesis belongs to the group's own text.
+void CLayoutWriter::CloseGroup()
+{
+    const int32_t space = m_Ctx.m_Options.m_Parentheses.m_nSpace;
+    const bool spaced = space == PAREN_INSIDE || space == PAREN_BEFORE_INSIDE;
+    m_Ctx.Write(spaced ? u" " : u"", u")");
+}
+
+void CLayoutWriter::WriteToken(LevelState& level, const CBaseToken& token)
+{
+    if (!m_Ctx.RightAligned())
+        KeywordFill(m_Ctx, level, token);
+    if (!level.m_bWrapped && m_Ctx.m_Options.m_Commas.m_nListComma == COMMA_BEFORE_SPACE && level.m_nTokens == 0)
+        level.m_sSep.Append(u" ");
+    m_Ctx.Write(level.m_sSep, token.m_sText, level.m_sSuffix);
+    level.m_bGlue = false;
+}
+
+// Phase 5: whatever a handler asked for the current token, the next one starts
+// with a single space (none after glue); the level's first non-comment token
+// gives the level its list anchor.
+void CLayoutWriter::AfterToken(LevelState& level, bool isComment, int32_t length)
+{
+    level.m_bHandled = false;
+    level.m_sSep = u" ";
+    if (level.m_bGlue)
+    {
+        level.m_bGlue = false;
+        level.m_sSep.Clear();
+    }
+    level.m_sSuffix.Clear();
+    if (isComment)
+        return;
+    if (level.m_nTokens == 0 && level.m_nLevelCol == -1)
+    {
+        int64_t column = int64_t(m_Ctx.Column()) - length - 1;
+        const int32_t parenSpace = m_Ctx.m_Options.m_Parentheses.m_nSpace;
+        if (parenSpace == PAREN_BEFORE || parenSpace == PAREN_BEFORE_INSIDE)
+            ++column;
+        if (!level.m_bWrapped && m_Ctx.m_Options.m_Commas.m_nListComma == COMMA_BEFORE_SPACE)
+            --column;
+        level.m_nLevelCol = ToColumn(column);
+    }
+    if (level.m_nTokens < INT32_MAX)
+        ++level.m_nTokens;
+}
+
+// After an unmatched ")" at the top level: the rest of the tokens, one space
+// before each, with no layout.
+void CLayoutWriter::CopyRemaining(size_t from)
+{
+    for (size_t i = from; i < m_Tokens.size(); ++i)
+        m_Ctx.Write(u" ", m_Tokens[i].m_sText);
+}
+
+void AdvanceOver(std::u16string_view text, int64_t& column)
+{
+    const size_t lineFeed = text.rfind(u'\n');
+    if (lineFeed == std::u16string_view::npos)
+        column += static_cast<int64_t>(text.size());
+    else
+        column = static_cast<int64_t>(text.size() - lineFeed - 1);
+}
+
+} // namespace
+
+std::u16string_view BlankRun(int64_t count)
+{
+    static const std::u16string kBlanks(kMaxBlanks, u' ');
+    if (count <= 0)
+        return {};
+    return std::u16string_view(kBlanks).substr(0, static_cast<size_t>(std::min<int64_t>(count, kMaxBlanks)));
+}
+
+void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
+          std::u16string_view suffix, OutputPosition& position)
+{
+    output.append(prefix).append(text).append(suffix);
+    int64_t column = position.m_nColumn;
+    AdvanceOver(prefix, column);
+    AdvanceOver(text, column);
+    AdvanceOver(suffix, column);
+    position.m_nColumn = ToColumn(column);
+}
+
+int64_t MeasureGroup(const CTokenList& tokens, size_t start)
+{
+    int64_t sum = 0;
+    size_t depth = 0;
+    for (size_t i = start; i < tokens.size(); ++i)
+    {
+        const CBaseToken& token = tokens[i];
+        sum += token.m_nLength;
+        if (IsDelimiter(token, u'('))
+            ++depth;
+        else if (IsDelimiter(token, u')'))
+        {
+            if (depth == 0)
+                break;
+            --depth;
+        }
+    }
+    return sum;
+}
+
+std::vector<int64_t> MeasureGroups(const CTokenList& tokens)
+{
+    size_t maxDepth = 0;
+    return MeasureAllGroups(tokens, maxDepth);
+}
+
+void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                 std::u16string& output)
+{
+    CLayoutWriter(options, newLine, tokens, output).Run();
+}
+
+void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output)
+{
+    WriteLayout(engine.m_Options, engine.m_sNewLine, tokens, output);
+}
