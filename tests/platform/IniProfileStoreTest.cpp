@@ -266,6 +266,90 @@ TEST_F(IniStore, FolderInTheFilesPlaceFailsAndKeepsChanges)
     EXPECT_NE(told[1].find("not saved"), std::string::npos) << told[1];
 }
 
+struct WriteFailureCase
+{
+    const char* label;
+    std::string folderAt; // made as a folder, below the test folder
+    std::string fileAt;   // made as a file, below the test folder
+    std::string ini;      // the store's file, below the test folder
+    std::string iniBytes; // written into the store's file first, when not empty
+};
+
+class IniStoreWriteFailure : public IniStore, public testing::WithParamInterface<WriteFailureCase>
+{
+};
+
+TEST_P(IniStoreWriteFailure, IsReportedAndChangesNothing)
+{
+    const WriteFailureCase& c = GetParam();
+    if (!c.folderAt.empty())
+        fs::create_directories(m_folder.File(c.folderAt));
+    if (!c.fileAt.empty())
+        WriteBytes(m_folder.File(c.fileAt), "x");
+    const std::string ini = m_folder.File(c.ini);
+    if (!c.iniBytes.empty())
+        WriteBytes(ini, c.iniBytes);
+    CIniProfileStore store(ini);
+    store.WriteString("S", "a", "new");
+    EXPECT_FALSE(store.Flush());
+    EXPECT_FALSE(store.LastError().empty());
+    EXPECT_TRUE(store.HasPendingChanges());
+    if (!c.iniBytes.empty())
+    {
+        EXPECT_EQ(ReadBytes(ini), c.iniBytes);
+    }
+    if (!c.folderAt.empty())
+    {
+        EXPECT_TRUE(fs::is_directory(m_folder.File(c.folderAt)));
+    }
+}
+
+const WriteFailureCase kWriteFailureCases[] = {
+    {"FolderInTheFilesPlace", "Quillmark.ini", "", "Quillmark.ini", ""},
+    {"FileInTheFoldersPlace", "", "Quillmark", "Quillmark/Quillmark.ini", ""},
+    {"FolderInTheLockFilesPlace", "Quillmark.ini.lock", "", "Quillmark.ini", "[S]\na=old\n"},
+    {"FolderInTheBadCopysPlace", "Quillmark.ini.bad", "", "Quillmark.ini", "[S]\na=old\njunk\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniStoreWriteFailure, testing::ValuesIn(kWriteFailureCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+struct QuietLoadCase
+{
+    const char* label;
+    std::string bytes;
+};
+
+class IniStoreQuietLoad : public IniStore, public testing::WithParamInterface<QuietLoadCase>
+{
+};
+
+// Files without a malformed line load without a warning and give the options
+// their defaults on a first run.
+TEST_P(IniStoreQuietLoad, LoadsWithoutWarning)
+{
+    WriteBytes(Ini(), GetParam().bytes);
+    {
+        CIniProfileStore store(Ini());
+        COptions options(&store);
+        EXPECT_EQ(options.m_Commas.m_nStackedWrappedLength, 50);
+        EXPECT_TRUE(store.Warnings().empty());
+    }
+    EXPECT_FALSE(fs::exists(Ini() + ".bad"));
+    EXPECT_TRUE(ParseIni(ReadBytes(Ini())).Clean());
+}
+
+const QuietLoadCase kQuietLoadCases[] = {
+    {"Empty", ""},
+    {"OnlyByteOrderMark", "\xEF\xBB\xBF"},
+    {"OnlyComments", "; a\n# b\n"},
+    {"CrLf", "AppNameVer=Quillmark v 1.1\r\n[Workspace]\r\nApplicationLook=215\r\n"},
+    {"NoFinalLineBreak", "[Settings]\nLineNumbers=1"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniStoreQuietLoad, testing::ValuesIn(kQuietLoadCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 TEST_F(IniStore, FifoInTheFilesPlaceDoesNotHang)
 {
     ASSERT_EQ(::mkfifo(Ini().c_str(), 0600), 0);
