@@ -91,6 +91,24 @@ TEST(OptionsStore, FreshStoreGetsEveryDefaultAsText)
     EXPECT_EQ(store.m_aSections.size(), 9u);
 }
 
+// The descriptors, walked group by group, are exactly the stored fields in
+// table order: the order in which a store receives them.
+TEST(OptionsStore, DescriptorsFollowTheTableOrder)
+{
+    COptions options;
+    size_t row = 0;
+    for (const COptions::COptElementBase* group : options.m_aGroups)
+        for (const auto& info : group->m_aInfo)
+        {
+            ASSERT_LT(row, std::size(kDefaults));
+            EXPECT_EQ(group->SectionName(), kDefaults[row].section) << info.m_sName;
+            EXPECT_EQ(info.m_sName, kDefaults[row].name);
+            EXPECT_EQ(COptions::COptElementBase::FieldText(info), kDefaults[row].text) << info.m_sName;
+            ++row;
+        }
+    EXPECT_EQ(row, std::size(kDefaults));
+}
+
 TEST(OptionsStore, FirstLoadWritesDefaultsBeforeDestruction)
 {
     CMemoryProfileStore store;
