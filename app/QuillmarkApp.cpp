@@ -1,0 +1,178 @@
+#include "QuillmarkApp.h"
+
+#include "AppStrings.h"
+#include "ClipboardMode.h"
+#include "CommandLineInfo.h"
+#include "IniProfileStore.h"
+#include "MainFrame.h"
+#include "Processes.h"
+#include "QuillmarkDoc.h"
+#include "SingleInstance.h"
+#include "UserFolders.h"
+#include "VersionCheck.h"
+
+#include <QSocketNotifier>
+
+// Resources built into a static library are registered by hand.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(config);
+    Q_INIT_RESOURCE(quillmark);
+}
+
+namespace
+{
+CProfileStore* g_pProfile = nullptr;
+
+// How long a close request waits for the running instance to save and end.
+constexpr int kCloseWaitMs = 10000;
+} // namespace
+
+CQuillmarkApp::CQuillmarkApp(int& argc, char** argv, CProfileStore* pStore) : QApplication(argc, argv)
+{
+    InitResources();
+    setApplicationName(AppStrings::kAppTitle);
+    setApplicationVersion(QStringLiteral("1.1"));
+    setQuitOnLastWindowClosed(true);
+    if (!pStore)
+    {
+        m_pOwnStore = std::make_unique<CIniProfileStore>(ConfigFilePath(), CIniProfileStore::StandardErrorSink());
+        pStore = m_pOwnStore.get();
+    }
+    g_pProfile = pStore;
+}
+
+CQuillmarkApp::~CQuillmarkApp()
+{
+    m_pFrame.reset();
+    m_pDoc.reset();
+    FlushProfile();
+    if (g_pProfile == m_pOwnStore.get() || m_pOwnStore)
+        g_pProfile = nullptr;
+}
+
+CQuillmarkApp* CQuillmarkApp::Instance()
+{
+    return qobject_cast<CQuillmarkApp*>(QCoreApplication::instance());
+}
+
+bool CQuillmarkApp::InitInstance()
+{
+    // Written at once, so that a second process started meanwhile (a close
+    // request, a clipboard run) does not take itself for the first start.
+    if (g_pProfile && RunVersionCheck(*g_pProfile))
+        FlushProfile();
+
+    CCustomCommandLineInfo commandLine;
+    ParseCommandLine(arguments().mid(1), commandLine);
+    if (commandLine.m_bClipboard)
+    {
+        // Clipboard mode works beside a running window: no instance rule.
+        FormatClipboard(g_pProfile);
+        return true;
+    }
+    if (CheckSingleInstance())
+        return false;
+
+    m_pDoc = std::make_unique<CQuillmarkDoc>(g_pProfile);
+    m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
+    m_pDoc->OnNewDocument();
+    WatchTerminationRequests();
+    m_pFrame->show();
+    return true;
+}
+
+int CQuillmarkApp::ExitInstance()
+{
+    m_pFrame.reset();
+    // Destroying the engine writes every option to the store.
+    m_pDoc.reset();
+    FlushProfile();
+    if (m_pLock)
+        m_pLock->Release();
+    return 0;
+}
+
+int CQuillmarkApp::Run()
+{
+    if (InitInstance() && m_pFrame)
+        exec();
+    return ExitInstance();
+}
+
+bool CQuillmarkApp::CheckSingleInstance()
+{
+    CCommandLineInfo standard;
+    ParseCommandLine(arguments().mid(1), standard);
+    const bool bClose = standard.m_strFileName == AppStrings::kCloseArgument;
+
+    m_pLock = std::make_unique<CSingleInstanceLock>(
+        CSingleInstanceLock::DefaultPath(AppStrings::kInstanceName.toStdString()));
+    switch (m_pLock->TryAcquire())
+    {
+    case CSingleInstanceLock::LOCK_HELD:
+        if (bClose)
+        {
+            const pid_t pid = m_pLock->HolderPid();
+            if (IsOtherInstanceOfThisProgram(pid) && RequestProcessEnd(pid))
+                m_pLock->WaitUntilFree(kCloseWaitMs);
+        }
+        return true;
+    case CSingleInstanceLock::LOCK_TAKEN:
+        if (bClose)
+            m_pLock->Release();
+        return bClose;
+    case CSingleInstanceLock::LOCK_FAILED:
+        // Without a usable lock file the window still opens.
+        return bClose;
+    }
+    return bClose;
+}
+
+void CQuillmarkApp::OnCloseRequest()
+{
+    if (m_pDoc)
+        m_pDoc->SetModifiedFlag(false);
+    if (m_pFrame)
+        m_pFrame->close();
+    else
+        quit();
+}
+
+void CQuillmarkApp::WatchTerminationRequests()
+{
+    const int fd = OpenTerminationPipe();
+    if (fd < 0 || m_pTerminationNotifier)
+        return;
+    m_pTerminationNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_pTerminationNotifier, &QSocketNotifier::activated, this, [this, fd] {
+        if (ReadTerminationSignal(fd) != 0)
+            OnCloseRequest();
+    });
+}
+
+void CQuillmarkApp::FlushProfile()
+{
+    if (m_pOwnStore)
+        m_pOwnStore->Flush();
+}
+
+QString CQuillmarkApp::GetUserDataFolder()
+{
+    return QString::fromStdString(UserDataFolder());
+}
+
+void CQuillmarkApp::DeleteUserDataFile(const QString& name)
+{
+    ::DeleteUserDataFile(name.toStdString());
+}
+
+CProfileStore* CQuillmarkApp::Profile()
+{
+    return g_pProfile;
+}
+
+void CQuillmarkApp::SetProfile(CProfileStore* pStore)
+{
+    g_pProfile = pStore;
+}

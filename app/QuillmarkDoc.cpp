@@ -1,0 +1,159 @@
+#include "QuillmarkDoc.h"
+
+#include "AppStrings.h"
+#include "Prompts.h"
+#include "QuillmarkView.h"
+#include "SQLView.h"
+#include "TextFileRead.h"
+#include "TextFileWrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace
+{
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdString());
+}
+} // namespace
+
+CQuillmarkDoc::CQuillmarkDoc(CProfileStore* pStore, QObject* pParent)
+    : QObject(pParent), m_Parser(pStore)
+{
+}
+
+CQuillmarkDoc::~CQuillmarkDoc() = default;
+
+void CQuillmarkDoc::Serialize(const QString& path)
+{
+    std::u16string text;
+    CTextFileRead file(ToPath(path));
+    // Lines are joined with the editor's own line break.
+    if (!file.ReadAll(text, u"\n"))
+    {
+        // A failed read leaves the tabs as they were rather than emptying
+        // the input the user may still need.
+        CPrompts::MessageBox(m_pDialogParent,
+                             AppStrings::kCannotOpenFile.arg(path, QString::fromStdString(file.GetError())),
+                             QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    file.Close();
+    if (!m_pView)
+        return;
+    if (CSQLView* pInput = m_pView->FindTabView(AppStrings::kInputTab))
+        pInput->setText(QString::fromStdU16String(text));
+    m_pView->FormatInput();
+    SetModifiedFlag(true);
+}
+
+bool CQuillmarkDoc::OnNewDocument()
+{
+    if (m_pView)
+    {
+        for (const QString& label : {AppStrings::kInputTab, AppStrings::kOutputTab})
+            if (CSQLView* pView = m_pView->FindTabView(label))
+                pView->clear();
+        m_pView->setCurrentIndex(m_pView->FindTabIndex(AppStrings::kInputTab));
+    }
+    SetPathName(QString());
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CQuillmarkDoc::OnOpenDocument(const QString& path)
+{
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly) || QFileInfo(path).isDir())
+    {
+        const QString reason = QFileInfo(path).isDir() ? AppStrings::kIsAFolder : probe.errorString();
+        CPrompts::MessageBox(m_pDialogParent, AppStrings::kCannotOpenFile.arg(path, reason), QMessageBox::Ok,
+                             QMessageBox::Warning);
+        return false;
+    }
+    const bool bEmpty = probe.size() == 0;
+    probe.close();
+    // An empty file changes neither tab; only the path and title follow it.
+    if (!bEmpty)
+        Serialize(path);
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CQuillmarkDoc::OnSaveDocument(const QString& path)
+{
+    QString text;
+    if (m_pView)
+        m_pView->GetTabText(AppStrings::kOutputTab, text);
+    CTextFileWrite file(ToPath(path), ENC_ANSI);
+    const bool bWritten = file.Write(text.toStdU16String());
+    const bool bClosed = file.Close();
+    if (bWritten && bClosed)
+        return true;
+    CPrompts::MessageBox(m_pDialogParent,
+                         AppStrings::kCannotSaveFile.arg(path, QString::fromStdString(file.GetError())),
+                         QMessageBox::Ok, QMessageBox::Warning);
+    return false;
+}
+
+void CQuillmarkDoc::OnFileOpen()
+{
+    if (!SaveModified())
+        return;
+    const QString folder = m_sPathName.isEmpty() ? QString() : QFileInfo(m_sPathName).absolutePath();
+    const QString path = CPrompts::GetOpenFileName(
+        m_pDialogParent, AppStrings::kOpenCaption, folder,
+        AppStrings::kFileFilter + QStringLiteral(";;") + AppStrings::kAllFilesFilter);
+    if (!path.isEmpty())
+        OnOpenDocument(path);
+}
+
+bool CQuillmarkDoc::OnFileSave()
+{
+    // Every save asks for the name, also when the document has one.
+    const QString suggestion = m_sPathName.isEmpty() ? GetTitle() + AppStrings::kDefaultExtension : m_sPathName;
+    const QString path = CPrompts::GetSaveFileName(
+        m_pDialogParent, AppStrings::kSaveAsCaption, suggestion,
+        AppStrings::kFileFilter + QStringLiteral(";;") + AppStrings::kAllFilesFilter);
+    if (path.isEmpty() || !OnSaveDocument(path))
+        return false;
+    SetPathName(path);
+    return true;
+}
+
+bool CQuillmarkDoc::SaveModified()
+{
+    if (!m_bModified)
+        return true;
+    const QMessageBox::StandardButton answer =
+        CPrompts::MessageBox(m_pDialogParent, AppStrings::kSaveChangesPrompt.arg(GetTitle()),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Yes)
+        return OnFileSave();
+    return true;
+}
+
+void CQuillmarkDoc::SetModifiedFlag(bool bModified)
+{
+    if (m_bModified == bModified)
+        return;
+    m_bModified = bModified;
+    emit modifiedChanged(bModified);
+}
+
+QString CQuillmarkDoc::GetTitle() const
+{
+    return m_sPathName.isEmpty() ? AppStrings::kUntitled : QFileInfo(m_sPathName).fileName();
+}
+
+void CQuillmarkDoc::SetPathName(const QString& path)
+{
+    const QString oldTitle = GetTitle();
+    m_sPathName = path;
+    if (GetTitle() != oldTitle)
+        emit titleChanged(GetTitle());
+}
