@@ -1,0 +1,82 @@
+// Fuzz target of the engine: the first bytes set every option (values outside
+// their sets and the limits of the type included), the rest is the SQL text.
+// Format and Capitalise must return, and each result must keep every token of
+// the input in order. Two checks judge that: quillmark-format's safety check,
+// which cuts tokens with the engine's own scanner, and an independent one that
+// restates the lexical rules, so that a fault shared by the scanner and the
+// safety check cannot hide.
+#include "FuzzInput.h"
+#include "SQLParser.h"
+#include "TokenCheck.h"
+#include "TokenPreservation.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// One byte per stored option, one for the right margin; the rest is spare so
+// that options added later do not shift the text of the kept corpus.
+constexpr size_t kHeaderSize = 64;
+
+void SetOptions(COptions& options, CFuzzInput& input)
+{
+    for (COptions::COptElementBase* group : options.m_aGroups) {
+        for (const auto& info : group->m_aInfo) {
+            if (info.m_nType == OPT_INT) {
+                auto* field = static_cast<int32_t*>(info.m_pField);
+                *field = input.Int(*field);
+            } else if (info.m_nType == OPT_BOOL) {
+                auto* field = static_cast<bool*>(info.m_pField);
+                *field = input.Flag(*field);
+            }
+        }
+    }
+    options.m_Commas.m_nRightMarginLength = input.Int(options.m_Commas.m_nRightMarginLength);
+    input.EndHeader(kHeaderSize);
+}
+
+[[noreturn]] void Fail(const char* command, const std::string& difference)
+{
+    std::fprintf(stderr, "%s lost a token: %s\n", command, difference.c_str());
+    std::abort();
+}
+
+void Check(CSQLParser& engine, const std::u16string& text, int mode, bool commentsMayBeDropped)
+{
+    const char* command = mode == CSQLParser::MODE_FORMAT ? "Format" : "Capitalise";
+    engine.m_sInput = text;
+    engine.m_sOutput.clear();
+    if (!engine.Process(mode))
+        Fail(command, "Process returned false");
+    qmcli::CTokenCheckRules safetyRules;
+    safetyRules.m_bCommentsRemoved = commentsMayBeDropped;
+    safetyRules.m_bHintsKept = engine.m_Options.m_Comments.m_bDontRemoveHints;
+    if (auto difference = qmcli::CompareTokens(text, engine.m_sOutput, safetyRules))
+        Fail(command, "safety check: " + difference->Describe());
+    TokenCompareRules rules;
+    rules.bCommentsMayBeDropped = commentsMayBeDropped;
+    if (auto difference = FirstTokenDifference(text, engine.m_sOutput, rules))
+        Fail(command, *difference);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // One engine for the whole run, as the desktop app keeps one; its options
+    // are reset to the defaults before each input.
+    static CSQLParser engine;
+    static const COptions defaults;
+
+    CFuzzInput input(data, size);
+    engine.m_Options.CopyValuesFrom(defaults);
+    SetOptions(engine.m_Options, input);
+    std::u16string text = input.RestAsText();
+
+    const int32_t leftMargin = engine.m_Options.m_General.m_nLeftMargin;
+    Check(engine, text, CSQLParser::MODE_FORMAT, engine.m_Options.m_Comments.m_bRemoveComments);
+    engine.m_Options.m_General.m_nLeftMargin = leftMargin; // detection may have changed it
+    Check(engine, text, CSQLParser::MODE_CAPITALISE, false);
+    return 0;
+}

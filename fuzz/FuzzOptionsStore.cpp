@@ -1,0 +1,151 @@
+// Fuzz target of the settings store: the INI parser and writer over arbitrary
+// bytes, the options' lenient loading of whatever values they find, and (for
+// one input in eight) the real file store loading, saving and flushing.
+// Properties: parsing never fails; what the writer writes parses cleanly and
+// writes back identically; a flush loses no value outside the option sections
+// and keeps a file with malformed lines as "<file>.bad".
+#include "FuzzInput.h"
+#include "IniFile.h"
+#include "IniProfileStore.h"
+#include "Options.h"
+#include "ProfileStore.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::abort();
+}
+
+// A value or section name the file format holds exactly: anything a line
+// holds but a CR, which the writer turns into a blank.
+bool RoundTrips(const std::string& value)
+{
+    return value.find('\r') == std::string::npos;
+}
+
+void CheckRoundTrip(const CIniDocument& doc)
+{
+    const std::string text = doc.Format();
+    const CIniParseResult again = ParseIni(text);
+    if (!again.Clean())
+        Fail("the writer's text has a malformed line " + std::to_string(again.m_aMalformed[0].m_nLine) +
+             ": " + again.m_aMalformed[0].m_sReason);
+    const CIniDocument reread(again);
+    if (reread.Format() != text)
+        Fail("the writer's text does not write back identically");
+    for (const CIniSection& section : doc.Sections())
+        for (const CIniEntry& entry : section.m_aEntries) {
+            if (entry.m_nKind != CIniEntry::VALUE || !RoundTrips(section.m_sName) ||
+                !RoundTrips(entry.m_sValue))
+                continue;
+            const std::string* value = reread.Find(section.m_sName, entry.m_sName);
+            if (!value || *value != entry.m_sValue)
+                Fail("[" + section.m_sName + "] " + entry.m_sName + " was lost or changed");
+        }
+}
+
+// The options load from any values: integers leniently, nothing thrown.
+void CheckLenientLoad(const CIniDocument& doc)
+{
+    CMemoryProfileStore store;
+    for (const CIniSection& section : doc.Sections())
+        for (const CIniEntry& entry : section.m_aEntries)
+            if (entry.m_nKind == CIniEntry::VALUE)
+                store.WriteString(section.m_sName, entry.m_sName, entry.m_sValue);
+    COptions options(&store);
+    for (COptions::COptElementBase* group : options.m_aGroups)
+        for (const auto& info : group->m_aInfo)
+            if (info.m_nType == OPT_BOOL) {
+                // A flag must hold 0 or 1 whatever its stored text says.
+                unsigned char raw;
+                std::memcpy(&raw, info.m_pField, 1);
+                if (raw > 1)
+                    Fail(info.m_sName + " loaded as a flag holding " + std::to_string(raw));
+            }
+}
+
+std::string ReadWhole(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::filesystem::path ScratchFolder()
+{
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        auto path = base / ("quillmark-fuzz-store-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        std::atexit([] { std::error_code ec; std::filesystem::remove_all(folder, ec); });
+        return path;
+    }();
+    return folder;
+}
+
+void CheckFileStore(std::string_view bytes, const CIniDocument& original, bool hadMalformed)
+{
+    const std::filesystem::path folder = ScratchFolder();
+    const std::string path = (folder / "Quillmark.ini").string();
+    std::error_code ec;
+    std::filesystem::remove(path + ".bad", ec);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    {
+        CIniProfileStore store(path, [](const std::string&) {});
+        {
+            COptions options(&store);
+            options.m_General.m_nLeftMargin = 3; // a change to save
+        }
+        if (!store.Flush())
+            Fail("flush failed: " + store.LastError());
+    }
+    const CIniDocument saved(ParseIni(ReadWhole(path)));
+    for (const CIniSection& section : original.Sections()) {
+        if (section.m_sName.rfind("Options\\", 0) == 0 || !RoundTrips(section.m_sName))
+            continue; // the options rewrite their own sections
+        for (const CIniEntry& entry : section.m_aEntries) {
+            if (entry.m_nKind != CIniEntry::VALUE || !RoundTrips(entry.m_sValue))
+                continue;
+            const std::string* value = saved.Find(section.m_sName, entry.m_sName);
+            if (!value || *value != entry.m_sValue)
+                Fail("saving lost [" + section.m_sName + "] " + entry.m_sName);
+        }
+    }
+    const std::string* margin = saved.Find("Options\\CGeneral", "m_nLeftMargin");
+    if (!margin || *margin != "3")
+        Fail("saving lost the left margin");
+    if (hadMalformed && ReadWhole(path + ".bad") != bytes)
+        Fail("the file with malformed lines was not kept whole as .bad");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CFuzzInput input(data, size);
+    const bool useFile = (input.Byte() & 7) == 7;
+    const std::string_view bytes = input.RestAsBytes();
+
+    const CIniParseResult parsed = ParseIni(bytes);
+    const CIniDocument doc(parsed);
+    CheckRoundTrip(doc);
+    CheckLenientLoad(doc);
+    if (useFile)
+        CheckFileStore(bytes, doc, !parsed.Clean());
+    return 0;
+}
