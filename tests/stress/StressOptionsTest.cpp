@@ -107,4 +107,37 @@ TEST(StressOptionsTest, EveryCapitalisationModeOnEveryKind)
     }
 }
 
+// Found by fuzzing: after a closing parenthesis that closes nothing the writer
+// copies the rest token by token, comments included even when the options
+// remove them; the safety check must not call that a lost token.
+struct CommentFallbackCase
+{
+    const char* name;
+    const char16_t* input;
+};
+
+const CommentFallbackCase kCommentFallbackCases[] = {
+    {"BlockCommentAfterStrayParenthesis", u"a) = b || /* block\n comment */ c from t"},
+    {"LineCommentAfterStrayParenthesis", u"select x) -- note\n from t"},
+    {"HintAfterStrayParenthesis", u") select /*+ full(t) */ a from t"},
+    {"CommentBeforeStrayParenthesis", u"select /* c */ a) from t"},
+};
+
+class StressCommentFallbackTest : public testing::TestWithParam<CommentFallbackCase>
+{
+};
+
+TEST_P(StressCommentFallbackTest, RemovedCommentsMayStayInCopiedTail)
+{
+    for (bool hintsKept : {false, true}) {
+        CSQLParser engine;
+        engine.m_Options.m_Comments.m_bRemoveComments = true;
+        engine.m_Options.m_Comments.m_bDontRemoveHints = hintsKept;
+        ExpectTokensKept(engine, GetParam().input, CSQLParser::MODE_FORMAT);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StressCommentFallbackTest, testing::ValuesIn(kCommentFallbackCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

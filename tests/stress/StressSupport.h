@@ -3,6 +3,7 @@
 #pragma once
 
 #include "SQLParser.h"
+#include "TokenCheck.h"
 #include "TokenPreservation.h"
 
 #include <gtest/gtest.h>
@@ -55,10 +56,18 @@ inline void ExpectTokensKept(CSQLParser& engine, const std::u16string& input, in
     engine.m_sInput = input;
     engine.m_sOutput.clear();
     ASSERT_TRUE(engine.Process(mode));
+    const char* command = mode == CSQLParser::MODE_FORMAT ? "Format: " : "Capitalise: ";
+    const bool commentsRemoved =
+        mode == CSQLParser::MODE_FORMAT && engine.m_Options.m_Comments.m_bRemoveComments;
+    // quillmark-format's safety check, as the command runs it before writing.
+    qmcli::CTokenCheckRules safetyRules;
+    safetyRules.m_bCommentsRemoved = commentsRemoved;
+    safetyRules.m_bHintsKept = engine.m_Options.m_Comments.m_bDontRemoveHints;
+    auto refused = qmcli::CompareTokens(input, engine.m_sOutput, safetyRules);
+    EXPECT_FALSE(refused) << command << "safety check: " << refused->Describe();
+    // And the independent restatement of the lexical rules.
     TokenCompareRules rules;
-    rules.bCommentsMayBeDropped = mode == CSQLParser::MODE_FORMAT &&
-                                  engine.m_Options.m_Comments.m_bRemoveComments;
+    rules.bCommentsMayBeDropped = commentsRemoved;
     auto difference = FirstTokenDifference(input, engine.m_sOutput, rules);
-    EXPECT_FALSE(difference) << (mode == CSQLParser::MODE_FORMAT ? "Format: " : "Capitalise: ")
-                             << *difference;
+    EXPECT_FALSE(difference) << command << *difference;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace
@@ -185,6 +186,27 @@ TEST(TextFileRoundTrip, LosslessMeansTheBytesComeBackExactly)
         CCodePage codePage(kCodePageLocale);
         AppendEncoded(text, reader.GetEncoding(), &codePage, 0, again);
         EXPECT_EQ(reader.IsLossless(), again == bytes) << Hex(again.substr(0, 60));
+    }
+}
+TEST(TextFileRoundTrip, FileReaderDecodesUtf8LikeTheCodePage)
+{
+    // The reader decodes UTF-8 byte by byte through its buffer, the code page
+    // layer a whole string at once: both must replace the same sequences.
+    std::mt19937 random(11);
+    for (int nRun = 0; nRun < 300; ++nRun)
+    {
+        std::string body = RandomUtf8Bytes(random, static_cast<std::size_t>(nRun) * 3);
+        body.erase(std::remove(body.begin(), body.end(), '\0'), body.end());
+        SCOPED_TRACE(Hex(body.substr(0, 60)));
+        std::u16string expected;
+        Utf8::Decode(body, expected);
+
+        CFakeDisk disk;
+        disk.m_sBytes = "\xEF\xBB\xBF" + body;
+        CTextFileRead reader(FakeFile(disk), "fake.sql");
+        std::u16string text;
+        ASSERT_TRUE(reader.ReadAll(text, u"\n"));
+        EXPECT_EQ(text, expected);
     }
 }
 } // namespace

@@ -1,0 +1,399 @@
+// The document and the tab view: the two tabs, Format and Capitalise, opening
+// files in each encoding into the input tab and saving the output tab.
+#include "AppTest.h"
+
+#include "AppStrings.h"
+#include "QuillmarkDoc.h"
+#include "QuillmarkView.h"
+#include "SQLParser.h"
+#include "SQLView.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace
+{
+QString Run(const QString& input, int mode)
+{
+    CSQLParser parser;
+    parser.m_sInput = input.toStdU16String();
+    parser.Process(mode);
+    return QString::fromStdU16String(parser.m_sOutput);
+}
+
+class Document : public testing::Test
+{
+protected:
+    Document() : m_Doc(&TestStore()), m_View(&m_Doc) {}
+
+    CSQLView* Input() const { return m_View.FindTabView(AppStrings::kInputTab); }
+    CSQLView* Output() const { return m_View.FindTabView(AppStrings::kOutputTab); }
+    QString File(const QString& name) const { return m_Dir.filePath(name); }
+
+    QTemporaryDir m_Dir;
+    CQuillmarkDoc m_Doc;
+    CQuillmarkView m_View;
+};
+
+TEST_F(Document, StartsWithTwoEmptyTabsAndTheInputActive)
+{
+    ASSERT_EQ(m_View.count(), 2);
+    EXPECT_EQ(m_View.tabText(0), "SQL Input");
+    EXPECT_EQ(m_View.tabText(1), "SQL Output");
+    EXPECT_EQ(m_View.currentIndex(), 0);
+    EXPECT_EQ(m_View.m_nLastCommand, 0);
+    EXPECT_EQ(m_Doc.m_pView, &m_View);
+    EXPECT_TRUE(Input()->text().isEmpty());
+    EXPECT_TRUE(Output()->text().isEmpty());
+    EXPECT_NE(Input(), Output());
+    EXPECT_FALSE(m_Doc.IsModified());
+    EXPECT_EQ(m_Doc.GetTitle(), "Untitled");
+}
+
+struct CTabCase
+{
+    const char* m_pName;
+    QString m_sLabel;
+    int m_nIndex;
+};
+
+class FindTab : public Document, public testing::WithParamInterface<CTabCase>
+{
+};
+
+TEST_P(FindTab, FindsOnlyTheExactLabel)
+{
+    const CTabCase& c = GetParam();
+    Input()->setText("input text");
+    Output()->setText("output text");
+    EXPECT_EQ(m_View.FindTabIndex(c.m_sLabel), c.m_nIndex);
+    CSQLView* pView = m_View.FindTabView(c.m_sLabel);
+    QString text = "unchanged";
+    m_View.GetTabText(c.m_sLabel, text);
+    if (c.m_nIndex < 0)
+    {
+        EXPECT_EQ(pView, nullptr);
+        EXPECT_EQ(text, "unchanged");
+    }
+    else
+    {
+        EXPECT_EQ(pView, m_View.widget(c.m_nIndex));
+        EXPECT_EQ(text, c.m_nIndex == 0 ? "input text" : "output text");
+    }
+}
+
+const CTabCase kTabCases[] = {
+    {"Input", "SQL Input", 0},          {"Output", "SQL Output", 1},
+    {"CaseCounts", "sql input", -1},    {"TrailingBlank", "SQL Output ", -1},
+    {"Empty", "", -1},                  {"Unknown", "SQL", -1},
+};
+
+INSTANTIATE_TEST_SUITE_P(App, FindTab, testing::ValuesIn(kTabCases),
+                         [](const testing::TestParamInfo<CTabCase>& info) { return std::string(info.param.m_pName); });
+
+TEST_F(Document, FindTabStopsAtTheFirstTabWithoutLabel)
+{
+    m_View.insertTab(1, new QWidget, QString());
+    EXPECT_EQ(m_View.FindTabIndex("SQL Input"), 0);
+    EXPECT_EQ(m_View.FindTabIndex("SQL Output"), -1);
+    EXPECT_EQ(m_View.FindTabView("SQL Output"), nullptr);
+}
+
+TEST_F(Document, FormatWithAnEmptyInputChangesNothing)
+{
+    Output()->setText("earlier output");
+    m_View.m_nLastCommand = 1;
+    for (auto run : {&CQuillmarkView::FormatInput, &CQuillmarkView::CapitaliseInput})
+    {
+        (m_View.*run)();
+        EXPECT_EQ(Output()->text(), "earlier output");
+        EXPECT_EQ(m_View.currentIndex(), 0);
+        EXPECT_EQ(m_View.m_nLastCommand, 1);
+    }
+}
+
+TEST_F(Document, FormatShowsTheEngineResultInTheOutputTab)
+{
+    const QString sql = "select a, b from t where x = 1 and y = 2";
+    Input()->setText(sql);
+    m_View.FormatInput();
+    EXPECT_EQ(Output()->text(), Run(sql, CSQLParser::MODE_FORMAT));
+    EXPECT_NE(Output()->text(), sql);
+    EXPECT_EQ(m_View.currentIndex(), 1);
+    EXPECT_EQ(m_View.m_nLastCommand, 0);
+    EXPECT_EQ(QString::fromStdU16String(m_Doc.m_Parser.m_sInput), sql);
+    // The input tab keeps what the user wrote.
+    EXPECT_EQ(Input()->text(), sql);
+}
+
+TEST_F(Document, CapitaliseAfterAnEditUsesTheEditedInput)
+{
+    Input()->setText("select a from t");
+    m_View.FormatInput();
+    Input()->setText("select a,\n\n  b from t2 -- note");
+    m_View.CapitaliseInput();
+    EXPECT_EQ(Output()->text(), Run("select a,\n\n  b from t2 -- note", CSQLParser::MODE_CAPITALISE));
+    EXPECT_EQ(m_View.m_nLastCommand, 1);
+    EXPECT_EQ(m_View.currentIndex(), 1);
+    m_View.FormatInput();
+    EXPECT_EQ(m_View.m_nLastCommand, 0);
+}
+
+TEST_F(Document, FormatClearsTheOutputSelection)
+{
+    Output()->setText("old output");
+    Output()->selectAll();
+    Input()->setText("select 1 from dual");
+    m_View.FormatInput();
+    EXPECT_FALSE(Output()->hasSelectedText());
+}
+
+TEST_F(Document, EditingEitherTabMarksTheDocumentModified)
+{
+    QSignalSpy spy(&m_Doc, &CQuillmarkDoc::modifiedChanged);
+    Input()->insert("select");
+    EXPECT_TRUE(m_Doc.IsModified());
+    EXPECT_EQ(spy.count(), 1);
+    m_Doc.SetModifiedFlag(false);
+    Output()->insert("x");
+    EXPECT_TRUE(m_Doc.IsModified());
+}
+
+TEST_F(Document, NewDocumentEmptiesBothTabs)
+{
+    Input()->setText("select 1 from dual");
+    m_View.FormatInput();
+    m_Doc.OnNewDocument();
+    EXPECT_TRUE(Input()->text().isEmpty());
+    EXPECT_TRUE(Output()->text().isEmpty());
+    EXPECT_EQ(m_View.currentIndex(), 0);
+    EXPECT_FALSE(m_Doc.IsModified());
+}
+
+struct COpenCase
+{
+    const char* m_pName;
+    QByteArray m_aBytes;
+    QString m_sInput; // what the input tab shows
+};
+
+class OpenFile : public Document, public testing::WithParamInterface<COpenCase>
+{
+};
+
+TEST_P(OpenFile, LoadsTheInputTabAndFormatsIt)
+{
+    const COpenCase& c = GetParam();
+    const QString path = File("query.sql");
+    ASSERT_TRUE(WriteFileBytes(path, c.m_aBytes));
+    QSignalSpy titles(&m_Doc, &CQuillmarkDoc::titleChanged);
+
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+
+    EXPECT_EQ(Input()->text(), c.m_sInput);
+    EXPECT_EQ(Output()->text(), Run(c.m_sInput, CSQLParser::MODE_FORMAT));
+    EXPECT_EQ(m_View.currentIndex(), 1);
+    EXPECT_FALSE(m_Doc.IsModified());
+    EXPECT_EQ(m_Doc.GetPathName(), path);
+    EXPECT_EQ(m_Doc.GetTitle(), "query.sql");
+    EXPECT_EQ(titles.count(), 1);
+}
+
+const COpenCase kOpenCases[] = {
+    {"Utf8WithMark", QByteArray("\xEF\xBB\xBFselect 'caf\xC3\xA9' from t"), QString::fromUtf8("select 'café' from t")},
+    {"Utf16LittleEndian", QByteArray("\xFF\xFEs\0e\0l\0e\0c\0t\0 \0\xAC\x20\n\0", 20),
+     QString::fromUtf8("select €\n")},
+    {"Utf16BigEndian", QByteArray("\xFE\xFF\0s\0e\0l\0e\0c\0t\0 \0x", 18), "select x"},
+    {"LocaleText", QByteArray("select '\xC3\xA4' from t"), QString::fromUtf8("select 'ä' from t")},
+    {"CrLfBecomesTheEditorsBreak", QByteArray("select a\r\nfrom t\r\n"), "select a\nfrom t\n"},
+    {"CrAloneEndsALine", QByteArray("select a\rfrom t"), "select a\nfrom t"},
+    {"MarkWithoutText", QByteArray("\xEF\xBB\xBF"), ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(App, OpenFile, testing::ValuesIn(kOpenCases),
+                         [](const testing::TestParamInfo<COpenCase>& info) { return std::string(info.param.m_pName); });
+
+TEST_F(Document, OpeningAnEmptyFileKeepsBothTabs)
+{
+    Input()->setText("select 1 from dual");
+    m_View.FormatInput();
+    const QString output = Output()->text();
+    const QString path = File("empty.sql");
+    ASSERT_TRUE(WriteFileBytes(path, QByteArray()));
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+    EXPECT_EQ(Input()->text(), "select 1 from dual");
+    EXPECT_EQ(Output()->text(), output);
+    EXPECT_EQ(m_Doc.GetTitle(), "empty.sql");
+}
+
+TEST_F(Document, AFileThatCannotBeOpenedIsReportedAndChangesNothing)
+{
+    Input()->setText("select 1 from dual");
+    for (const QString& path : {File("missing.sql"), m_Dir.path()})
+    {
+        CMessageBoxRecorder boxes;
+        EXPECT_FALSE(m_Doc.OnOpenDocument(path)) << path.toStdString();
+        ASSERT_EQ(boxes.m_aTexts.size(), 1u);
+        EXPECT_TRUE(boxes.m_aTexts[0].contains(path));
+        EXPECT_EQ(Input()->text(), "select 1 from dual");
+        EXPECT_EQ(m_Doc.GetTitle(), "Untitled");
+    }
+}
+
+TEST_F(Document, OpenCommandOffersTheSqlFilter)
+{
+    const QString path = File("q.sql");
+    ASSERT_TRUE(WriteFileBytes(path, "select 1 from dual"));
+    CFileDialogAnswer dialog(path);
+    m_Doc.OnFileOpen();
+    EXPECT_EQ(dialog.m_nOpenShown, 1);
+    EXPECT_TRUE(dialog.m_sLastFilter.startsWith("SQL Files (*.sql)"));
+    EXPECT_EQ(Input()->text(), "select 1 from dual");
+}
+
+TEST_F(Document, SaveWritesTheOutputTabInTheLocaleEncodingWithoutMark)
+{
+    const QString opened = File("in.sql");
+    ASSERT_TRUE(WriteFileBytes(opened, QByteArray("\xFF\xFEs\0e\0l\0e\0c\0t\0 \0\xAC\x20", 18)));
+    ASSERT_TRUE(m_Doc.OnOpenDocument(opened));
+    Output()->setText(QString::fromUtf8("SELECT €\nFROM dual"));
+
+    const QString saved = File("out.sql");
+    CFileDialogAnswer dialog(saved);
+    EXPECT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(ReadFileBytes(saved), QByteArray("SELECT \xE2\x82\xAC\nFROM dual"));
+    EXPECT_EQ(m_Doc.GetPathName(), saved);
+    EXPECT_EQ(m_Doc.GetTitle(), "out.sql");
+    EXPECT_TRUE(dialog.m_sLastFilter.startsWith("SQL Files (*.sql)"));
+}
+
+TEST_F(Document, SaveAlwaysAsksForTheName)
+{
+    Output()->setText("SELECT 1\n  FROM dual");
+    CFileDialogAnswer dialog(File("a.sql"));
+    ASSERT_TRUE(m_Doc.OnFileSave());
+    dialog.m_sPath = File("b.sql");
+    ASSERT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(dialog.m_nSaveShown, 2);
+    EXPECT_EQ(ReadFileBytes(File("b.sql")), "SELECT 1\n  FROM dual");
+
+    // Cancelled: nothing is written and the name stays.
+    dialog.m_sPath.clear();
+    EXPECT_FALSE(m_Doc.OnFileSave());
+    EXPECT_EQ(m_Doc.GetTitle(), "b.sql");
+}
+
+TEST_F(Document, SaveFailureIsReported)
+{
+    Output()->setText("SELECT 1 FROM dual");
+    const QString folder = File("taken.sql");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    CMessageBoxRecorder boxes;
+    CFileDialogAnswer dialog(folder);
+    EXPECT_FALSE(m_Doc.OnFileSave());
+    ASSERT_EQ(boxes.m_aTexts.size(), 1u);
+    EXPECT_TRUE(boxes.m_aTexts[0].contains(folder));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(m_Doc.GetTitle(), "Untitled");
+}
+
+// Lowers the file-size limit for one test; writing past it fails with EFBIG.
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_Saved);
+        m_pOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_Saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_Saved);
+        std::signal(SIGXFSZ, m_pOldHandler);
+    }
+
+private:
+    rlimit m_Saved{};
+    void (*m_pOldHandler)(int) = nullptr;
+};
+
+TEST_F(Document, AFailedSaveLeavesTheOldFileWhole)
+{
+    const QString path = File("kept.sql");
+    ASSERT_TRUE(WriteFileBytes(path, "old contents"));
+    Output()->setText(QString(100000, QLatin1Char('x')));
+    CMessageBoxRecorder boxes;
+    CFileDialogAnswer dialog(path);
+    {
+        CFileSizeLimit limit(4096);
+        EXPECT_FALSE(m_Doc.OnFileSave());
+    }
+    EXPECT_EQ(boxes.m_aTexts.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(path), "old contents");
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(m_Dir.path()).entryList(QDir::Files), QStringList{"kept.sql"});
+}
+
+struct CSaveModifiedCase
+{
+    const char* m_pName;
+    bool m_bModified;
+    QMessageBox::StandardButton m_nAnswer;
+    bool m_bChooseFile; // the Save As dialog gives a name (else it is cancelled)
+    bool m_bResult;
+    int m_nPrompts;
+    bool m_bSaved;
+};
+
+class SaveModified : public Document, public testing::WithParamInterface<CSaveModifiedCase>
+{
+};
+
+TEST_P(SaveModified, AsksOnlyForAModifiedDocument)
+{
+    const CSaveModifiedCase& c = GetParam();
+    Output()->setText("SELECT 1 FROM dual");
+    m_Doc.SetModifiedFlag(c.m_bModified);
+    CMessageBoxRecorder boxes;
+    boxes.m_nAnswer = c.m_nAnswer;
+    CFileDialogAnswer dialog(c.m_bChooseFile ? File("s.sql") : QString());
+    EXPECT_EQ(m_Doc.SaveModified(), c.m_bResult);
+    ASSERT_EQ(static_cast<int>(boxes.m_aTexts.size()), c.m_nPrompts);
+    if (c.m_nPrompts)
+        EXPECT_EQ(boxes.m_aTexts[0], "Save changes to Untitled?");
+    EXPECT_EQ(QFileInfo::exists(File("s.sql")), c.m_bSaved);
+}
+
+const CSaveModifiedCase kSaveModifiedCases[] = {
+    {"Unmodified", false, QMessageBox::Cancel, true, true, 0, false},
+    {"Cancel", true, QMessageBox::Cancel, true, false, 1, false},
+    {"No", true, QMessageBox::No, true, true, 1, false},
+    {"Yes", true, QMessageBox::Yes, true, true, 1, true},
+    {"YesThenCancelTheDialog", true, QMessageBox::Yes, false, false, 1, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(App, SaveModified, testing::ValuesIn(kSaveModifiedCases),
+                         [](const testing::TestParamInfo<CSaveModifiedCase>& info) {
+                             return std::string(info.param.m_pName);
+                         });
+
+TEST(DocumentOptions, TheEngineLoadsAndSavesTheStoredOptions)
+{
+    TestStore().WriteString("Options\\CGeneral", "m_sStr", "Str");
+    TestStore().WriteString("Options\\CGeneral", "m_nLeftMargin", "7");
+    {
+        CQuillmarkDoc doc(&TestStore());
+        EXPECT_EQ(doc.m_Parser.m_Options.m_General.m_nLeftMargin, 7);
+        doc.m_Parser.m_Options.m_General.m_nLeftMargin = 9;
+    }
+    EXPECT_EQ(TestStore().GetString("Options\\CGeneral", "m_nLeftMargin"), "9");
+}
+} // namespace

@@ -1,0 +1,87 @@
+// The tests of the desktop app run inside the application object itself, on
+// the offscreen platform, with an in-memory settings store and data folders of
+// their own, so that tests running side by side never share a file.
+#include "AppTest.h"
+
+#include "QuillmarkApp.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace
+{
+void FailOnMessageBox()
+{
+    CPrompts::SetMessageBoxHandler([](const QString& text, QMessageBox::StandardButtons, QMessageBox::Icon) {
+        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+        return QMessageBox::Cancel;
+    });
+}
+
+class CResetStore : public testing::EmptyTestEventListener
+{
+    void OnTestStart(const testing::TestInfo&) override { TestStore().m_aSections.clear(); }
+};
+} // namespace
+
+CMemoryProfileStore& TestStore()
+{
+    static CMemoryProfileStore store;
+    return store;
+}
+
+CMessageBoxRecorder::CMessageBoxRecorder()
+{
+    CPrompts::SetMessageBoxHandler([this](const QString& text, QMessageBox::StandardButtons, QMessageBox::Icon) {
+        m_aTexts.push_back(text);
+        return m_nAnswer;
+    });
+}
+
+CMessageBoxRecorder::~CMessageBoxRecorder()
+{
+    FailOnMessageBox();
+}
+
+CFileDialogAnswer::CFileDialogAnswer(QString path) : m_sPath(std::move(path))
+{
+    CPrompts::SetSaveFileHandler([this](const QString&, const QString&, const QString& filter) {
+        ++m_nSaveShown;
+        m_sLastFilter = filter;
+        return m_sPath;
+    });
+    CPrompts::SetOpenFileHandler([this](const QString&, const QString&, const QString& filter) {
+        ++m_nOpenShown;
+        m_sLastFilter = filter;
+        return m_sPath;
+    });
+}
+
+CFileDialogAnswer::~CFileDialogAnswer()
+{
+    CPrompts::SetSaveFileHandler({});
+    CPrompts::SetOpenFileHandler({});
+}
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QTemporaryDir home;
+    const QByteArray root = home.path().toUtf8();
+    for (const char* sub : {"/data", "/config", "/run"})
+        QDir().mkpath(home.path() + QLatin1String(sub));
+    QFile::setPermissions(home.path() + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
+    ::setenv("QUILLMARK_CONFIG", (root + "/config/Quillmark.ini").constData(), 1);
+
+    CQuillmarkApp app(argc, argv, &TestStore());
+    FailOnMessageBox();
+    testing::UnitTest::GetInstance()->listeners().Append(new CResetStore);
+    return RUN_ALL_TESTS();
+}

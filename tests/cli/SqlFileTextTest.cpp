@@ -1,0 +1,102 @@
+// Decoding files for the engine and encoding results back: marks, line
+// endings, and bytes that would not survive the round trip.
+#include "SqlFileText.h"
+
+#include <gtest/gtest.h>
+
+using namespace qmcli;
+
+namespace
+{
+
+struct CDecodeCase
+{
+    const char* m_sName;
+    std::string m_sBytes;
+    unsigned m_nCodePage;
+    const char* m_sError; // substring; null when it decodes
+    std::u16string m_sText;
+    TextEncoding m_nEncoding;
+    bool m_bCrLf;
+    bool m_bExact;
+};
+
+class DecodeTest : public ::testing::TestWithParam<CDecodeCase>
+{
+};
+
+TEST_P(DecodeTest, DecodesAndEncodesBack)
+{
+    const CDecodeCase& c = GetParam();
+    CSqlText text;
+    std::string error;
+    const bool ok = DecodeSqlText(c.m_sBytes, c.m_nCodePage, text, error);
+    if (c.m_sError)
+    {
+        EXPECT_FALSE(ok);
+        EXPECT_NE(error.find(c.m_sError), std::string::npos) << error;
+        return;
+    }
+    ASSERT_TRUE(ok) << error;
+    EXPECT_EQ(text.m_sText, c.m_sText);
+    EXPECT_EQ(text.m_nEncoding, c.m_nEncoding);
+    EXPECT_EQ(text.m_bCrLf, c.m_bCrLf);
+    EXPECT_EQ(text.m_bExact, c.m_bExact);
+    std::string bytes;
+    ASSERT_TRUE(EncodeSqlText(text.m_sText, text, true, bytes, error)) << error;
+    if (c.m_bExact)
+    {
+        EXPECT_EQ(bytes, c.m_sBytes) << "an exact text encodes back to its bytes";
+    }
+}
+
+using namespace std::string_literals;
+
+const CDecodeCase kDecodeCases[] = {
+    {"Utf8NoMark", "a\nb\n", kCodePageUtf8, nullptr, u"a\nb\n", ENC_ANSI, false, true},
+    {"Utf8Mark", "\xEF\xBB\xBF" "x = '\xC3\xA9'\r\n", kCodePageUtf8, nullptr, u"x = '\u00e9'\n", ENC_UTF8, true, true},
+    {"Utf16LeMark", "\xFF\xFE" "a\0\r\0\n\0b\0"s, kCodePageUtf8, nullptr, u"a\nb", ENC_UTF16_LE, true, true},
+    {"Utf16BeMark", "\xFE\xFF\0a\0\n"s, kCodePageUtf8, nullptr, u"a\n", ENC_UTF16_BE, false, true},
+    {"Latin1", "'\xE9t\xE9'", kCodePageLatin1, nullptr, u"'\u00e9t\u00e9'", ENC_ANSI, false, true},
+    {"Cp1252Euro", "'\x80'", kCodePageWindows1252, nullptr, u"'\u20ac'", ENC_ANSI, false, true},
+    {"MixedEndingsAreNotExact", "a\r\nb\nc", kCodePageUtf8, nullptr, u"a\nb\nc", ENC_ANSI, true, false},
+    {"LoneCrIsNotExact", "a\rb", kCodePageUtf8, nullptr, u"a\nb", ENC_ANSI, false, false},
+    {"EmptyFile", "", kCodePageUtf8, nullptr, u"", ENC_ANSI, false, true},
+    {"InvalidUtf8", "select '\xE9' from dual", kCodePageUtf8, "is not valid UTF-8", u"", ENC_ANSI, false, false},
+    {"NulByte", "a\0b"s, kCodePageUtf8, "is not valid", u"", ENC_ANSI, false, false},
+    {"OddUtf16Byte", "\xFF\xFE" "a\0b"s, kCodePageUtf8, "is not valid UTF-16LE", u"", ENC_ANSI, false, false},
+    {"TruncatedUtf8AtEnd", "abc\xE2\x82", kCodePageUtf8, "is not valid", u"", ENC_ANSI, false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeTest, ::testing::ValuesIn(kDecodeCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
+TEST(EncodeTest, RefusesCharactersTheCodePageCannotHold)
+{
+    CSqlText latin1;
+    latin1.m_nEncoding = ENC_ANSI;
+    latin1.m_nCodePage = kCodePageLatin1;
+    std::string bytes, error;
+    EXPECT_FALSE(EncodeSqlText(u"'\u20ac'", latin1, false, bytes, error));
+    EXPECT_NE(error.find("cannot represent"), std::string::npos) << error;
+}
+
+TEST(EncodeTest, CrLfOnEveryLineBreak)
+{
+    CSqlText crlf;
+    crlf.m_nEncoding = ENC_UTF16_LE;
+    crlf.m_bCrLf = true;
+    std::string bytes, error;
+    ASSERT_TRUE(EncodeSqlText(u"a\n\nb", crlf, true, bytes, error));
+    EXPECT_EQ(bytes, "\xFF\xFE" "a\0\r\0\n\0\r\0\n\0b\0"s);
+}
+
+TEST(LiteralLineBreakTest, FindsLiteralsAndQuotedIdentifiersThatSpanLines)
+{
+    EXPECT_TRUE(HasLineBreakInLiteral(u"x = 'a\nb'"));
+    EXPECT_TRUE(HasLineBreakInLiteral(u"select \"a\nb\" from t"));
+    EXPECT_TRUE(HasLineBreakInLiteral(u"x = q'[a\n]'"));
+    EXPECT_FALSE(HasLineBreakInLiteral(u"select 'a'\nfrom t -- it's\n/* 'x\ny' */"));
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+// What the options panel's tests share: the application object they run in
+// (PanelTestMain.cpp) with its in-memory settings store, a document with its
+// tab view, and user-like ways to drive lists, check boxes and edit boxes.
+#pragma once
+
+#include "AppStrings.h"
+#include "ProfileStore.h"
+#include "QuillmarkDoc.h"
+#include "QuillmarkView.h"
+#include "SQLView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The store every test of this program runs against; emptied before each test.
+CMemoryProfileStore& TestStore();
+
+// Answers every message box with "No" so that closing a window never waits.
+void AnswerMessageBoxesNo();
+
+// A document with its tab view, as the frame would make them.
+class CDocumentTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pDoc = std::make_unique<CQuillmarkDoc>(&TestStore());
+        m_pView = std::make_unique<CQuillmarkView>(m_pDoc.get());
+    }
+
+    COptions& Options() { return m_pDoc->m_Parser.m_Options; }
+    CSQLView& Editor(const QString& label) { return *m_pView->FindTabView(label); }
+    void SetInput(const QString& text) { Editor(AppStrings::kInputTab).setText(text); }
+    void SetOutput(const QString& text) { Editor(AppStrings::kOutputTab).setText(text); }
+    QString Output() { return Editor(AppStrings::kOutputTab).text(); }
+
+    // Declared in this order so that the view goes before its document.
+    std::unique_ptr<CQuillmarkDoc> m_pDoc;
+    std::unique_ptr<CQuillmarkView> m_pView;
+};
+
+// The user picks item index of a list (as a click in its drop-down does).
+inline void ChooseItem(QWidget* control, int index)
+{
+    auto* list = qobject_cast<QComboBox*>(control);
+    ASSERT_NE(list, nullptr);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+// The user clicks a check box.
+inline void ClickCheck(QWidget* control)
+{
+    auto* check = qobject_cast<QCheckBox*>(control);
+    ASSERT_NE(check, nullptr);
+    check->click();
+}
+
+inline QString ListText(QWidget* control)
+{
+    auto* list = qobject_cast<QComboBox*>(control);
+    return list ? list->currentText() : QStringLiteral("<not a list>");
+}
+
+inline QStringList ListItems(QWidget* control)
+{
+    QStringList items;
+    if (auto* list = qobject_cast<QComboBox*>(control))
+        for (int i = 0; i < list->count(); ++i)
+            items << list->itemText(i);
+    return items;
+}
+
+inline QLineEdit* Edit(QWidget* control)
+{
+    return qobject_cast<QLineEdit*>(control);
+}
+
+// Lets gtest print QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
