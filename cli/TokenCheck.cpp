@@ -121,8 +121,9 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u1
     std::optional<CTokenDifference> difference;
     size_t cursor = 0;
     int64_t index = 0;
-    const CTokenCheckRules resultRules; // nothing is dropped from the result
-    ScanNormalised(output, resultRules, [&](char16_t cls, std::u16string_view text, int32_t line,
+    // Comments the options remove are left out of the result too: where the
+    // writer falls back to copying tokens it keeps them, and that loses nothing.
+    ScanNormalised(output, rules, [&](char16_t cls, std::u16string_view text, int32_t line,
                                             std::u16string_view raw) {
         if (difference)
             return;
