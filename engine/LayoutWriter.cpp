@@ -27,7 +27,7 @@ bool IsDelimiter(const CBaseToken& token, char16_t c)
 // the groups still open holds, for each, the sum of token lengths up to its
 // opening parenthesis; its closing parenthesis turns that into its length.
 // Groups never closed run to the end of the tokens.
-std::vector<int64_t> MeasureAllGroups(const CTokenList& tokens, size_t& maxDepth)
+std::vector<int64_t> MeasureAllGroups(const CTokenList& tokens, size_t& maxDepth, int64_t& totalLength)
 {
     std::vector<int64_t> lengths;
     std::vector<size_t> open;
@@ -50,6 +50,7 @@ std::vector<int64_t> MeasureAllGroups(const CTokenList& tokens, size_t& maxDepth
     }
     for (size_t group : open)
         lengths[group] = sum - lengths[group];
+    totalLength = sum;
     return lengths;
 }
 
@@ -83,8 +84,11 @@ void CLayoutWriter::Run()
 {
     m_Ctx.m_sOutput.clear();
     size_t maxDepth = 0;
-    m_aGroupLengths = MeasureAllGroups(m_Tokens, maxDepth);
+    int64_t tokenLength = 0;
+    m_aGroupLengths = MeasureAllGroups(m_Tokens, maxDepth, tokenLength);
     m_aLevels.reserve(maxDepth + 1);
+    // The tokens and a separator each: most of what the output will hold.
+    m_Ctx.m_sOutput.reserve(static_cast<size_t>(tokenLength) + m_Tokens.size() + 16);
     m_aLevels.emplace_back(0, std::u16string_view(), false, 0);
 
     const size_t count = m_Tokens.size();
@@ -258,11 +262,14 @@ std::u16string_view BlankRun(int64_t count)
 void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
           std::u16string_view suffix, OutputPosition& position)
 {
-    output.append(prefix).append(text).append(suffix);
     int64_t column = position.m_nColumn;
-    AdvanceOver(prefix, column);
-    AdvanceOver(text, column);
-    AdvanceOver(suffix, column);
+    for (std::u16string_view piece : {prefix, text, suffix})
+    {
+        if (piece.empty())
+            continue;
+        output.append(piece);
+        AdvanceOver(piece, column);
+    }
     position.m_nColumn = ToColumn(column);
 }
 
@@ -289,7 +296,8 @@ int64_t MeasureGroup(const CTokenList& tokens, size_t start)
 std::vector<int64_t> MeasureGroups(const CTokenList& tokens)
 {
     size_t maxDepth = 0;
-    return MeasureAllGroups(tokens, maxDepth);
+    int64_t totalLength = 0;
+    return MeasureAllGroups(tokens, maxDepth, totalLength);
 }
 
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
