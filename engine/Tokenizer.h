@@ -1,0 +1,255 @@
+// The tokenizer: Tokenize separates comments, string literals and quoted
+// identifiers from chunks of plain text; SplitWords cuts the chunks into words
+// and one-character delimiters and drops the whitespace between them.
+#pragma once
+
+#include "BaseToken.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class CSQLParser;
+
+// Where a token starts: the 1-based line of its first character (lines are
+// counted by line feeds) and the 1-based index of that character in the input.
+struct CTextPosition
+{
+    int32_t m_nLine = 1;
+    int32_t m_nOffset = 0;
+};
+
+// Makes a token of a text that views the list's storage and appends it.
+void AddToken(CTokenList& tokens, std::u16string_view text, int32_t kind, int32_t code,
+              CTextPosition position);
+
+// Empties the list, takes a working copy of the input and appends, in text
+// order, the chunks (TK_WORD), comments, string literals and quoted identifiers
+// of the input.
+void Tokenize(std::u16string_view input, CTokenList& tokens);
+
+// Replaces every chunk by the words and delimiters cut from it. The delimiter
+// set is the engine's m_sDelimiters.
+void SplitWords(const CSQLParser& engine, CTokenList& tokens);
+
+// The first pass as a scan that reports each token it finds to a sink instead
+// of storing it:
+//     sink(kind, code, start, length, position)
+// with start and length in UTF-16 units of text (0-based). Tokenize stores
+// what it reports; the finishing step uses it to find string literals that
+// span lines.
+class CTokenScanner
+{
+public:
+    template <class Sink>
+    static void Scan(std::u16string_view text, Sink&& sink);
+
+    // Plain-text characters after which the scanner must look closer.
+    static bool IsPlainSpecial(char16_t c)
+    {
+        return c == u'*' || c == u'-' || c == u'\'' || c == u'"' || c == u'\n';
+    }
+    // A character that cannot stand inside a word: whitespace or a delimiter.
+    static bool IsWordBreak(char16_t c)
+    {
+        switch (c)
+        {
+        case u' ': case u'\n': case u'\r': case u'\t':
+        case u',': case u'.': case u'(': case u')': case u'-': case u'+': case u'=':
+        case u'<': case u'>': case u'|': case u'/': case u'*': case u';': case u':':
+        case u'!':
+            return true;
+        default:
+            return false;
+        }
+    }
+    // The closing delimiter of a q-quoted literal for its opening one.
+    static char16_t ClosingQuoteDelimiter(char16_t open)
+    {
+        switch (open)
+        {
+        case u'[': return u']';
+        case u'{': return u'}';
+        case u'(': return u')';
+        case u'<': return u'>';
+        default: return open;
+        }
+    }
+};
+
+template <class Sink>
+void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
+{
+    enum class Mode { Plain, BlockComment, LineComment, String, QString, Quoted };
+
+    const size_t n = s.size();
+    Mode mode = Mode::Plain;
+    size_t bufStart = 0;        // the pending token's text is s[bufStart, i]
+    CTextPosition start;        // the pending token's position
+    int32_t line = 1;           // running line, after the characters before i
+    bool oddApostrophes = false; // parity of the apostrophes in a plain literal
+    size_t quoteIndex = 0;      // index of a q-quoted literal's opening delimiter
+    char16_t quoteClose = 0;    // and its closing delimiter
+
+    auto emit = [&](int32_t kind, int32_t code, size_t from, size_t to) {
+        if (to > from)
+            sink(kind, code, from, to - from, start);
+    };
+    auto restartAt = [&](size_t index, int32_t atLine) {
+        bufStart = index;
+        start.m_nLine = atLine;
+        start.m_nOffset = static_cast<int32_t>(index);
+        mode = Mode::Plain;
+    };
+
+    size_t i = 0;
+    while (i < n)
+    {
+        const char16_t c = s[i];
+        switch (mode)
+        {
+        case Mode::Plain:
+            if (c < 128 && IsPlainSpecial(c))
+            {
+                if (c == u'\n')
+                {
+                    ++line;
+                }
+                else if ((c == u'*' || c == u'-') && i > bufStart &&
+                         s[i - 1] == (c == u'*' ? u'/' : u'-'))
+                {
+                    emit(TK_WORD, 0, bufStart, i - 1);
+                    start.m_nLine = line;
+                    start.m_nOffset = static_cast<int32_t>(i);
+                    bufStart = i - 1;
+                    mode = c == u'*' ? Mode::BlockComment : Mode::LineComment;
+                }
+                else if (c == u'\'')
+                {
+                    // A prefix N, Q or NQ right before the apostrophe belongs to
+                    // the literal, unless it is the tail of a longer word.
+                    auto isBoundary = [&](size_t k) { return k < bufStart + 1 || IsWordBreak(s[k - 1]); };
+                    size_t prefix = 0;
+                    bool qQuote = false;
+                    if (i > bufStart)
+                    {
+                        const char16_t p = s[i - 1] | 0x20;
+                        if (p == u'n' && isBoundary(i - 1))
+                            prefix = 1;
+                        else if (p == u'q' && isBoundary(i - 1))
+                            prefix = 1, qQuote = true;
+                        else if (p == u'q' && i - 1 > bufStart && (s[i - 2] | 0x20) == u'n' &&
+                                 isBoundary(i - 2))
+                            prefix = 2, qQuote = true;
+                    }
+                    emit(TK_WORD, 0, bufStart, i - prefix);
+                    start.m_nLine = line;
+                    start.m_nOffset = static_cast<int32_t>(i - prefix + 1);
+                    bufStart = i - prefix;
+                    if (qQuote)
+                    {
+                        mode = Mode::QString;
+                        quoteIndex = 0; // not read yet
+                    }
+                    else
+                    {
+                        mode = Mode::String;
+                        oddApostrophes = true;
+                    }
+                }
+                else if (c == u'"')
+                {
+                    emit(TK_WORD, 0, bufStart, i);
+                    start.m_nLine = line;
+                    start.m_nOffset = static_cast<int32_t>(i + 1);
+                    bufStart = i;
+                    mode = Mode::Quoted;
+                }
+            }
+            ++i;
+            // Plain text between the characters that matter is taken in one go.
+            while (mode == Mode::Plain && i < n && (s[i] >= 128 || !IsPlainSpecial(s[i])))
+                ++i;
+            break;
+
+        case Mode::BlockComment:
+            if (c == u'\n')
+                ++line;
+            else if (c == u'/' && s[i - 1] == u'*')
+            {
+                emit(TK_COMMENT, 0, bufStart, i + 1);
+                restartAt(i + 1, line);
+            }
+            ++i;
+            break;
+
+        case Mode::LineComment:
+            if (c == u'\n')
+            {
+                ++line;
+                emit(TK_COMMENT, 1, bufStart, i + 1);
+                restartAt(i + 1, line);
+            }
+            ++i;
+            break;
+
+        case Mode::String:
+            if (c == u'\'')
+            {
+                oddApostrophes = !oddApostrophes;
+            }
+            else if (!oddApostrophes)
+            {
+                // The literal ended with the apostrophe before this character,
+                // which is read again as plain text.
+                emit(TK_STRING, 0, bufStart, i);
+                restartAt(i, line);
+                break;
+            }
+            else if (c == u'\n')
+            {
+                ++line;
+            }
+            ++i;
+            break;
+
+        case Mode::QString:
+            if (c == u'\n')
+                ++line;
+            if (quoteIndex == 0)
+            {
+                quoteIndex = i;
+                quoteClose = ClosingQuoteDelimiter(c);
+            }
+            else if (c == u'\'' && i - 1 > quoteIndex && s[i - 1] == quoteClose)
+            {
+                emit(TK_STRING, 0, bufStart, i + 1);
+                restartAt(i + 1, line);
+            }
+            ++i;
+            break;
+
+        case Mode::Quoted:
+            if (c == u'\n')
+                ++line;
+            else if (c == u'"')
+            {
+                emit(TK_QUOTED, 0, bufStart, i + 1);
+                restartAt(i + 1, line);
+            }
+            ++i;
+            break;
+        }
+    }
+
+    // The end of the text ends whatever is pending, with the kind it has.
+    switch (mode)
+    {
+    case Mode::Plain: emit(TK_WORD, 0, bufStart, n); break;
+    case Mode::BlockComment: emit(TK_COMMENT, 0, bufStart, n); break;
+    case Mode::LineComment: emit(TK_COMMENT, 1, bufStart, n); break;
+    case Mode::String:
+    case Mode::QString: emit(TK_STRING, 0, bufStart, n); break;
+    case Mode::Quoted: emit(TK_QUOTED, 0, bufStart, n); break;
+    }
+}
