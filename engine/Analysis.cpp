@@ -1,0 +1,262 @@
+#include "Analysis.h"
+
+#include "SQLParser.h"
+#include "WordLists.h"
+
+#include <array>
+#include <string>
+
+namespace
+{
+// The characters after which InitCap raises a letter: the delimiter set, the
+// double quotation mark, the blank, the apostrophe and the tab.
+class CCaseSeparators
+{
+public:
+    explicit CCaseSeparators(std::u16string_view delimiters) : m_sDelimiters(delimiters)
+    {
+        m_aAscii.fill(false);
+        for (char16_t c : {u'"', u' ', u'\'', u'\t'})
+            m_aAscii[c] = true;
+        for (char16_t c : delimiters)
+        {
+            if (c < 128)
+                m_aAscii[c] = true;
+            else
+                m_bWide = true;
+        }
+    }
+    bool Has(char16_t c) const
+    {
+        if (c < 128)
+            return m_aAscii[c];
+        return m_bWide && m_sDelimiters.find(c) != std::u16string_view::npos;
+    }
+
+private:
+    std::array<bool, 128> m_aAscii;
+    std::u16string_view m_sDelimiters;
+    bool m_bWide = false;
+};
+
+void RaiseAll(char16_t* p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] >= u'a' && p[i] <= u'z')
+            p[i] = static_cast<char16_t>(p[i] - 32);
+}
+
+void LowerAll(char16_t* p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] >= u'A' && p[i] <= u'Z')
+            p[i] = static_cast<char16_t>(p[i] + 32);
+}
+
+void InitCapText(char16_t* p, size_t n, bool eachWord, const CCaseSeparators& separators)
+{
+    LowerAll(p, n);
+    bool atStart = true;
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (separators.Has(p[i]))
+        {
+            atStart = true;
+        }
+        else if (atStart)
+        {
+            atStart = false;
+            if (p[i] >= u'a' && p[i] <= u'z')
+                p[i] = static_cast<char16_t>(p[i] - 32);
+            if (!eachWord)
+                return;
+        }
+    }
+}
+
+// A bind variable made of a colon and a string literal or quoted identifier
+// keeps the case of that literal or identifier.
+bool BindsLiteral(std::u16string_view text)
+{
+    size_t i = 1; // after the colon
+    while (i < text.size() && i < 3 && ((text[i] | 0x20) == u'n' || (text[i] | 0x20) == u'q'))
+        ++i;
+    if (i < text.size() && text[i] == u'\'')
+        return true;
+    return text.size() > 1 && text[1] == u'"';
+}
+
+int32_t CaseModeOf(const CSQLParser& engine, const CBaseToken& token)
+{
+    const COptions::CCapitalisation& cap = engine.m_Options.m_Capitalisation;
+    switch (token.m_nKind)
+    {
+    case TK_KEYWORD: return cap.m_nKeywords;
+    case TK_DATATYPE: return cap.m_nDataTypes;
+    case TK_FUNCTION: return cap.m_nFunctions;
+    case TK_STDFUNCTION: return cap.m_nStFunctions;
+    case TK_BINDVAR: return BindsLiteral(token.m_sText) ? CAP_NOCHANGE : cap.m_nBindVars;
+    case TK_COMMENT: return cap.m_nComments;
+    case TK_STRING:
+    case TK_QUOTED: return CAP_NOCHANGE;
+    default: return cap.m_nOther;
+    }
+}
+
+void ApplyCaseWith(const CSQLParser& engine, CBaseToken& token, const CCaseSeparators& separators)
+{
+    // Case changes keep the length, so the text is rewritten where it stands
+    // (the list's working copy of the input, or its pool).
+    char16_t* p = const_cast<char16_t*>(token.m_sText.data());
+    const size_t n = token.m_sText.size();
+    switch (CaseModeOf(engine, token))
+    {
+    case CAP_UPPER: RaiseAll(p, n); break;
+    case CAP_LOWER: LowerAll(p, n); break;
+    case CAP_INITCAP: InitCapText(p, n, false, separators); break;
+    case CAP_INITCAP_EACH: InitCapText(p, n, true, separators); break;
+    default: break;
+    }
+}
+
+bool IsDelimiter(const CBaseToken& token, char16_t c)
+{
+    return token.m_nKind == TK_DELIMITER && token.m_sText.size() == 1 && token.m_sText[0] == c;
+}
+
+bool IsCompareChar(char16_t c)
+{
+    return c == u'=' || c == u'>' || c == u'<' || c == u'!';
+}
+
+// Whether the word at i is followed by "(" that is not followed by "+".
+bool IsCalled(const std::vector<CBaseToken>& a, size_t i)
+{
+    if (i + 1 >= a.size() || !IsDelimiter(a[i + 1], u'('))
+        return false;
+    return i + 2 >= a.size() || a[i + 2].m_sText != u"+";
+}
+} // namespace
+
+void MarkFunctions(CTokenList& tokens)
+{
+    std::vector<CBaseToken>& a = tokens.m_aTokens;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].m_nKind == TK_WORD && IsCalled(a, i))
+            a[i].m_nKind = TK_FUNCTION;
+}
+
+void MergeOperators(CTokenList& tokens)
+{
+    enum class Pending { None, Bar, Colon, Compare };
+
+    std::vector<CBaseToken>& a = tokens.m_aTokens;
+    const size_t n = a.size();
+    size_t w = 0; // the rebuilt array grows at the front of the old one
+    Pending pending = Pending::None;
+    CBaseToken held;
+
+    auto joinAndAppend = [&](const CBaseToken& t) {
+        const std::u16string_view first = held.m_sText;
+        if (first.data() + first.size() == t.m_sText.data())
+        {
+            held.m_sText = std::u16string_view(first.data(), first.size() + t.m_sText.size());
+        }
+        else
+        {
+            std::u16string joined;
+            joined.reserve(first.size() + t.m_sText.size());
+            joined.append(first).append(t.m_sText);
+            held.m_sText = tokens.Keep(std::move(joined));
+        }
+        held.m_nLength = static_cast<int32_t>(held.m_sText.size());
+        a[w++] = held;
+    };
+
+    for (size_t r = 0; r < n; ++r)
+    {
+        const CBaseToken t = a[r];
+        switch (pending)
+        {
+        case Pending::Bar:
+            pending = Pending::None;
+            if (IsDelimiter(t, u'|'))
+            {
+                held.m_nKind = TK_CONCAT;
+                joinAndAppend(t);
+                continue;
+            }
+            a[w++] = held;
+            break;
+        case Pending::Colon:
+            pending = Pending::None;
+            held.m_nKind = IsDelimiter(t, u'=') ? TK_ASSIGN : TK_BINDVAR;
+            joinAndAppend(t);
+            continue;
+        case Pending::Compare:
+            pending = Pending::None;
+            held.m_nKind = TK_COMPARE;
+            if (t.m_nKind == TK_DELIMITER && t.m_sText.size() == 1 && IsCompareChar(t.m_sText[0]))
+            {
+                joinAndAppend(t);
+                continue;
+            }
+            a[w++] = held;
+            break;
+        case Pending::None:
+            break;
+        }
+
+        if (t.m_nKind == TK_DELIMITER && r + 1 < n && t.m_sText.size() == 1)
+        {
+            const char16_t c = t.m_sText[0];
+            if (c == u'|')
+                pending = Pending::Bar;
+            else if (c == u':')
+                pending = Pending::Colon;
+            else if (IsCompareChar(c))
+                pending = Pending::Compare;
+            if (pending != Pending::None)
+            {
+                held = t;
+                continue;
+            }
+        }
+        a[w++] = t;
+    }
+    a.resize(w);
+}
+
+void ApplyCase(const CSQLParser& engine, CBaseToken& token)
+{
+    ApplyCaseWith(engine, token, CCaseSeparators(engine.m_sDelimiters));
+}
+
+void InitCap(const CSQLParser& engine, std::span<char16_t> text, bool eachWord)
+{
+    InitCapText(text.data(), text.size(), eachWord, CCaseSeparators(engine.m_sDelimiters));
+}
+
+void Analyse(const CSQLParser& engine, CTokenList& tokens, bool format)
+{
+    std::vector<CBaseToken>& a = tokens.m_aTokens;
+    const CCaseSeparators separators(engine.m_sDelimiters);
+
+    // Classifying a word and marking it as a call look only at the word and at
+    // the delimiters after it, which classification never changes, so both run
+    // in one walk; without merging, the case is applied in the same walk too.
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        CBaseToken& token = a[i];
+        ClassifyWord(token, engine);
+        if (token.m_nKind == TK_WORD && IsCalled(a, i))
+            token.m_nKind = TK_FUNCTION;
+        if (!format)
+            ApplyCaseWith(engine, token, separators);
+    }
+    if (!format)
+        return;
+    MergeOperators(tokens);
+    for (CBaseToken& token : a)
+        ApplyCaseWith(engine, token, separators);
+}
