@@ -5,6 +5,7 @@
 #include "BaseToken.h"
 #include "TextFunc.h"
 #include "Options.h"
+#include "WordLists.h"
 
 #include <cstdint>
 #include <string>
@@ -30,8 +31,17 @@ public:
     CSQLParser(const CSQLParser&) = delete;
     CSQLParser& operator=(const CSQLParser&) = delete;
 
+    // Runs Format or Capitalise over m_sInput into m_sOutput. An empty input
+    // leaves the output as it was. Always true.
     bool Process(int mode);
     void ClearTokens();
+    // The capitalise-only writer: output is input with every token's text
+    // written over the characters it came from.
+    void WriteCapitalised(std::u16string_view input, const CTokenList& tokens,
+                          std::u16string& output) const;
+    // The left margin, then (for Format) the removal of blank lines. Text
+    // inside a string literal or quoted identifier that spans lines is never
+    // changed.
     void FinishOutput(bool removeBlankLines);
 
     std::u16string m_sOutput;
@@ -40,8 +50,9 @@ public:
     std::u16string m_sDelimiters;
     std::u16string m_sInput;
     std::u16string m_sNewLine;
-    CTextFunc m_TextFunc;
     COptions m_Options;
+    CTextFunc m_TextFunc; // after m_Options, whose reference it holds
     std::vector<CRecoWord> m_aRecoWords;
     CTokenList m_aTokens;
+    CWordIndex m_WordIndex; // the three word lists by hash, for ClassifyWord
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class COptions;
 
@@ -21,10 +22,29 @@ public:
 // upper bound. Keeps output linear in the input whatever an option holds.
 inline constexpr int32_t kMaxBlanks = 1000;
 
+// The smallest indentation among the lines of text: blanks count 1 column and
+// tabs the tab width each, up to the line's first other character.
 int32_t MinIndent(std::u16string_view text, const CTextFunc& textFunc);
+// Removes leading blanks and tabs of every line up to a width of columns; a tab
+// that would reach beyond that width stays.
 void StripIndent(std::u16string& text, const CTextFunc& textFunc, int32_t columns);
+// Re-indents text so that its least indented line starts with margin blanks;
+// -1 leaves the text alone. Lines that begin inside a string literal or a
+// quoted identifier keep their text exactly and take no part in measuring the
+// common indentation.
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text);
+// Removes every line made only of blanks, tabs and carriage returns, with the
+// line feed in front of it, unless the line begins inside a string literal or
+// a quoted identifier.
 void RemoveBlankLines(std::u16string& text);
+
+// The numbers (1-based, ascending) of the lines of text that begin inside a
+// string literal or a quoted identifier, found by the tokenizer's scan.
+std::vector<int32_t> LinesInsideLiterals(std::u16string_view text);
+// The two operations above with the lines inside literals already known.
+void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
+                     const std::vector<int32_t>& literalLines);
+void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines);
 bool IsBlank(std::u16string_view text);
 // count blanks, none for count <= 0, at most kMaxBlanks.
 std::u16string Blanks(int64_t count);

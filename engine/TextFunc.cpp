@@ -1,0 +1,225 @@
+#include "TextFunc.h"
+
+#include "Options.h"
+#include "Tokenizer.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace
+{
+// A tab is never narrower than nothing, whatever the option holds.
+int64_t TabWidth(const CTextFunc& textFunc)
+{
+    return std::max<int64_t>(0, textFunc.m_pOptions.m_General.m_nTabSize);
+}
+
+// Walks the lines of a text, telling for each whether it begins inside a string
+// literal.
+class CLineWalk
+{
+public:
+    explicit CLineWalk(const std::vector<int32_t>& literalLines) : m_aLiteralLines(literalLines) {}
+
+    // Moves to the next line (the first call moves to line 1) and tells whether
+    // it begins inside a literal.
+    bool NextIsLiteral()
+    {
+        ++m_nLine;
+        while (m_nNext < m_aLiteralLines.size() && m_aLiteralLines[m_nNext] < m_nLine)
+            ++m_nNext;
+        return m_nNext < m_aLiteralLines.size() && m_aLiteralLines[m_nNext] == m_nLine;
+    }
+
+private:
+    const std::vector<int32_t>& m_aLiteralLines;
+    size_t m_nNext = 0;
+    int32_t m_nLine = 0;
+};
+
+// The smallest indentation of the lines that do not begin inside a literal.
+int64_t MinIndentOutsideLiterals(std::u16string_view text, int64_t tabWidth,
+                                 const std::vector<int32_t>& literalLines)
+{
+    if (text.empty())
+        return 0;
+    CLineWalk lines(literalLines);
+    int64_t smallest = 1000000000;
+    int64_t indent = 0;
+    bool atLineStart = true;
+    bool literal = lines.NextIsLiteral();
+    for (char16_t c : text)
+    {
+        if (c == u'\n')
+        {
+            if (!literal)
+            {
+                smallest = std::min(smallest, indent);
+                if (smallest == 0)
+                    return 0;
+            }
+            indent = 0;
+            atLineStart = true;
+            literal = lines.NextIsLiteral();
+        }
+        else if (!atLineStart)
+        {
+        }
+        else if (c == u' ')
+        {
+            indent += 1;
+        }
+        else if (c == u'\t')
+        {
+            indent += tabWidth;
+        }
+        else
+        {
+            atLineStart = false;
+        }
+    }
+    return literal ? smallest : std::min(smallest, indent);
+}
+
+void StripIndentOutsideLiterals(std::u16string& text, int64_t tabWidth, int64_t columns,
+                                const std::vector<int32_t>& literalLines)
+{
+    CLineWalk lines(literalLines);
+    size_t w = 0;
+    size_t r = 0;
+    const size_t n = text.size();
+    while (r <= n)
+    {
+        // At the start of a line.
+        if (!lines.NextIsLiteral())
+        {
+            int64_t removed = 0;
+            while (r < n && (text[r] == u' ' || text[r] == u'\t'))
+            {
+                const int64_t width = text[r] == u' ' ? 1 : tabWidth;
+                if (removed + width > columns)
+                    break;
+                removed += width;
+                ++r;
+            }
+        }
+        while (r < n && text[r] != u'\n')
+            text[w++] = text[r++];
+        if (r == n)
+            break;
+        text[w++] = text[r++]; // the line feed
+    }
+    text.resize(w);
+}
+} // namespace
+
+int32_t MinIndent(std::u16string_view text, const CTextFunc& textFunc)
+{
+    const int64_t indent = MinIndentOutsideLiterals(text, TabWidth(textFunc), {});
+    return static_cast<int32_t>(std::min<int64_t>(indent, std::numeric_limits<int32_t>::max()));
+}
+
+void StripIndent(std::u16string& text, const CTextFunc& textFunc, int32_t columns)
+{
+    if (columns > 0)
+        StripIndentOutsideLiterals(text, TabWidth(textFunc), columns, {});
+}
+
+std::vector<int32_t> LinesInsideLiterals(std::u16string_view text)
+{
+    std::vector<int32_t> lines;
+    CTokenScanner::Scan(text, [&](int32_t kind, int32_t, size_t start, size_t length,
+                                  CTextPosition position) {
+        if (kind != TK_STRING && kind != TK_QUOTED) // both keep their text as it stands
+            return;
+        int32_t line = position.m_nLine;
+        for (size_t i = start; i < start + length; ++i)
+            if (text[i] == u'\n')
+                lines.push_back(++line);
+    });
+    return lines;
+}
+
+void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
+                     const std::vector<int32_t>& literalLines)
+{
+    if (margin == -1)
+        return;
+    const int64_t tabWidth = TabWidth(textFunc);
+    const int64_t common = MinIndentOutsideLiterals(text, tabWidth, literalLines);
+    if (common > 0)
+        StripIndentOutsideLiterals(text, tabWidth, common, literalLines);
+    if (margin <= 0)
+        return;
+
+    const std::u16string blanks = Blanks(margin);
+    const size_t lineCount = static_cast<size_t>(std::count(text.begin(), text.end(), u'\n')) + 1;
+    std::u16string result;
+    result.reserve(text.size() + (lineCount - literalLines.size()) * blanks.size());
+    CLineWalk lines(literalLines);
+    size_t from = 0;
+    while (true)
+    {
+        if (!lines.NextIsLiteral())
+            result += blanks;
+        const size_t end = text.find(u'\n', from);
+        if (end == std::u16string::npos)
+        {
+            result.append(text, from, std::u16string::npos);
+            break;
+        }
+        result.append(text, from, end + 1 - from);
+        from = end + 1;
+    }
+    text = std::move(result);
+}
+
+void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text)
+{
+    if (margin != -1)
+        ApplyLeftMargin(margin, textFunc, text, LinesInsideLiterals(text));
+}
+
+void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines)
+{
+    // Piece by piece: the first line alone, then each line feed with the line
+    // after it. Kept pieces move to the front in place.
+    CLineWalk lines(literalLines);
+    const size_t n = text.size();
+    size_t w = 0;
+    size_t from = 0;
+    size_t end = std::min(text.find(u'\n'), n);
+    while (true)
+    {
+        if (lines.NextIsLiteral() || !IsBlank(std::u16string_view(text).substr(from, end - from)))
+        {
+            std::copy(text.begin() + from, text.begin() + end, text.begin() + w);
+            w += end - from;
+        }
+        if (end == n)
+            break;
+        from = end;
+        end = std::min(text.find(u'\n', from + 1), n);
+    }
+    text.resize(w);
+}
+
+void RemoveBlankLines(std::u16string& text)
+{
+    RemoveBlankLines(text, LinesInsideLiterals(text));
+}
+
+bool IsBlank(std::u16string_view text)
+{
+    for (char16_t c : text)
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
+            return false;
+    return true;
+}
+
+std::u16string Blanks(int64_t count)
+{
+    if (count <= 0)
+        return {};
+    return std::u16string(static_cast<size_t>(std::min<int64_t>(count, kMaxBlanks)), u' ');
+}
