@@ -2,8 +2,9 @@
 // unmatched parentheses, the output position, group measuring and depth.
 #include "LayoutTestSupport.h"
 
+#include "LayoutRules.h"
+#include "TextFunc.h"
 #include "Tokenizer.h"
-#include "WordLists.h"
 
 using namespace layout_test;
 
@@ -122,6 +123,14 @@ TEST(WriterCoreTest, EmptyTokenListGivesEmptyOutput)
     std::u16string output = u"old";
     WriteLayout(engine, engine.m_aTokens, output);
     EXPECT_EQ(output, u"");
+}
+
+// The writer's indentation is Blanks without the allocation: same bounds.
+TEST(WriterCoreTest, BlankRunIsBlanks)
+{
+    for (int64_t count : {int64_t(-5), int64_t(0), int64_t(1), int64_t(7), int64_t(999), int64_t(1000), int64_t(1001),
+                          int64_t(1) << 40})
+        EXPECT_EQ(std::u16string(BlankRun(count)), Blanks(count)) << count;
 }
 
 struct EmitCase
