@@ -27,9 +27,9 @@ struct CLink
 };
 
 const CLink kLinks[] = {
-    {1042, "Web", "quillmark.org", "https://quillmark.org/", 20, 84, 16, 85, 80, 103, 14},
-    {1043, "Sales", "sales@quillmark.org", "mailto:sales@quillmark.org", 20, 105, 26, 83, 101, 101, 14},
-    {1044, "Support", "support@quillmark.org", "mailto:support@quillmark.org", 20, 124, 26, 80, 122, 102, 14},
+    {1042, "Web", "quillmark.example.org", "https://quillmark.example.org/", 20, 84, 16, 85, 80, 103, 14},
+    {1043, "Sales", "sales@quillmark.example.org", "mailto:sales@quillmark.example.org", 20, 105, 26, 83, 101, 101, 14},
+    {1044, "Support", "support@quillmark.example.org", "mailto:support@quillmark.example.org", 20, 124, 26, 80, 122, 102, 14},
 };
 
 // A button drawn as a hyperlink that opens its target when clicked.
