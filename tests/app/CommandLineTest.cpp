@@ -14,6 +14,11 @@ struct CCommandLineCase
     QString m_sFileName; // what the standard walker records
 };
 
+void PrintTo(const CCommandLineCase& c, std::ostream* os)
+{
+    *os << c.m_pName;
+}
+
 class CommandLine : public testing::TestWithParam<CCommandLineCase>
 {
 };

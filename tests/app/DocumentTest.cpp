@@ -18,7 +18,7 @@
 
 namespace
 {
-QString Run(const QString& input, int mode)
+QString EngineResult(const QString& input, int mode)
 {
     CSQLParser parser;
     parser.m_sInput = input.toStdU16String();
@@ -61,6 +61,11 @@ struct CTabCase
     QString m_sLabel;
     int m_nIndex;
 };
+
+void PrintTo(const CTabCase& c, std::ostream* os)
+{
+    *os << c.m_pName;
+}
 
 class FindTab : public Document, public testing::WithParamInterface<CTabCase>
 {
@@ -122,7 +127,7 @@ TEST_F(Document, FormatShowsTheEngineResultInTheOutputTab)
     const QString sql = "select a, b from t where x = 1 and y = 2";
     Input()->setText(sql);
     m_View.FormatInput();
-    EXPECT_EQ(Output()->text(), Run(sql, CSQLParser::MODE_FORMAT));
+    EXPECT_EQ(Output()->text(), EngineResult(sql, CSQLParser::MODE_FORMAT));
     EXPECT_NE(Output()->text(), sql);
     EXPECT_EQ(m_View.currentIndex(), 1);
     EXPECT_EQ(m_View.m_nLastCommand, 0);
@@ -137,7 +142,7 @@ TEST_F(Document, CapitaliseAfterAnEditUsesTheEditedInput)
     m_View.FormatInput();
     Input()->setText("select a,\n\n  b from t2 -- note");
     m_View.CapitaliseInput();
-    EXPECT_EQ(Output()->text(), Run("select a,\n\n  b from t2 -- note", CSQLParser::MODE_CAPITALISE));
+    EXPECT_EQ(Output()->text(), EngineResult("select a,\n\n  b from t2 -- note", CSQLParser::MODE_CAPITALISE));
     EXPECT_EQ(m_View.m_nLastCommand, 1);
     EXPECT_EQ(m_View.currentIndex(), 1);
     m_View.FormatInput();
@@ -182,6 +187,11 @@ struct COpenCase
     QString m_sInput; // what the input tab shows
 };
 
+void PrintTo(const COpenCase& c, std::ostream* os)
+{
+    *os << c.m_pName;
+}
+
 class OpenFile : public Document, public testing::WithParamInterface<COpenCase>
 {
 };
@@ -196,7 +206,7 @@ TEST_P(OpenFile, LoadsTheInputTabAndFormatsIt)
     ASSERT_TRUE(m_Doc.OnOpenDocument(path));
 
     EXPECT_EQ(Input()->text(), c.m_sInput);
-    EXPECT_EQ(Output()->text(), Run(c.m_sInput, CSQLParser::MODE_FORMAT));
+    EXPECT_EQ(Output()->text(), EngineResult(c.m_sInput, CSQLParser::MODE_FORMAT));
     EXPECT_EQ(m_View.currentIndex(), 1);
     EXPECT_FALSE(m_Doc.IsModified());
     EXPECT_EQ(m_Doc.GetPathName(), path);
@@ -212,11 +222,22 @@ const COpenCase kOpenCases[] = {
     {"LocaleText", QByteArray("select '\xC3\xA4' from t"), QString::fromUtf8("select 'ä' from t")},
     {"CrLfBecomesTheEditorsBreak", QByteArray("select a\r\nfrom t\r\n"), "select a\nfrom t\n"},
     {"CrAloneEndsALine", QByteArray("select a\rfrom t"), "select a\nfrom t"},
-    {"MarkWithoutText", QByteArray("\xEF\xBB\xBF"), ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(App, OpenFile, testing::ValuesIn(kOpenCases),
                          [](const testing::TestParamInfo<COpenCase>& info) { return std::string(info.param.m_pName); });
+
+TEST_F(Document, AFileOfOnlyAMarkEmptiesTheInputAndKeepsTheOutput)
+{
+    Input()->setText("select 1 from dual");
+    Output()->setText("earlier output");
+    const QString path = File("mark.sql");
+    ASSERT_TRUE(WriteFileBytes(path, "\xEF\xBB\xBF"));
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+    EXPECT_TRUE(Input()->text().isEmpty());
+    EXPECT_EQ(Output()->text(), "earlier output");
+    EXPECT_EQ(m_View.currentIndex(), 0);
+}
 
 TEST_F(Document, OpeningAnEmptyFileKeepsBothTabs)
 {
@@ -353,6 +374,11 @@ struct CSaveModifiedCase
     bool m_bSaved;
 };
 
+void PrintTo(const CSaveModifiedCase& c, std::ostream* os)
+{
+    *os << c.m_pName;
+}
+
 class SaveModified : public Document, public testing::WithParamInterface<CSaveModifiedCase>
 {
 };
@@ -368,7 +394,9 @@ TEST_P(SaveModified, AsksOnlyForAModifiedDocument)
     EXPECT_EQ(m_Doc.SaveModified(), c.m_bResult);
     ASSERT_EQ(static_cast<int>(boxes.m_aTexts.size()), c.m_nPrompts);
     if (c.m_nPrompts)
+    {
         EXPECT_EQ(boxes.m_aTexts[0], "Save changes to Untitled?");
+    }
     EXPECT_EQ(QFileInfo::exists(File("s.sql")), c.m_bSaved);
 }
 

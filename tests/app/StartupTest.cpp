@@ -26,6 +26,11 @@ struct CVersionCase
     bool m_bChange;
 };
 
+void PrintTo(const CVersionCase& c, std::ostream* os)
+{
+    *os << c.m_pName;
+}
+
 class VersionCheck : public testing::TestWithParam<CVersionCase>
 {
 };
