@@ -170,8 +170,9 @@ private:
 
     static std::pair<int64_t, int64_t> Inside(int64_t x, int64_t y, int64_t n, int64_t m)
     {
+        // Both sides hold at least one line here, so this fallback is strictly inside.
         if ((x == 0 && y == 0) || (x == n && y == m) || x < 0 || y < 0 || x > n || y > m)
-            return {n / 2, m / 2};
+            return {(n + 1) / 2, m / 2};
         return {x, y};
     }
 
