@@ -71,6 +71,9 @@ bool CQuillmarkApp::InitInstance()
         FormatClipboard(g_pProfile);
         return true;
     }
+    // Catch a close request from the moment this process can be found as the
+    // running instance; one that comes before the main loop waits in the pipe.
+    OpenTerminationPipe();
     if (CheckSingleInstance())
         return false;
 
