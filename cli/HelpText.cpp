@@ -26,7 +26,7 @@ What to do:
                        break is CR LF), permissions and owner; the file is
                        replaced atomically, and a file that would not change is
                        not touched (its modification time stays)
-                         quillmark-format -i src/sql/
+                         quillmark-format --in-place src/sql/
       --check          write nothing; list each file that would change and exit
                        with status 1 if any would
                          quillmark-format --check src/sql/ || echo "run quillmark-format -i"
@@ -79,9 +79,11 @@ Input and safety:
                        is not written, and the first difference is named.
                          quillmark-format --no-verify -i big.sql
   -j, --jobs N         use N threads (default: one per core)
-                         quillmark-format -j 1 -i src/
+                         quillmark-format --jobs 1 -i src/
   -h, --help           show this help and exit
+                         quillmark-format --help | less
   -V, --version        show the version and exit
+                         quillmark-format --version
 
 Format is not idempotent on a few percent of real files: a comment's
 indentation follows the input's lines, so formatting a formatted file can move

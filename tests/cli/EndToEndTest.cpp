@@ -1,0 +1,532 @@
+// The built quillmark-format run on temporary folders: in place with every
+// encoding kept, check and diff modes, options files and their errors, write
+// failures, parallel runs and the safety check.
+#include "TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace
+{
+
+struct CRunResult
+{
+    int m_nStatus = -1;
+    std::string m_sOut;
+    std::string m_sErr;
+};
+
+struct CRunSpec
+{
+    std::vector<std::string> m_aArgs;
+    std::string m_sStdin;
+    std::vector<std::string> m_aEnv; // "NAME=value" added to the environment
+    rlim_t m_nFileSizeLimit = RLIM_INFINITY;
+    std::string m_sDir; // working folder
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class EndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "qmf-e2e-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        // A store of the user's own that must never change.
+        m_store = m_dir / "config" / "Quillmark.ini";
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Runs the command; standard input, output and error go through files.
+    CRunResult Run(const CRunSpec& spec)
+    {
+        const fs::path in = m_dir / ".stdin", out = m_dir / ".stdout", err = m_dir / ".stderr";
+        WriteFile(in, spec.m_sStdin);
+        const pid_t pid = ::fork();
+        if (pid == 0)
+        {
+            const int fdIn = ::open(in.c_str(), O_RDONLY);
+            const int fdOut = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int fdErr = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(fdIn, 0);
+            ::dup2(fdOut, 1);
+            ::dup2(fdErr, 2);
+            if (!spec.m_sDir.empty() && ::chdir(spec.m_sDir.c_str()) != 0)
+                ::_exit(126);
+            ::setenv("QUILLMARK_CONFIG", m_store.c_str(), 1);
+            ::unsetenv("QUILLMARK_TEST_CORRUPT_RESULT");
+            for (const std::string& kv : spec.m_aEnv)
+                ::putenv(const_cast<char*>(kv.c_str()));
+            if (spec.m_nFileSizeLimit != RLIM_INFINITY)
+            {
+                ::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
+                rlimit limit{spec.m_nFileSizeLimit, spec.m_nFileSizeLimit};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            std::vector<char*> argv{const_cast<char*>(QUILLMARK_FORMAT_EXE)};
+            for (const std::string& a : spec.m_aArgs)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(QUILLMARK_FORMAT_EXE, argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        CRunResult r;
+        r.m_nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.m_sOut = ReadFile(out);
+        r.m_sErr = ReadFile(err);
+        return r;
+    }
+    CRunResult Run(std::vector<std::string> args, std::string input = {})
+    {
+        CRunSpec spec;
+        spec.m_aArgs = std::move(args);
+        spec.m_sStdin = std::move(input);
+        return Run(spec);
+    }
+
+    std::string P(const std::string& name) const { return (m_dir / name).string(); }
+
+    fs::path m_dir;
+    fs::path m_store;
+};
+
+// ---------------------------------------------------------------- standard input
+
+struct CStdinCase
+{
+    const char* m_sName;
+    std::vector<std::string> m_aArgs;
+    std::string m_sInput;
+    int m_nStatus;
+    std::string m_sOut; // exact standard output
+    const char* m_sErr; // substring of standard error, or null for none at all
+};
+
+class StdinTest : public EndToEnd, public ::testing::WithParamInterface<CStdinCase>
+{
+};
+
+TEST_P(StdinTest, Runs)
+{
+    const CStdinCase& c = GetParam();
+    const CRunResult r = Run(c.m_aArgs, c.m_sInput);
+    EXPECT_EQ(r.m_nStatus, c.m_nStatus) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, c.m_sOut);
+    if (c.m_sErr)
+    {
+        EXPECT_NE(r.m_sErr.find(c.m_sErr), std::string::npos) << r.m_sErr;
+        EXPECT_EQ(std::count(r.m_sErr.begin(), r.m_sErr.end(), '\n'), 1) << "one line: " << r.m_sErr;
+    }
+    else
+        EXPECT_EQ(r.m_sErr, "");
+}
+
+const CStdinCase kStdinCases[] = {
+    {"CapitaliseKeepsLayout", {"--capitalise"}, "select A from Dual", 0, "SELECT a FROM dual", nullptr},
+    {"DashIsStandardInput", {"--capitalise", "-"}, "select 1 from dual\n", 0, "SELECT 1 FROM dual\n", nullptr},
+    {"FormatKeepsFinalLineBreak", {}, "select a from t\n", 0, "SELECT a\n  FROM t\n", nullptr},
+    {"FormatAddsNoFinalLineBreak", {}, "select a from t", 0, "SELECT a\n  FROM t", nullptr},
+    {"Utf8MarkSkipped", {"--capitalise"}, "\xEF\xBB\xBFselect 'é' from t", 0, "SELECT 'é' FROM t", nullptr},
+    {"CrLfKept", {"--capitalise"}, "select a\r\nfrom t\r\n", 0, "SELECT a\r\nFROM t\r\n", nullptr},
+    {"LeftMargin", {"--capitalise", "--left-margin", "4"}, "select 1\nfrom t", 0, "    SELECT 1\n    FROM t", nullptr},
+    {"SetOverridesOption", {"--capitalise", "--set", "CCapitalisation.m_nKeywords=1"}, "SELECT A", 0, "select a", nullptr},
+    {"EmptyInput", {}, "", 0, "", nullptr},
+    {"InvalidUtf8", {"--capitalise"}, "select '\xE9'", 2, "", "<stdin>: is not valid UTF-8"},
+    {"StdinPathNamesIt", {"--stdin-path", "q/x.sql"}, "select '\xE9'", 2, "", "q/x.sql: is not valid"},
+    {"BadSetGroup", {"--set", "CNope.m_nX=1"}, "select 1", 2, "", "unknown group 'CNope'"},
+    {"BadSetValue", {"--set", "CCase.m_nIdentThenFromWhen=two"}, "select 1", 2, "", "needs a whole number"},
+    {"UnknownEncoding", {"--encoding", "klingon"}, "select 1", 2, "", "unknown encoding 'klingon'"},
+    {"UnknownFlag", {"--fast"}, "", 2, "", "unknown option '--fast'"},
+    {"CheckOnStdin", {"--check", "--capitalise"}, "select 1", 1, "<stdin>\n", nullptr},
+    {"CheckOnFormattedStdin", {"--check", "--capitalise"}, "SELECT 1", 0, "", nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, StdinTest, ::testing::ValuesIn(kStdinCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
+TEST_F(EndToEnd, SafetyHookIsOffUnlessSet)
+{
+    CRunSpec spec;
+    spec.m_aArgs = {"--capitalise"};
+    spec.m_sStdin = "select a from t";
+    spec.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
+    CRunResult r = Run(spec);
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find("<stdin>: safety check failed, result not written: line 1: `select` became `ELECT`"),
+              std::string::npos)
+        << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, "");
+    spec.m_aArgs.push_back("--no-verify");
+    r = Run(spec);
+    EXPECT_EQ(r.m_nStatus, 0);
+    EXPECT_EQ(r.m_sOut, "ELECT a FROM t") << "the damage passes without the check";
+}
+
+TEST_F(EndToEnd, HelpNamesEveryFlagWithAnExample)
+{
+    const CRunResult r = Run({"--help"});
+    EXPECT_EQ(r.m_nStatus, 0);
+    for (const char* flag : {"--in-place", "--check", "--diff", "--capitalise", "--dump-options",
+                             "--options", "--set", "--left-margin", "--encoding", "--stdin-path",
+                             "--no-verify", "--jobs", "--help", "--version"})
+    {
+        EXPECT_NE(r.m_sOut.find(flag), std::string::npos) << flag;
+        EXPECT_NE(r.m_sOut.find(std::string("quillmark-format ") + flag), std::string::npos)
+            << "an example for " << flag;
+    }
+    EXPECT_NE(r.m_sOut.find("not idempotent"), std::string::npos);
+    const CRunResult v = Run({"--version"});
+    EXPECT_EQ(v.m_nStatus, 0);
+    EXPECT_EQ(v.m_sOut.rfind("quillmark-format", 0), 0u);
+}
+
+// ---------------------------------------------------------------- in place
+
+struct CEncodingCase
+{
+    const char* m_sName;
+    std::vector<std::string> m_aArgs;
+    TextEncoding m_nEncoding;
+    unsigned m_nCodePage;
+    bool m_bCrLf;
+    bool m_bMark;
+};
+
+class InPlaceEncodingTest : public EndToEnd, public ::testing::WithParamInterface<CEncodingCase>
+{
+};
+
+std::string Encode(const std::u16string& text, const CEncodingCase& c)
+{
+    std::u16string withBreaks;
+    for (char16_t ch : text)
+    {
+        if (ch == u'\n' && c.m_bCrLf)
+            withBreaks += u'\r';
+        withBreaks += ch;
+    }
+    CCodePage codePage(c.m_nCodePage);
+    std::string bytes = c.m_bMark ? std::string(ByteOrderMark(c.m_nEncoding)) : "";
+    AppendEncoded(withBreaks, c.m_nEncoding, &codePage, 0, bytes);
+    return bytes;
+}
+
+TEST_P(InPlaceEncodingTest, KeepsEncodingMarkAndLineEnding)
+{
+    const CEncodingCase& c = GetParam();
+    const fs::path file = m_dir / "q.sql";
+    WriteFile(file, Encode(u"select 'Ünïcödé €' from Dual\nwhere x = 1\n", c));
+    std::vector<std::string> args = c.m_aArgs;
+    args.insert(args.end(), {"-i", "--capitalise", file.string()});
+    const CRunResult r = Run(args);
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, "");
+    EXPECT_EQ(ReadFile(file), Encode(u"SELECT 'Ünïcödé €' FROM dual\nWHERE x = 1\n", c));
+}
+
+const CEncodingCase kEncodingCases[] = {
+    {"Utf8", {}, ENC_ANSI, kCodePageUtf8, false, false},
+    {"Utf8CrLf", {}, ENC_ANSI, kCodePageUtf8, true, false},
+    {"Utf8Mark", {}, ENC_UTF8, kCodePageUtf8, false, true},
+    {"Utf16LeMarkCrLf", {}, ENC_UTF16_LE, kCodePageUtf8, true, true},
+    {"Utf16BeMark", {}, ENC_UTF16_BE, kCodePageUtf8, false, true},
+    {"Cp1252", {"--encoding", "cp1252"}, ENC_ANSI, kCodePageWindows1252, true, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, InPlaceEncodingTest, ::testing::ValuesIn(kEncodingCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
+TEST_F(EndToEnd, InPlaceKeepsPermissionsAndLeavesUnchangedFilesAlone)
+{
+    const fs::path changed = m_dir / "a.sql", same = m_dir / "b.sql";
+    WriteFile(changed, "select 1 from dual\n");
+    WriteFile(same, "SELECT 1 FROM dual\n");
+    ::chmod(changed.c_str(), 0640);
+    // An old modification time, so that any rewrite would show.
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, same.c_str(), old, 0);
+    const CRunResult r = Run({"-i", "--capitalise", m_dir.string()});
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_EQ(ReadFile(changed), "SELECT 1 FROM dual\n");
+    struct stat st;
+    ASSERT_EQ(::stat(changed.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ASSERT_EQ(::stat(same.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << "an unchanged file is not rewritten";
+    for (const auto& entry : fs::directory_iterator(m_dir))
+        EXPECT_EQ(entry.path().filename().string().find(".quillmark-"), std::string::npos)
+            << "no temporary file left: " << entry.path();
+}
+
+TEST_F(EndToEnd, InPlaceThroughALinkRewritesItsTarget)
+{
+    const fs::path target = m_dir / "real.sql", link = m_dir / "link.sql";
+    WriteFile(target, "select 1\n");
+    fs::create_symlink(target, link);
+    const CRunResult r = Run({"-i", "--capitalise", link.string()});
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "SELECT 1\n");
+}
+
+TEST_F(EndToEnd, BadFilesAreReportedAndTheOthersStillFormatted)
+{
+    WriteFile(m_dir / "a.sql", "select '\xE9' from t\n"); // Latin-1 in a UTF-8 run
+    WriteFile(m_dir / "b.sql", "select 1\n");
+    const CRunResult r = Run({"-i", "--capitalise", P("a.sql"), P("missing.sql"), P("b.sql")});
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find(P("a.sql") + ": is not valid UTF-8"), std::string::npos) << r.m_sErr;
+    EXPECT_NE(r.m_sErr.find(P("missing.sql") + ": No such file"), std::string::npos) << r.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "a.sql"), "select '\xE9' from t\n") << "left alone";
+    EXPECT_EQ(ReadFile(m_dir / "b.sql"), "SELECT 1\n");
+
+    // Named, the encoding reads it.
+    const CRunResult latin = Run({"-i", "--capitalise", "--encoding", "latin1", P("a.sql")});
+    EXPECT_EQ(latin.m_nStatus, 0) << latin.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "a.sql"), "SELECT '\xE9' FROM t\n");
+}
+
+TEST_F(EndToEnd, MixedLineEndingsAroundALiteralAreRefused)
+{
+    const std::string spanning = "select 'a\nb' from t\r\nwhere 1 = 1\r\n";
+    WriteFile(m_dir / "a.sql", spanning);
+    WriteFile(m_dir / "b.sql", "select 1\r\nfrom t\n");
+    const CRunResult r = Run({"-i", "--capitalise", P("a.sql"), P("b.sql")});
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find("mixed line endings"), std::string::npos) << r.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "a.sql"), spanning);
+    EXPECT_EQ(ReadFile(m_dir / "b.sql"), "SELECT 1\r\nFROM t\r\n") << "made uniform by the first";
+}
+
+TEST_F(EndToEnd, AFailedWriteLeavesTheFileWhole)
+{
+    // Larger than the file-size limit once rewritten; the small one still fits.
+    std::string big;
+    for (int i = 0; i < 400; ++i)
+        big += "select a from t;\n";
+    WriteFile(m_dir / "a.sql", big);
+    WriteFile(m_dir / "b.sql", "select 1\n");
+    CRunSpec spec;
+    spec.m_aArgs = {"-i", "--capitalise", P("a.sql"), P("b.sql")};
+    spec.m_nFileSizeLimit = 4096;
+    const CRunResult r = Run(spec);
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find(P("a.sql") + ": cannot be rewritten: File too large"), std::string::npos)
+        << r.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "a.sql"), big);
+    EXPECT_EQ(ReadFile(m_dir / "b.sql"), "SELECT 1\n");
+    for (const auto& entry : fs::directory_iterator(m_dir))
+        EXPECT_EQ(entry.path().filename().string().find(".quillmark-"), std::string::npos);
+}
+
+TEST_F(EndToEnd, SafetyCheckRefusesATamperedResultInPlace)
+{
+    WriteFile(m_dir / "a.sql", "select a from t\n");
+    CRunSpec spec;
+    spec.m_aArgs = {"-i", P("a.sql")};
+    spec.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
+    const CRunResult r = Run(spec);
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find(P("a.sql") + ": safety check failed"), std::string::npos) << r.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "a.sql"), "select a from t\n");
+}
+
+// ---------------------------------------------------------------- check and diff
+
+TEST_F(EndToEnd, CheckAndDiffWriteNothingAndSayWhatWouldChange)
+{
+    WriteFile(m_dir / "ok.sql", "SELECT 1 FROM dual\n");
+    WriteFile(m_dir / "bad.sql", "select 1 from dual\n");
+    struct
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    } rows[] = {
+        {"CheckFormatted", {"--check", P("ok.sql")}, 0, ""},
+        {"CheckListsChanged", {"--check", m_dir.string()}, 1, P("bad.sql") + "\n"},
+        {"DiffAloneExitsZero", {"--diff", P("bad.sql"), P("ok.sql")}, 0,
+         "--- " + P("bad.sql") + "\n+++ " + P("bad.sql") +
+             "\n@@ -1 +1 @@\n-select 1 from dual\n+SELECT 1 FROM dual\n"},
+        {"CheckWithDiff", {"--check", "--diff", P("bad.sql")}, 1,
+         "--- " + P("bad.sql") + "\n+++ " + P("bad.sql") +
+             "\n@@ -1 +1 @@\n-select 1 from dual\n+SELECT 1 FROM dual\n"},
+    };
+    for (const auto& row : rows)
+    {
+        std::vector<std::string> args = row.args;
+        args.push_back("--capitalise");
+        const CRunResult r = Run(args);
+        EXPECT_EQ(r.m_nStatus, row.status) << row.name << ": " << r.m_sErr;
+        EXPECT_EQ(r.m_sOut, row.out) << row.name;
+    }
+    EXPECT_EQ(ReadFile(m_dir / "bad.sql"), "select 1 from dual\n") << "nothing written";
+}
+
+TEST_F(EndToEnd, FoldersAreWalkedForSourceFilesInSortedOrder)
+{
+    for (const char* name : {"z.sql", "a/b.PKB", "a/c.txt", "a/d.trg", ".git/x.sql", "m.fnc", "n.sql~"})
+        WriteFile(m_dir / name, "select 1\n");
+    const CRunResult r = Run({"--check", "--capitalise", m_dir.string()});
+    EXPECT_EQ(r.m_nStatus, 1) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, P("a/b.PKB") + "\n" + P("a/d.trg") + "\n" + P("m.fnc") + "\n" + P("z.sql") + "\n");
+}
+
+TEST_F(EndToEnd, ParallelRunGivesTheSameOutputAsOneThread)
+{
+    std::string expectedOrder;
+    for (int i = 0; i < 60; ++i)
+    {
+        std::string body;
+        for (int k = 0; k <= i % 7; ++k)
+            body += "select c" + std::to_string(k) + ", d from t" + std::to_string(i) + " where x = " +
+                    std::to_string(k) + ";\n";
+        char name[32];
+        std::snprintf(name, sizeof name, "f%02d.sql", i);
+        WriteFile(m_dir / name, body);
+    }
+    const CRunResult one = Run({"-j", "1", m_dir.string()});
+    const CRunResult many = Run({"-j", "4", m_dir.string()});
+    EXPECT_EQ(one.m_nStatus, 0) << one.m_sErr;
+    EXPECT_EQ(many.m_nStatus, 0) << many.m_sErr;
+    EXPECT_FALSE(one.m_sOut.empty());
+    EXPECT_EQ(one.m_sOut, many.m_sOut);
+    EXPECT_LT(one.m_sOut.find("t0"), one.m_sOut.find("t59")) << "input order";
+
+    const CRunResult inPlace = Run({"-i", "-j", "4", m_dir.string()});
+    EXPECT_EQ(inPlace.m_nStatus, 0) << inPlace.m_sErr;
+    const CRunResult after = Run({"-j", "1", "--check", m_dir.string()});
+    EXPECT_EQ(after.m_sErr, "");
+}
+
+// ---------------------------------------------------------------- options
+
+TEST_F(EndToEnd, OptionsFileLayersOverDefaultsAndIsReadStrictly)
+{
+    WriteFile(m_dir / "team.ini", "[Options\\CCapitalisation]\nm_nKeywords=1\n");
+    WriteFile(m_dir / "a.sql", "SELECT A FROM T\n");
+    // The user's store says upper case and left-aligned; the options file wins.
+    WriteFile(m_store, "[Options\\CGeneral]\nm_sStr=Str\n[Options\\CCapitalisation]\nm_nKeywords=0\nm_nOther=0\n");
+    CRunResult r = Run({"--capitalise", "--options", P("team.ini"), P("a.sql")});
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, "select a from t\n") << "other words take the default, not the store";
+
+    struct
+    {
+        const char* name;
+        std::string text;
+        std::string error;
+    } bad[] = {
+        {"UnknownSection", "[Options\\CKeywords]\nm_nKeywords=1\n", P("bad.ini") + ":1: unknown section"},
+        {"UnknownField", "\n[Options\\CCapitalisation]\nm_nKeyword=1\n",
+         P("bad.ini") + ":3: unknown field 'm_nKeyword'"},
+        {"NotANumber", "[Options\\CCapitalisation]\nm_nKeywords=upper\n",
+         P("bad.ini") + ":2: CCapitalisation.m_nKeywords needs a whole number"},
+    };
+    for (const auto& row : bad)
+    {
+        WriteFile(m_dir / "bad.ini", row.text);
+        r = Run({"-i", "--options", P("bad.ini"), P("a.sql")});
+        EXPECT_EQ(r.m_nStatus, 2) << row.name;
+        EXPECT_EQ(r.m_sErr.rfind("quillmark-format: " + row.error, 0), 0u) << row.name << ": " << r.m_sErr;
+        EXPECT_EQ(std::count(r.m_sErr.begin(), r.m_sErr.end(), '\n'), 1) << r.m_sErr;
+        EXPECT_EQ(ReadFile(m_dir / "a.sql"), "SELECT A FROM T\n") << row.name << ": no file touched";
+    }
+    r = Run({"--options", P("nowhere.ini"), P("a.sql")});
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find("nowhere.ini: cannot be read"), std::string::npos) << r.m_sErr;
+}
+
+TEST_F(EndToEnd, NearestDiscoveredOptionsFileApplies)
+{
+    WriteFile(m_dir / ".quillmark.ini", "[Options\\CCapitalisation]\nm_nKeywords=1\n");
+    WriteFile(m_dir / "sub/.quillmark.ini", "[Options\\CCapitalisation]\nm_nKeywords=2\n");
+    WriteFile(m_dir / "top.sql", "SELECT x\n");
+    WriteFile(m_dir / "sub/deep/q.sql", "SELECT x\n");
+    CRunResult r = Run({"--capitalise", P("top.sql"), P("sub/deep/q.sql")});
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, "select x\nSelect x\n");
+
+    // Standard input looks from the current folder, or from --stdin-path.
+    CRunSpec spec;
+    spec.m_aArgs = {"--capitalise"};
+    spec.m_sStdin = "SELECT x";
+    spec.m_sDir = m_dir.string();
+    r = Run(spec);
+    EXPECT_EQ(r.m_sOut, "select x");
+    spec.m_aArgs = {"--capitalise", "--stdin-path", P("sub/q.sql")};
+    r = Run(spec);
+    EXPECT_EQ(r.m_sOut, "Select x");
+}
+
+TEST_F(EndToEnd, UserStoreIsReadButNeverWritten)
+{
+    const std::string store =
+        "[Options\\CGeneral]\nm_sStr=Str\n[Options\\CCapitalisation]\nm_nKeywords=1\nnot a valid line\n";
+    WriteFile(m_store, store);
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, m_store.c_str(), old, 0);
+    const CRunResult r = Run({"--capitalise"}, "SELECT x");
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    // Loaded the store's lenient way: with the marker, a missing value is 0.
+    EXPECT_EQ(r.m_sOut, "select X");
+    EXPECT_EQ(ReadFile(m_store), store);
+    struct stat st;
+    ASSERT_EQ(::stat(m_store.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_FALSE(fs::exists(m_store.string() + ".bad"));
+
+    // A store without the marker means defaults, and is still not written.
+    fs::remove(m_store);
+    const CRunResult fresh = Run({"--capitalise"}, "select x");
+    EXPECT_EQ(fresh.m_sOut, "SELECT x");
+    EXPECT_FALSE(fs::exists(m_store));
+}
+
+TEST_F(EndToEnd, DumpedOptionsReadBackAsAnOptionsFile)
+{
+    CRunResult r = Run({"--dump-options", "--set", "CSelect.m_nColumnListComma=0", "--left-margin", "2"});
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_NE(r.m_sOut.find("\n[Options\\CSelect]\nm_bAlignColumnsAfterDistinct=0\nm_nColumnListComma=0\n"),
+              std::string::npos)
+        << r.m_sOut;
+    EXPECT_NE(r.m_sOut.find("m_nLeftMargin=2\n"), std::string::npos);
+    WriteFile(m_dir / "dump.ini", r.m_sOut);
+    const CRunResult again = Run({"--dump-options", "--options", P("dump.ini")});
+    EXPECT_EQ(again.m_nStatus, 0) << again.m_sErr;
+    EXPECT_EQ(again.m_sOut.substr(again.m_sOut.find('\n')), r.m_sOut.substr(r.m_sOut.find('\n')));
+}
+
+} // namespace
