@@ -24,8 +24,13 @@ public:
                 m_aAscii[c] = true;
             else
                 m_bWide = true;
+            if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+                m_bCaselessDelimiters = false;
         }
     }
+    // Whether no delimiter is a letter, so that delimiter and operator tokens
+    // never change case.
+    bool CaselessDelimiters() const { return m_bCaselessDelimiters; }
     bool Has(char16_t c) const
     {
         if (c < 128)
@@ -37,6 +42,7 @@ private:
     std::array<bool, 128> m_aAscii;
     std::u16string_view m_sDelimiters;
     bool m_bWide = false;
+    bool m_bCaselessDelimiters = true;
 };
 
 void RaiseAll(char16_t* p, size_t n)
@@ -86,11 +92,19 @@ bool BindsLiteral(std::u16string_view text)
     return text.size() > 1 && text[1] == u'"';
 }
 
-int32_t CaseModeOf(const CSQLParser& engine, const CBaseToken& token)
+int32_t CaseModeOf(const CSQLParser& engine, const CBaseToken& token,
+                   const CCaseSeparators& separators)
 {
     const COptions::CCapitalisation& cap = engine.m_Options.m_Capitalisation;
     switch (token.m_nKind)
     {
+    // Digits and delimiters have no case: these tokens stay as they are under
+    // every mode, so they are passed over.
+    case TK_NUMBER: return CAP_NOCHANGE;
+    case TK_DELIMITER:
+    case TK_CONCAT:
+    case TK_ASSIGN:
+    case TK_COMPARE: return separators.CaselessDelimiters() ? CAP_NOCHANGE : cap.m_nOther;
     case TK_KEYWORD: return cap.m_nKeywords;
     case TK_DATATYPE: return cap.m_nDataTypes;
     case TK_FUNCTION: return cap.m_nFunctions;
@@ -109,7 +123,7 @@ void ApplyCaseWith(const CSQLParser& engine, CBaseToken& token, const CCaseSepar
     // (the list's working copy of the input, or its pool).
     char16_t* p = const_cast<char16_t*>(token.m_sText.data());
     const size_t n = token.m_sText.size();
-    switch (CaseModeOf(engine, token))
+    switch (CaseModeOf(engine, token, separators))
     {
     case CAP_UPPER: RaiseAll(p, n); break;
     case CAP_LOWER: LowerAll(p, n); break;
@@ -175,6 +189,14 @@ void MergeOperators(CTokenList& tokens)
 
     for (size_t r = 0; r < n; ++r)
     {
+        // Most tokens are neither held nor joined: they only move up.
+        if (pending == Pending::None && a[r].m_nKind != TK_DELIMITER)
+        {
+            if (w != r)
+                a[w] = a[r];
+            ++w;
+            continue;
+        }
         const CBaseToken t = a[r];
         switch (pending)
         {

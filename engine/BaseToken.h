@@ -29,15 +29,19 @@ enum TokenKind
 // A token does not own its text: m_sText views storage held by the token list
 // (a working copy of the input that capitalisation rewrites in place, or the
 // list's pool for texts that do not stand contiguously in the input).
+//
+// Kind and code take 16 bits each (their values are small), so that a token
+// fills 32 bytes: token lists of large inputs are the engine's biggest memory.
 struct CBaseToken
 {
-    int32_t m_nKind = TK_WORD;
-    int32_t m_nCode = 0;   // recognised-word code; 1/0 for line/block comments
+    int16_t m_nKind = TK_WORD;
+    int16_t m_nCode = 0;   // recognised-word code; 1/0 for line/block comments
     int32_t m_nLength = 0; // UTF-16 units of m_sText
-    std::u16string_view m_sText;
     int32_t m_nLine = 1;   // 1-based; lines counted by line feeds
     int32_t m_nOffset = 0; // 1-based index of the first character in the input
+    std::u16string_view m_sText;
 };
+static_assert(sizeof(CBaseToken) <= 32);
 
 // The engine's token array together with the storage its tokens' texts live in.
 class CTokenList

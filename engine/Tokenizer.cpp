@@ -9,8 +9,8 @@ void AddToken(CTokenList& tokens, std::u16string_view text, int32_t kind, int32_
               CTextPosition position)
 {
     CBaseToken token;
-    token.m_nKind = kind;
-    token.m_nCode = code;
+    token.m_nKind = static_cast<int16_t>(kind);
+    token.m_nCode = static_cast<int16_t>(code);
     token.m_nLength = static_cast<int32_t>(text.size());
     token.m_sText = text;
     token.m_nLine = position.m_nLine;
@@ -69,81 +69,68 @@ struct CSplitClasses
     bool m_bWideDelimiters = false;
 };
 
+// Walks a chunk as runs: whitespace, one delimiter, or a word. Calls
+// onDelimiter(index, line) and onWord(begin, end, line) with 0-based indices
+// into the chunk and the line the piece starts on.
+template <class OnDelimiter, class OnWord>
+void WalkChunk(std::u16string_view text, int32_t line, const CSplitClasses& classes,
+               OnDelimiter&& onDelimiter, OnWord&& onWord)
+{
+    const size_t n = text.size();
+    size_t j = 0;
+    while (j < n)
+    {
+        const char16_t c = text[j];
+        const uint8_t cls = classes.Of(c);
+        if (cls == CC_SPACE)
+        {
+            line += c == u'\n';
+            ++j;
+        }
+        else if (cls == CC_DELIMITER)
+        {
+            line += c == u'\n';
+            onDelimiter(j, line);
+            ++j;
+        }
+        else
+        {
+            const size_t begin = j++;
+            while (j < n && classes.Of(text[j]) == CC_WORD)
+                ++j;
+            onWord(begin, j, line);
+        }
+    }
+}
+
 // How many tokens a chunk yields, so that the new array is allocated once.
 size_t CountPieces(std::u16string_view chunk, const CSplitClasses& classes)
 {
     size_t count = 0;
-    bool inWord = false;
-    for (char16_t c : chunk)
-    {
-        const uint8_t cls = classes.Of(c);
-        if (cls == CC_WORD)
-        {
-            count += !inWord;
-            inWord = true;
-        }
-        else
-        {
-            count += cls == CC_DELIMITER;
-            inWord = false;
-        }
-    }
+    WalkChunk(
+        chunk, 1, classes, [&](size_t, int32_t) { ++count; },
+        [&](size_t, size_t, int32_t) { ++count; });
     return count;
 }
 
 void CutChunk(const CBaseToken& chunk, const CSplitClasses& classes, CTokenList& tokens,
               std::vector<CBaseToken>& out)
 {
-    const std::u16string_view text = chunk.m_sText;
-    const size_t base = static_cast<size_t>(chunk.m_nOffset); // 0-based index of text[0]
-    int32_t line = chunk.m_nLine;
-    size_t wordStart = 0;
-    CTextPosition wordPos;
-    bool inWord = false;
-
-    auto emitWord = [&](size_t end) {
-        CBaseToken word;
-        word.m_nKind = TK_WORD;
-        word.m_nLength = static_cast<int32_t>(end - wordStart);
-        word.m_sText = tokens.Slice(base + wordStart, end - wordStart);
-        word.m_nLine = wordPos.m_nLine;
-        word.m_nOffset = wordPos.m_nOffset;
-        out.push_back(word);
-        inWord = false;
+    // A chunk's offset is the 0-based index of its first character.
+    const size_t base = static_cast<size_t>(chunk.m_nOffset);
+    const char16_t* text = tokens.Text().data() + base;
+    auto make = [&](int32_t kind, size_t begin, size_t end, int32_t line) {
+        CBaseToken& token = out.emplace_back();
+        token.m_nKind = static_cast<int16_t>(kind);
+        token.m_nLength = static_cast<int32_t>(end - begin);
+        token.m_sText = std::u16string_view(text + begin, end - begin);
+        token.m_nLine = line;
+        token.m_nOffset = static_cast<int32_t>(base + begin + 1);
     };
-
-    for (size_t j = 0; j < text.size(); ++j)
-    {
-        const char16_t c = text[j];
-        const uint8_t cls = classes.Of(c);
-        if (cls == CC_WORD)
-        {
-            if (!inWord)
-            {
-                inWord = true;
-                wordStart = j;
-                wordPos.m_nLine = line;
-                wordPos.m_nOffset = static_cast<int32_t>(base + j + 1);
-            }
-            continue;
-        }
-        if (inWord)
-            emitWord(j);
-        if (c == u'\n')
-            ++line;
-        if (cls == CC_DELIMITER)
-        {
-            CBaseToken delimiter;
-            delimiter.m_nKind = TK_DELIMITER;
-            delimiter.m_nLength = 1;
-            delimiter.m_sText = tokens.Slice(base + j, 1);
-            delimiter.m_nLine = line;
-            delimiter.m_nOffset = static_cast<int32_t>(base + j + 1);
-            out.push_back(delimiter);
-        }
-    }
-    if (inWord)
-        emitWord(text.size());
+    WalkChunk(
+        chunk.m_sText, chunk.m_nLine, classes,
+        [&](size_t at, int32_t line) { make(TK_DELIMITER, at, at + 1, line); },
+        [&](size_t begin, size_t end, int32_t line) { make(TK_WORD, begin, end, line); });
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 
 #include "BaseToken.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -44,11 +45,8 @@ public:
     template <class Sink>
     static void Scan(std::u16string_view text, Sink&& sink);
 
-    // Plain-text characters after which the scanner must look closer.
-    static bool IsPlainSpecial(char16_t c)
-    {
-        return c == u'*' || c == u'-' || c == u'\'' || c == u'"' || c == u'\n';
-    }
+    // Plain-text characters at which the scanner must look closer.
+    static bool IsPlainSpecial(char16_t c) { return c < 128 && kPlainSpecial[c]; }
     // A character that cannot stand inside a word: whitespace or a delimiter.
     static bool IsWordBreak(char16_t c)
     {
@@ -63,6 +61,13 @@ public:
             return false;
         }
     }
+    static constexpr auto kPlainSpecial = [] {
+        std::array<bool, 128> table{};
+        for (char c : {'*', '-', '\'', '"', '\n'})
+            table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
+
     // The closing delimiter of a q-quoted literal for its opening one.
     static char16_t ClosingQuoteDelimiter(char16_t open)
     {
@@ -109,7 +114,7 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
         switch (mode)
         {
         case Mode::Plain:
-            if (c < 128 && IsPlainSpecial(c))
+            if (IsPlainSpecial(c))
             {
                 if (c == u'\n')
                 {
@@ -168,7 +173,7 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
             }
             ++i;
             // Plain text between the characters that matter is taken in one go.
-            while (mode == Mode::Plain && i < n && (s[i] >= 128 || !IsPlainSpecial(s[i])))
+            while (mode == Mode::Plain && i < n && !IsPlainSpecial(s[i]))
                 ++i;
             break;
 
@@ -211,6 +216,13 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
                 ++line;
             }
             ++i;
+            // Inside the literal only apostrophes matter (and line feeds, for
+            // the line count).
+            if (oddApostrophes)
+            {
+                while (i < n && s[i] != u'\'')
+                    line += s[i++] == u'\n';
+            }
             break;
 
         case Mode::QString:

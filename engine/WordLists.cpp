@@ -190,9 +190,9 @@ void CWordIndex::Clear()
 
 uint32_t CWordIndex::Hash(const char16_t* upper, size_t length)
 {
-    uint32_t h = 2166136261u;
+    uint32_t h = kHashBasis;
     for (size_t i = 0; i < length; ++i)
-        h = (h ^ upper[i]) * 16777619u;
+        h = (h ^ upper[i]) * kHashPrime;
     return h;
 }
 
@@ -215,13 +215,15 @@ void CWordIndex::Add(std::u16string_view word, int32_t kind, int32_t code)
     std::u16string upper(word);
     for (char16_t& c : upper)
         c = RaiseAscii(c);
+    const uint32_t hash = Hash(upper.data(), upper.size());
     const size_t mask = m_aSlots.size() - 1;
-    for (size_t slot = Hash(upper.data(), upper.size()) & mask;; slot = (slot + 1) & mask)
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask)
     {
         CEntry& entry = m_aSlots[slot];
         if (entry.m_sWord.empty())
         {
             entry.m_sWord = std::move(upper);
+            entry.m_nHash = hash;
             ++m_nUsed;
         }
         else if (entry.m_sWord != upper)
@@ -239,16 +241,20 @@ const CWordIndex::CEntry* CWordIndex::Find(std::u16string_view word) const
     if (word.empty() || word.size() > kMaxWord || m_aSlots.empty())
         return nullptr;
     char16_t upper[kMaxWord];
+    uint32_t hash = kHashBasis;
     for (size_t i = 0; i < word.size(); ++i)
+    {
         upper[i] = RaiseAscii(word[i]);
+        hash = (hash ^ upper[i]) * kHashPrime;
+    }
     const std::u16string_view key(upper, word.size());
     const size_t mask = m_aSlots.size() - 1;
-    for (size_t slot = Hash(upper, word.size()) & mask;; slot = (slot + 1) & mask)
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask)
     {
         const CEntry& entry = m_aSlots[slot];
         if (entry.m_sWord.empty())
             return nullptr;
-        if (entry.m_sWord == key)
+        if (entry.m_nHash == hash && entry.m_sWord == key)
             return &entry;
     }
 }
@@ -285,8 +291,8 @@ void ClassifyWord(CBaseToken& token, const CSQLParser& engine)
         return;
     if (const CWordIndex::CEntry* entry = engine.m_WordIndex.Find(token.m_sText))
     {
-        token.m_nKind = entry->m_nKind;
-        token.m_nCode = entry->m_nCode;
+        token.m_nKind = static_cast<int16_t>(entry->m_nKind);
+        token.m_nCode = static_cast<int16_t>(entry->m_nCode);
     }
     else if (IsAllDigits(token.m_sText))
     {

@@ -143,6 +143,7 @@ public:
         std::u16string m_sWord; // with a to z raised to A to Z
         int32_t m_nKind = TK_WORD;
         int32_t m_nCode = 0;
+        uint32_t m_nHash = 0;
     };
 
     void Clear();
@@ -154,6 +155,8 @@ public:
 
 private:
     static constexpr size_t kMaxWord = 32; // longer than every listed word
+    static constexpr uint32_t kHashBasis = 2166136261u; // FNV-1a
+    static constexpr uint32_t kHashPrime = 16777619u;
     static uint32_t Hash(const char16_t* upper, size_t length);
     void Grow();
 
