@@ -38,7 +38,7 @@ void SetOptions(COptions& options, CFuzzInput& input)
 
 [[noreturn]] void Fail(const char* command, const std::string& difference)
 {
-    std::fprintf(stderr, "%s lost a token: %s\n", command, difference.c_str());
+    std::fprintf(stderr, "%s: %s\n", command, difference.c_str());
     std::abort();
 }
 
@@ -78,5 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(engine, text, CSQLParser::MODE_FORMAT, engine.m_Options.m_Comments.m_bRemoveComments);
     engine.m_Options.m_General.m_nLeftMargin = leftMargin; // detection may have changed it
     Check(engine, text, CSQLParser::MODE_CAPITALISE, false);
+
+    // With the margin -1 nothing re-indents a Capitalise result: it is the
+    // input with only the case of ASCII letters changed, character for character.
+    if (leftMargin == -1 && !engine.m_Options.m_General.m_bAutoDetectLeftMargin && !text.empty()) {
+        const std::u16string& output = engine.m_sOutput;
+        auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        if (output.size() != text.size())
+            Fail("Capitalise", "the length changed with the margin -1");
+        for (size_t i = 0; i < text.size(); ++i)
+            if (fold(output[i]) != fold(text[i]))
+                Fail("Capitalise", "character " + std::to_string(i + 1) + " changed with the margin -1");
+    }
     return 0;
 }
