@@ -240,13 +240,13 @@ void CLayoutWriter::CopyRemaining(size_t from)
         m_Ctx.Write(u" ", m_Tokens[i].m_sText);
 }
 
-void AdvanceOver(std::u16string_view text, int64_t& column)
+// The column after text, written from column: a line feed starts over at 0.
+inline int64_t ColumnAfter(std::u16string_view text, int64_t column)
 {
-    const size_t lineFeed = text.rfind(u'\n');
-    if (lineFeed == std::u16string_view::npos)
-        column += static_cast<int64_t>(text.size());
-    else
-        column = static_cast<int64_t>(text.size() - lineFeed - 1);
+    for (size_t i = text.size(); i > 0; --i)
+        if (text[i - 1] == u'\n')
+            return static_cast<int64_t>(text.size() - i);
+    return column + static_cast<int64_t>(text.size());
 }
 
 } // namespace
@@ -263,12 +263,17 @@ void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_vie
           std::u16string_view suffix, OutputPosition& position)
 {
     int64_t column = position.m_nColumn;
-    for (std::u16string_view piece : {prefix, text, suffix})
+    if (!prefix.empty())
     {
-        if (piece.empty())
-            continue;
-        output.append(piece);
-        AdvanceOver(piece, column);
+        output.append(prefix);
+        column = ColumnAfter(prefix, column);
+    }
+    output.append(text);
+    column = ColumnAfter(text, column);
+    if (!suffix.empty())
+    {
+        output.append(suffix);
+        column = ColumnAfter(suffix, column);
     }
     position.m_nColumn = ToColumn(column);
 }
