@@ -24,6 +24,8 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QMainWindow>
+#include <QTest>
 
 #include <Qsci/qscilexersql.h>
 
@@ -258,6 +260,33 @@ TEST(EditorView, ContextCommandsActOnce)
     EXPECT_FALSE(view.OnCommand(ID_FORMAT));
 }
 
+// The control binds the standard editing keys itself (Ctrl+C, Ctrl+A, ...)
+// and claims them before any key binding of the window.
+TEST(EditorView, StandardEditingKeysGoToTheEditorBeforeTheWindow)
+{
+    QMainWindow window;
+    auto* pView = new CSQLView(&window);
+    window.setCentralWidget(pView);
+    int selectAllTriggered = 0;
+    int openTriggered = 0;
+    QAction* pSelectAll = window.addAction("Select All", [&] { ++selectAllTriggered; });
+    pSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    QAction* pOpen = window.addAction("Open", [&] { ++openTriggered; });
+    pOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    pView->setFocus();
+    pView->setText("select 1 from dual");
+
+    QTest::keyClick(pView, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectAllTriggered, 0);
+    EXPECT_EQ(pView->selectedText(), "select 1 from dual");
+    // Keys the editor does not own still reach the window.
+    QTest::keyClick(pView, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(openTriggered, 1);
+}
+
 struct CFindNextCase
 {
     const char* m_pName;
@@ -322,6 +351,24 @@ const CFindNextCase kFindNextCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(App, FindNext, testing::ValuesIn(kFindNextCases),
                          [](const testing::TestParamInfo<CFindNextCase>& info) { return std::string(info.param.m_pName); });
+
+TEST(EditorView, F3FindsNextAndShiftF3FindsBack)
+{
+    CSQLView view;
+    view.show();
+    view.setFocus();
+    view.setText("abc x abc y abc");
+    CFindReplaceData::Shared() = CFindReplaceData();
+    view.setSelection(0, 6, 0, 9);
+    QTest::keyClick(&view, Qt::Key_F3);
+    int line, index, lineTo, indexTo;
+    view.getSelection(&line, &index, &lineTo, &indexTo);
+    EXPECT_EQ(index, 12);
+    QTest::keyClick(&view, Qt::Key_F3, Qt::ShiftModifier);
+    view.getSelection(&line, &index, &lineTo, &indexTo);
+    EXPECT_EQ(index, 6);
+    EXPECT_EQ(CFindReplaceData::Shared().m_sFindWhat, "abc");
+}
 
 TEST(EditorView, ReportsTheCaretFromOne)
 {
