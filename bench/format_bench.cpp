@@ -185,7 +185,7 @@ void BM_FormatNestedCalls(benchmark::State& state)
     bytes.append(depth, ')');
     FormatText(state, Decode(bytes), bytes.size());
 }
-BENCHMARK(BM_FormatNestedCalls)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatNestedCalls)->Arg(10000)->Arg(100000)->Arg(1000000)->MinTime(2.0)->Unit(benchmark::kMillisecond);
 
 // depth bare parentheses, each level a stacked list: ((...(a), a), a). Every
 // level breaks a line indented to its anchor (at most 1000 blanks), so the
