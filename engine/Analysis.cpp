@@ -160,7 +160,14 @@ void MarkFunctions(CTokenList& tokens)
             a[i].m_nKind = TK_FUNCTION;
 }
 
-void MergeOperators(CTokenList& tokens)
+namespace
+{
+// MergeOperators as one walk that rebuilds the array in place. prepare(r) runs
+// on the token at r when it is read, before its kind is looked at, and may
+// look at the tokens after it, which are not moved yet; finish(token) runs on
+// every token when it takes its final place.
+template <class Prepare, class Finish>
+void MergeInPlace(CTokenList& tokens, Prepare&& prepare, Finish&& finish)
 {
     enum class Pending { None, Bar, Colon, Compare };
 
@@ -170,6 +177,11 @@ void MergeOperators(CTokenList& tokens)
     Pending pending = Pending::None;
     CBaseToken held;
 
+    auto append = [&](const CBaseToken& token) {
+        a[w] = token;
+        finish(a[w]);
+        ++w;
+    };
     auto joinAndAppend = [&](const CBaseToken& t) {
         const std::u16string_view first = held.m_sText;
         if (first.data() + first.size() == t.m_sText.data())
@@ -184,16 +196,18 @@ void MergeOperators(CTokenList& tokens)
             held.m_sText = tokens.Keep(std::move(joined));
         }
         held.m_nLength = static_cast<int32_t>(held.m_sText.size());
-        a[w++] = held;
+        append(held);
     };
 
     for (size_t r = 0; r < n; ++r)
     {
+        prepare(r);
         // Most tokens are neither held nor joined: they only move up.
         if (pending == Pending::None && a[r].m_nKind != TK_DELIMITER)
         {
             if (w != r)
                 a[w] = a[r];
+            finish(a[w]);
             ++w;
             continue;
         }
@@ -208,7 +222,7 @@ void MergeOperators(CTokenList& tokens)
                 joinAndAppend(t);
                 continue;
             }
-            a[w++] = held;
+            append(held);
             break;
         case Pending::Colon:
             pending = Pending::None;
@@ -223,7 +237,7 @@ void MergeOperators(CTokenList& tokens)
                 joinAndAppend(t);
                 continue;
             }
-            a[w++] = held;
+            append(held);
             break;
         case Pending::None:
             break;
@@ -244,9 +258,15 @@ void MergeOperators(CTokenList& tokens)
                 continue;
             }
         }
-        a[w++] = t;
+        append(t);
     }
     a.resize(w);
+}
+} // namespace
+
+void MergeOperators(CTokenList& tokens)
+{
+    MergeInPlace(tokens, [](size_t) {}, [](CBaseToken&) {});
 }
 
 void ApplyCase(const CSQLParser& engine, CBaseToken& token)
@@ -264,21 +284,27 @@ void Analyse(const CSQLParser& engine, CTokenList& tokens, bool format)
     std::vector<CBaseToken>& a = tokens.m_aTokens;
     const CCaseSeparators separators(engine.m_sDelimiters);
 
-    // Classifying a word and marking it as a call look only at the word and at
-    // the delimiters after it, which classification never changes, so both run
-    // in one walk; without merging, the case is applied in the same walk too.
-    for (size_t i = 0; i < a.size(); ++i)
-    {
+    // The four steps in one walk. Classifying a word and marking it as a call
+    // look only at the word and at the tokens after it, which neither step
+    // changes but for words; merging takes a token only after it is
+    // classified; and the case of a token depends only on its final kind and
+    // text, so it is applied when the token takes its final place.
+    auto prepare = [&](size_t i) {
         CBaseToken& token = a[i];
         ClassifyWord(token, engine);
         if (token.m_nKind == TK_WORD && IsCalled(a, i))
             token.m_nKind = TK_FUNCTION;
-        if (!format)
-            ApplyCaseWith(engine, token, separators);
-    }
-    if (!format)
+    };
+    auto finish = [&](CBaseToken& token) { ApplyCaseWith(engine, token, separators); };
+
+    if (format)
+    {
+        MergeInPlace(tokens, prepare, finish);
         return;
-    MergeOperators(tokens);
-    for (CBaseToken& token : a)
-        ApplyCaseWith(engine, token, separators);
+    }
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        prepare(i);
+        finish(a[i]);
+    }
 }

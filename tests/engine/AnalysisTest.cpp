@@ -166,3 +166,40 @@ TEST(MarkFunctions, MarksOnlyWords)
     EXPECT_EQ(KindTexts(engine.m_aTokens), expected);
 }
 } // namespace
+
+namespace
+{
+// Analyse runs its steps in one walk; the result must be that of running them
+// one after the other over the whole array.
+void ExpectSameAsSeparateSteps(const std::u16string& text, bool format)
+{
+    CSQLParser fused;
+    fused.m_Options.m_Capitalisation.m_nBindVars = CAP_INITCAP_EACH;
+    fused.m_Options.m_Capitalisation.m_nComments = CAP_INITCAP;
+    TokenizeAndSplit(fused, text);
+    Analyse(fused, fused.m_aTokens, format);
+
+    CSQLParser stepwise;
+    stepwise.m_Options.m_Capitalisation.m_nBindVars = CAP_INITCAP_EACH;
+    stepwise.m_Options.m_Capitalisation.m_nComments = CAP_INITCAP;
+    TokenizeAndSplit(stepwise, text);
+    for (CBaseToken& t : stepwise.m_aTokens)
+        ClassifyWord(t, stepwise);
+    MarkFunctions(stepwise.m_aTokens);
+    if (format)
+        MergeOperators(stepwise.m_aTokens);
+    for (CBaseToken& t : stepwise.m_aTokens)
+        ApplyCase(stepwise, t);
+
+    EXPECT_EQ(Rows(fused.m_aTokens), Rows(stepwise.m_aTokens));
+}
+} // namespace
+
+TEST(Analyse, OneWalkEqualsTheStepsInTurn)
+{
+    const std::u16string text =
+        u"select f(a), g(+), count(*), x.y(1) from t where a<=>b and c||d|||e and :v = : w\n"
+        u"and h := 1; k::l, :'lit', :\"Q\" -- note here\n/* block */ m ( n ) o|| p != q >= r = s < :";
+    ExpectSameAsSeparateSteps(text, true);
+    ExpectSameAsSeparateSteps(text, false);
+}

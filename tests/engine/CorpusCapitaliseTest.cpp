@@ -1,6 +1,7 @@
 // Capitalise over every file of the corpus of real SQL: with the left margin
 // at -1 it changes nothing but the case of ASCII letters outside string
 // literals and quoted identifiers, and keeps the length.
+#include "Analysis.h"
 #include "EngineTestHelpers.h"
 
 #include <cstdlib>
@@ -95,5 +96,47 @@ TEST(CorpusCapitalise, ChangesOnlyTheCaseOfLettersOutsideLiterals)
                 FAIL() << entry.path() << ": letter left lower case at " << i;
     }
     EXPECT_GT(files, 0u);
+}
+// Analyse runs its steps in one walk; over real SQL the result must be that
+// of running them one after the other.
+TEST(CorpusAnalyse, OneWalkEqualsTheStepsInTurn)
+{
+    const std::filesystem::path dir = CorpusDir();
+    std::error_code error;
+    if (!std::filesystem::is_directory(dir, error))
+        GTEST_SKIP() << "no corpus at " << dir;
+
+    CSQLParser fused;
+    CSQLParser stepwise;
+    for (CSQLParser* engine : {&fused, &stepwise})
+    {
+        engine->m_Options.m_Capitalisation.m_nBindVars = CAP_UPPER;
+        engine->m_Options.m_Capitalisation.m_nComments = CAP_INITCAP_EACH;
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+    {
+        if (!entry.is_regular_file())
+            continue;
+        const std::u16string input = Utf8ToUtf16(ReadBytes(entry.path()));
+        TokenizeAndSplit(fused, input);
+        Analyse(fused, fused.m_aTokens, true);
+        TokenizeAndSplit(stepwise, input);
+        for (CBaseToken& t : stepwise.m_aTokens)
+            ClassifyWord(t, stepwise);
+        MarkFunctions(stepwise.m_aTokens);
+        MergeOperators(stepwise.m_aTokens);
+        for (CBaseToken& t : stepwise.m_aTokens)
+            ApplyCase(stepwise, t);
+
+        ASSERT_EQ(fused.m_aTokens.size(), stepwise.m_aTokens.size()) << entry.path();
+        for (size_t i = 0; i < fused.m_aTokens.size(); ++i)
+        {
+            const CBaseToken& a = fused.m_aTokens[i];
+            const CBaseToken& b = stepwise.m_aTokens[i];
+            ASSERT_TRUE(a.m_nKind == b.m_nKind && a.m_nCode == b.m_nCode && a.m_sText == b.m_sText &&
+                        a.m_nOffset == b.m_nOffset && a.m_nLine == b.m_nLine)
+                << entry.path() << " token " << i;
+        }
+    }
 }
 } // namespace
