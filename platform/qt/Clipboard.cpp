@@ -9,11 +9,15 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 #if QUILLMARK_HAVE_XCB
 #include <xcb/xcb.h>
@@ -25,6 +29,9 @@ namespace
 // that it owns the clipboard.
 const char* const kKeeperVariable = "QUILLMARK_CLIPBOARD_KEEPER";
 constexpr int kKeeperStartTimeoutMs = 10000;
+// The descriptor on which the keeper reports; fixed, so that the child need
+// not format it after fork().
+constexpr int kKeeperReadyFd = 3;
 
 bool WriteAll(int fd, const char* pData, std::size_t size)
 {
@@ -105,7 +112,18 @@ bool StartKeeper(const QString& text)
         ::close(input[1]);
         return false;
     }
+    // Everything the child needs is made before fork(): between fork() and
+    // exec() only async-signal-safe calls are allowed in a threaded process.
     const std::string program = QCoreApplication::applicationFilePath().toStdString();
+    const std::string readyVariable = std::string(kKeeperVariable) + "=" + std::to_string(kKeeperReadyFd);
+    std::vector<char*> environment;
+    for (char** pEntry = environ; *pEntry; ++pEntry)
+        if (std::strncmp(*pEntry, kKeeperVariable, std::strlen(kKeeperVariable)) != 0)
+            environment.push_back(*pEntry);
+    environment.push_back(const_cast<char*>(readyVariable.c_str()));
+    environment.push_back(nullptr);
+    char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+
     const pid_t pid = ::fork();
     if (pid == 0)
     {
@@ -113,9 +131,11 @@ bool StartKeeper(const QString& text)
         // Ctrl+C meant for the caller does not take the text away.
         ::setsid();
         ::dup2(input[0], STDIN_FILENO);
-        const int readyFd = ::dup(ready[1]); // without close-on-exec
-        ::setenv(kKeeperVariable, std::to_string(readyFd).c_str(), 1);
-        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        if (ready[1] == kKeeperReadyFd)
+            ::fcntl(kKeeperReadyFd, F_SETFD, 0);
+        else
+            ::dup2(ready[1], kKeeperReadyFd);
+        ::execve(program.c_str(), arguments, environment.data());
         ::_exit(127);
     }
     ::close(input[0]);
