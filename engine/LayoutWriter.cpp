@@ -66,6 +66,7 @@ public:
     void Run();
 
 private:
+    size_t WriteLevel(size_t start);
     void Handler(LevelState& level, const CBaseToken& token, size_t index);
     void OpenGroup(LevelState& level);
     void CloseGroup();
@@ -89,10 +90,19 @@ void CLayoutWriter::Run()
     m_aLevels.reserve(maxDepth + 1);
     // The tokens and a separator each: most of what the output will hold.
     m_Ctx.m_sOutput.reserve(static_cast<size_t>(tokenLength) + m_Tokens.size() + 16);
-    m_aLevels.emplace_back(0, std::u16string_view(), false, 0);
+    const size_t result = WriteLevel(0);
+    if (result != END_OF_TOKENS)
+        CopyRemaining(result + 1); // a closing parenthesis that closes nothing ends the layout
+}
 
+// The top level from start on, and every group within it, each group a frame
+// pushed at its opening and popped at its closing parenthesis. Returns the
+// index of a closing parenthesis that closes nothing, or END_OF_TOKENS.
+size_t CLayoutWriter::WriteLevel(size_t start)
+{
+    m_aLevels.emplace_back(0, std::u16string_view(), false, m_Ctx.m_sOutput.size());
     const size_t count = m_Tokens.size();
-    for (size_t i = 0; i < count; ++i)
+    for (size_t i = start; i < count; ++i)
     {
         const CBaseToken& token = m_Tokens[i];
         LevelState& level = m_aLevels.back();
@@ -105,16 +115,14 @@ void CLayoutWriter::Run()
         {
             CloseGroup();
             if (m_aLevels.size() == 1)
-            {
-                // A closing parenthesis that closes nothing ends the layout.
-                CopyRemaining(i + 1);
-                return;
-            }
+                return i;
             m_aLevels.pop_back();
             // The group's opening parenthesis finishes at its own level only now.
             AfterToken(m_aLevels.back(), false, 1);
             continue;
         }
+        // The five phases: handler, first-item corrections, concatenation
+        // break, normal writing, and what follows every token.
         Handler(level, token, i);
         PendingCorrections(m_Ctx, level, token);
         if (token.m_nKind == TK_CONCAT)
@@ -125,6 +133,7 @@ void CLayoutWriter::Run()
     }
     // Out of tokens: every level still open, the top level included, ends here,
     // and each has already written all it holds.
+    return END_OF_TOKENS;
 }
 
 void CLayoutWriter::Handler(LevelState& level, const CBaseToken& token, size_t index)

@@ -19,6 +19,10 @@
 class COptions;
 class CSQLParser;
 
+// What the writing of the levels returns when it ran out of tokens (rather
+// than meeting a closing parenthesis that closes nothing).
+inline constexpr size_t END_OF_TOKENS = static_cast<size_t>(-1);
+
 // Replaces output with the laid-out text of tokens, using the engine's options
 // and line break.
 void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output);
