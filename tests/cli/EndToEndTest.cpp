@@ -467,6 +467,10 @@ TEST_F(EndToEnd, OptionsFileLayersOverDefaultsAndIsReadStrictly)
     r = Run({"--options", P("nowhere.ini"), P("a.sql")});
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find("nowhere.ini: cannot be read"), std::string::npos) << r.m_sErr;
+    fs::create_directory(m_dir / "folder.ini");
+    r = Run({"--options", P("folder.ini"), P("a.sql")});
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find("folder.ini: is a folder"), std::string::npos) << r.m_sErr;
 }
 
 TEST_F(EndToEnd, NearestDiscoveredOptionsFileApplies)
