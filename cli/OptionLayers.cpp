@@ -180,7 +180,7 @@ std::string FormatOptionsText(const COptions& options)
             text += '\n';
         text += "[" + group->SectionName() + "]\n";
         for (const auto& info : group->m_aInfo)
-            text += info.m_sName + "=" + COptions::COptElementBase::FieldText(info) + "\n";
+            text += info.m_sName + "=" + IniLineText(COptions::COptElementBase::FieldText(info)) + "\n";
     }
     return text;
 }

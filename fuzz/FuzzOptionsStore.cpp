@@ -1,12 +1,16 @@
 // Fuzz target of the settings store: the INI parser and writer over arbitrary
-// bytes, the options' lenient loading of whatever values they find, and (for
-// one input in eight) the real file store loading, saving and flushing.
+// bytes, the options' lenient loading of whatever values they find, the strict
+// reading of shared options files (quillmark-format --options), and (for one
+// input in eight) the real file store loading, saving and flushing.
 // Properties: parsing never fails; what the writer writes parses cleanly and
-// writes back identically; a flush loses no value outside the option sections
-// and keeps a file with malformed lines as "<file>.bad".
+// writes back identically; an options file that reads without error writes
+// back to one that reads the same; every error is one line; a flush loses no
+// value outside the option sections and keeps a file with malformed lines as
+// "<file>.bad".
 #include "FuzzInput.h"
 #include "IniFile.h"
 #include "IniProfileStore.h"
+#include "OptionLayers.h"
 #include "Options.h"
 #include "ProfileStore.h"
 
@@ -74,6 +78,27 @@ void CheckLenientLoad(const CIniDocument& doc)
                 if (raw > 1)
                     Fail(info.m_sName + " loaded as a flag holding " + std::to_string(raw));
             }
+}
+
+void CheckStrictOptionsFile(std::string_view bytes)
+{
+    COptions options;
+    std::vector<std::string> errors;
+    const bool clean = qmcli::ApplyOptionsText(bytes, "fuzz.ini", options, errors);
+    if (clean != errors.empty())
+        Fail("ApplyOptionsText's result disagrees with its errors");
+    for (const std::string& error : errors)
+        if (error.empty() || error.find('\n') != std::string::npos)
+            Fail("an options file error is not one line: " + error);
+    if (!clean)
+        return;
+    const std::string written = qmcli::FormatOptionsText(options);
+    COptions reread;
+    std::vector<std::string> again;
+    if (!qmcli::ApplyOptionsText(written, "written.ini", reread, again))
+        Fail("the written options do not read back: " + again[0]);
+    if (qmcli::FormatOptionsText(reread) != written)
+        Fail("the written options read back different");
 }
 
 std::string ReadWhole(const std::filesystem::path& path)
@@ -145,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const CIniDocument doc(parsed);
     CheckRoundTrip(doc);
     CheckLenientLoad(doc);
+    CheckStrictOptionsFile(bytes);
     if (useFile)
         CheckFileStore(bytes, doc, !parsed.Clean());
     return 0;
