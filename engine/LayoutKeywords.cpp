@@ -199,6 +199,9 @@ void CaseRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
         level.m_nCaseCol = ToColumn(int64_t(ctx.Column()) - token.m_nLength);
 }
 
+// WHEN, THEN, ELSE and END of a CASE expression start their lines under its
+// CASE (WHEN and ELSE indented, THEN further); END closes the expression, and
+// an inner CASE's END closes the outer one too.
 void CaseBranchRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
 {
     const COptions::CCase& options = ctx.m_Options.m_Case;
@@ -283,13 +286,8 @@ void KeywordRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token
         SetOperatorRule(ctx, level, token);
     else if (code == KW_CASE)
         CaseRule(ctx, level, token);
-    else if (code == KW_WHEN || code == KW_THEN || code == KW_ELSE)
+    else if (code == KW_WHEN || code == KW_THEN || code == KW_ELSE || code == KW_END)
         CaseBranchRule(ctx, level, token);
-    else if (code == KW_END)
-    {
-        CaseBranchRule(ctx, level, token);
-        level.m_nCaseCol = -1;
-    }
     else if (code == KW_BETWEEN)
         BetweenRule(ctx, level, token);
     else if (code == KW_CONNECT)
