@@ -100,6 +100,52 @@ struct CWorker
     std::unique_ptr<CSQLParser> m_pEngine = std::make_unique<CSQLParser>();
 };
 
+// A file's bytes (or standard input's), with its stamp for the rewrite.
+bool ReadSource(const CSourceFile& source, const CToolEnvironment& env, std::string& bytes,
+                CFileStamp& stamp, std::string& error)
+{
+    if (source.m_bStdin)
+    {
+        if (env.m_ReadStdin(bytes, error))
+            return true;
+        error = "cannot read standard input: " + error;
+        return false;
+    }
+    stamp = StampOf(source.m_sPath);
+    return ReadFileBytes(source.m_sPath, bytes, error);
+}
+
+// Runs the engine over the text; input and output are handed back, and the
+// engine keeps no copy of either.
+std::u16string RunEngine(CSQLParser& engine, const COptions& options, int mode, std::u16string& input)
+{
+    engine.m_Options.CopyValuesFrom(options);
+    engine.m_sInput = std::move(input);
+    engine.m_sOutput.clear();
+    engine.Process(mode);
+    // The tokens are not needed any more; their memory goes before the check.
+    engine.ClearTokens();
+    engine.m_aTokens.m_aTokens.shrink_to_fit();
+    std::u16string output = std::move(engine.m_sOutput);
+    engine.m_sOutput.clear();
+    input = std::move(engine.m_sInput);
+    engine.m_sInput.clear();
+    return output;
+}
+
+// A text that ended with a line break keeps one: a Format result never ends
+// with one, and after a Capitalise the empty last line may hold margin blanks.
+void KeepFinalLineBreak(std::u16string& output)
+{
+    size_t end = output.size();
+    while (end > 0 && (output[end - 1] == u' ' || output[end - 1] == u'	'))
+        --end;
+    if (end > 0 && output[end - 1] == u'\n')
+        output.resize(end);
+    else
+        output.push_back(u'\n');
+}
+
 CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions& options,
                       const CRunSettings& run, const CToolEnvironment& env)
 {
@@ -112,17 +158,8 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
 
     std::string bytes, error;
     CFileStamp stamp;
-    if (source.m_bStdin)
-    {
-        if (!env.m_ReadStdin(bytes, error))
-            return fail("cannot read standard input: " + error);
-    }
-    else
-    {
-        stamp = StampOf(source.m_sPath);
-        if (!ReadFileBytes(source.m_sPath, bytes, error))
-            return fail(error);
-    }
+    if (!ReadSource(source, env, bytes, stamp, error))
+        return fail(error);
 
     // Standard input is UTF-8 unless --encoding says otherwise.
     const unsigned codePage =
@@ -139,24 +176,12 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
         text.m_nEncoding = ENC_UTF8;
         text.m_nCodePage = kCodePageUtf8;
     }
+
     const bool endsWithBreak = !text.m_sText.empty() && text.m_sText.back() == u'\n';
-
-    CSQLParser& engine = *worker.m_pEngine;
-    engine.m_Options.CopyValuesFrom(options);
-    engine.m_sInput = std::move(text.m_sText);
-    engine.m_sOutput.clear();
-    engine.Process(run.m_nMode);
-    // The tokens are not needed any more; their memory goes before the check.
-    engine.ClearTokens();
-    engine.m_aTokens.m_aTokens.shrink_to_fit();
-    std::u16string output = std::move(engine.m_sOutput);
-    engine.m_sOutput.clear();
-    std::u16string input = std::move(engine.m_sInput);
-    engine.m_sInput.clear();
-
-    // A Format result never ends with a line break; a file that did keeps its last one.
-    if (endsWithBreak && (output.empty() || output.back() != u'\n'))
-        output.push_back(u'\n');
+    std::u16string input = std::move(text.m_sText);
+    std::u16string output = RunEngine(*worker.m_pEngine, options, run.m_nMode, input);
+    if (endsWithBreak)
+        KeepFinalLineBreak(output);
     if (run.m_bCorrupt)
         CorruptResult(output);
 
@@ -170,6 +195,8 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
             return fail("safety check failed, result not written: " + difference->Describe());
     }
 
+    // Standard output and standard input's text are UTF-8 without a mark;
+    // a file keeps its own encoding and mark.
     const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
     CSqlText target = text;
     if (!toFile || source.m_bStdin)
@@ -178,18 +205,14 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
         target.m_nCodePage = kCodePageUtf8;
     }
     std::string newBytes;
-    const bool withMark = !source.m_bStdin && toFile;
-    if (!EncodeSqlText(output, target, withMark, newBytes, error))
+    if (!EncodeSqlText(output, target, toFile && !source.m_bStdin, newBytes, error))
         return fail(error + "; nothing written");
-
     if (!toFile)
     {
         result.m_sOut = std::move(newBytes);
         return result;
     }
-
-    const bool changed = newBytes != bytes;
-    if (!changed)
+    if (newBytes == bytes)
         return result;
     // Making mixed line endings uniform would change a literal that spans lines.
     if (!text.m_bExact && HasLineBreakInLiteral(input))

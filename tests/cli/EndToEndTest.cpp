@@ -160,6 +160,8 @@ const CStdinCase kStdinCases[] = {
     {"Utf8MarkSkipped", {"--capitalise"}, "\xEF\xBB\xBFselect 'é' from t", 0, "SELECT 'é' FROM t", nullptr},
     {"CrLfKept", {"--capitalise"}, "select a\r\nfrom t\r\n", 0, "SELECT a\r\nFROM t\r\n", nullptr},
     {"LeftMargin", {"--capitalise", "--left-margin", "4"}, "select 1\nfrom t", 0, "    SELECT 1\n    FROM t", nullptr},
+    {"LeftMarginLastLineStaysEmpty", {"--capitalise", "--left-margin", "4"}, "select 1\n", 0, "    SELECT 1\n", nullptr},
+    {"FormatWhitespaceOnly", {}, "\n\n  \n", 0, "\n", nullptr},
     {"SetOverridesOption", {"--capitalise", "--set", "CCapitalisation.m_nKeywords=1"}, "SELECT A", 0, "select a", nullptr},
     {"EmptyInput", {}, "", 0, "", nullptr},
     {"InvalidUtf8", {"--capitalise"}, "select '\xE9'", 2, "", "<stdin>: is not valid UTF-8"},
