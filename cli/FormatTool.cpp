@@ -229,6 +229,9 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
         EncodeSqlText(input, utf8, false, oldUtf8, error);
         EncodeSqlText(output, utf8, false, newUtf8, error);
         result.m_sOut = UnifiedDiff(oldUtf8, newUtf8, label, label);
+        if (result.m_sOut.empty())
+            result.m_sOut = "Only the line endings of " + label + " would change (to " +
+                            (text.m_bCrLf ? "CR LF" : "LF") + " throughout)\n";
     }
     else if (run.m_bCheck)
         result.m_sOut = label + "\n";

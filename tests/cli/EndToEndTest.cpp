@@ -395,6 +395,11 @@ TEST_F(EndToEnd, CheckAndDiffWriteNothingAndSayWhatWouldChange)
         EXPECT_EQ(r.m_sOut, row.out) << row.name;
     }
     EXPECT_EQ(ReadFile(m_dir / "bad.sql"), "select 1 from dual\n") << "nothing written";
+
+    WriteFile(m_dir / "mixed.sql", "SELECT 1\r\nFROM dual\n");
+    const CRunResult mixed = Run({"--diff", "--check", "--capitalise", P("mixed.sql")});
+    EXPECT_EQ(mixed.m_nStatus, 1);
+    EXPECT_EQ(mixed.m_sOut, "Only the line endings of " + P("mixed.sql") + " would change (to CR LF throughout)\n");
 }
 
 TEST_F(EndToEnd, FoldersAreWalkedForSourceFilesInSortedOrder)
