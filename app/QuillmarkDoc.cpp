@@ -25,7 +25,7 @@ CQuillmarkDoc::CQuillmarkDoc(CProfileStore* pStore, QObject* pParent)
 
 CQuillmarkDoc::~CQuillmarkDoc() = default;
 
-void CQuillmarkDoc::Serialize(const QString& path)
+bool CQuillmarkDoc::Serialize(const QString& path)
 {
     std::u16string text;
     CTextFileRead file(ToPath(path));
@@ -37,15 +37,16 @@ void CQuillmarkDoc::Serialize(const QString& path)
         CPrompts::MessageBox(m_pDialogParent,
                              AppStrings::kCannotOpenFile.arg(path, QString::fromStdString(file.GetError())),
                              QMessageBox::Ok, QMessageBox::Warning);
-        return;
+        return false;
     }
     file.Close();
     if (!m_pView)
-        return;
+        return true;
     if (CSQLView* pInput = m_pView->FindTabView(AppStrings::kInputTab))
         pInput->setText(QString::fromStdU16String(text));
     m_pView->FormatInput();
     SetModifiedFlag(true);
+    return true;
 }
 
 bool CQuillmarkDoc::OnNewDocument()
@@ -75,8 +76,8 @@ bool CQuillmarkDoc::OnOpenDocument(const QString& path)
     const bool bEmpty = probe.size() == 0;
     probe.close();
     // An empty file changes neither tab; only the path and title follow it.
-    if (!bEmpty)
-        Serialize(path);
+    if (!bEmpty && !Serialize(path))
+        return false;
     SetPathName(path);
     SetModifiedFlag(false);
     return true;

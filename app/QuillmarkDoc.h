@@ -21,8 +21,9 @@ public:
     ~CQuillmarkDoc() override;
 
     // Loads a file into the input tab and formats it (the open pipeline calls
-    // it for a file that is not empty).
-    void Serialize(const QString& path);
+    // it for a file that is not empty). A file that cannot be read is
+    // reported and changes nothing; the result says whether it was read.
+    bool Serialize(const QString& path);
     // A new, empty document: both tabs emptied, no path.
     bool OnNewDocument();
     // The open pipeline: reports a file that cannot be read and changes
