@@ -67,7 +67,16 @@ output=$(timeout 10 xclip -selection clipboard -o)
 case "$output" in *"'Grüße €'"*) ;; *) fail "non-ASCII text changed: $output" ;; esac
 printf 'other' | xclip -selection clipboard -i
 
-# 4. No text on the clipboard: the message box, closed from here; the
+# 4. A text larger than one X request (sent in pieces) travels whole both ways.
+awk 'BEGIN { for (i = 0; i < 3000; i++) printf "select col_%d, other_%d from table_%d where x_%d = %d;\n", i, i, i, i, i }' \
+  > "$work/big.sql"
+xclip -selection clipboard -i "$work/big.sql"
+run_clipboard || fail "exit status $? with a large text"
+timeout 20 xclip -selection clipboard -o > "$work/big-out.sql" || fail "the large result cannot be read"
+[ "$(squeeze < "$work/big-out.sql")" = "$(squeeze < "$work/big.sql")" ] || fail "the large text changed"
+printf 'other' | xclip -selection clipboard -i
+
+# 5. No text on the clipboard: the message box, closed from here; the
 #    clipboard keeps what it held.
 if ! command -v xdotool >/dev/null; then
   echo "clipboard end to end: passed (no xdotool: the no-text case was left out)"
