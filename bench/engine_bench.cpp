@@ -90,8 +90,9 @@ void TokenizeAnalyse(benchmark::State& state)
     engine.m_sInput = Utf8ToUtf16(InputBytes());
     for (auto _ : state)
     {
-        engine.ClearTokens();
-        Tokenize(engine.m_sInput, engine.m_aTokens);
+        // As Process does: the new run reuses the storage of the last one.
+        engine.m_aTokens.Reset(engine.m_sInput);
+        Tokenize(engine.m_aTokens.Text(), engine.m_aTokens);
         SplitWords(engine, engine.m_aTokens);
         Analyse(engine, engine.m_aTokens, true);
         benchmark::DoNotOptimize(engine.m_aTokens.size());

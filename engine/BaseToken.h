@@ -56,6 +56,7 @@ public:
         m_aTokens.clear();
         m_aPool.clear();
         m_sText.assign(input.begin(), input.end());
+        m_nPieceBound = kNoBound;
     }
     void Clear()
     {
@@ -63,6 +64,7 @@ public:
         m_aPool.clear();
         m_sText.clear();
         m_sText.shrink_to_fit();
+        m_nPieceBound = kNoBound;
     }
 
     // The working copy of the input; token texts view into it.
@@ -97,6 +99,12 @@ public:
     void reserve(size_t n) { m_aTokens.reserve(n); }
 
     std::vector<CBaseToken> m_aTokens;
+
+    // Set by Tokenize: at least as many words and delimiters as SplitWords will
+    // cut from the chunks (with the standard delimiter set), so that it sizes
+    // its array without counting again. Only a hint for the allocation.
+    static constexpr size_t kNoBound = static_cast<size_t>(-1);
+    size_t m_nPieceBound = kNoBound;
 
 private:
     std::u16string m_sText;

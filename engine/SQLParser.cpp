@@ -43,8 +43,10 @@ bool CSQLParser::Process(int mode)
     if (mode != MODE_FORMAT && mode != MODE_CAPITALISE)
         return true;
 
-    ClearTokens();
-    Tokenize(m_sInput, m_aTokens);
+    // Clearing the tokens keeps the storage of the last run's working copy,
+    // which the new copy of the input reuses.
+    m_aTokens.Reset(m_sInput);
+    Tokenize(m_aTokens.Text(), m_aTokens);
     SplitWords(*this, m_aTokens);
     if (mode == MODE_FORMAT)
     {
@@ -64,7 +66,13 @@ bool CSQLParser::Process(int mode)
 void CSQLParser::WriteCapitalised(std::u16string_view input, const CTokenList& tokens,
                                   std::u16string& output) const
 {
-    output.assign(input);
+    // The tokens were made from input, and the list's working copy of it
+    // differs from it only inside tokens, where the case was changed in place.
+    // So the copy is the output already, but for tokens whose text stands
+    // elsewhere (joined ones).
+    const std::u16string& working = tokens.Text();
+    const bool fromWorkingCopy = working.size() == input.size();
+    output.assign(fromWorkingCopy ? std::u16string_view(working) : input);
     for (const CBaseToken& token : tokens)
     {
         // A token outside the input (one not made from it) is not written.
@@ -73,18 +81,55 @@ void CSQLParser::WriteCapitalised(std::u16string_view input, const CTokenList& t
         const size_t at = static_cast<size_t>(token.m_nOffset) - 1;
         if (at >= output.size())
             continue;
+        if (fromWorkingCopy && token.m_sText.data() == working.data() + at)
+            continue;
         const size_t length = std::min(token.m_sText.size(), output.size() - at);
         std::memcpy(output.data() + at, token.m_sText.data(), length * sizeof(char16_t));
     }
 }
 
+namespace
+{
+// Whether the text's first line starts with a character other than a blank
+// or a tab: then the common indentation is 0.
+bool FirstLineUnindented(std::u16string_view text)
+{
+    return text.empty() || (text[0] != u' ' && text[0] != u'\t');
+}
+
+// Whether some line holds nothing but blanks, tabs and carriage returns.
+bool HasBlankLine(std::u16string_view text)
+{
+    bool blank = true;
+    for (char16_t c : text)
+    {
+        if (c == u'\n')
+        {
+            if (blank)
+                return true;
+            blank = true;
+        }
+        else if (c != u' ' && c != u'\t' && c != u'\r')
+        {
+            blank = false;
+        }
+    }
+    return blank && !text.empty();
+}
+} // namespace
+
 void CSQLParser::FinishOutput(bool removeBlankLines)
 {
+    // Both steps need the lines that begin inside literals, which takes a scan
+    // of the whole text; it is made only when a step can change something.
     const int32_t margin = m_Options.m_General.m_nLeftMargin;
-    if (margin == -1 && !removeBlankLines)
+    const bool marginChanges = margin > 0 || (margin != -1 && !FirstLineUnindented(m_sOutput));
+    const bool blankLines = removeBlankLines && HasBlankLine(m_sOutput);
+    if (!marginChanges && !blankLines)
         return;
     const std::vector<int32_t> literalLines = LinesInsideLiterals(m_sOutput);
-    ApplyLeftMargin(margin, m_TextFunc, m_sOutput, literalLines);
-    if (removeBlankLines)
+    if (marginChanges)
+        ApplyLeftMargin(margin, m_TextFunc, m_sOutput, literalLines);
+    if (blankLines)
         RemoveBlankLines(m_sOutput, literalLines);
 }

@@ -28,10 +28,10 @@ void Tokenize(std::u16string_view input, CTokenList& tokens)
     const std::u16string& text = tokens.Text();
     // A chunk's position is the one before its first character, from which
     // SplitWords counts; every other token's is that of its first character.
-    CTokenScanner::Scan(text, [&](int32_t kind, int32_t code, size_t start, size_t length,
-                                  CTextPosition position) {
-        AddToken(tokens, tokens.Slice(start, length), kind, code, position);
-    });
+    tokens.m_nPieceBound = CTokenScanner::ScanCounting<true>(
+        text, [&](int32_t kind, int32_t code, size_t start, size_t length, CTextPosition position) {
+            AddToken(tokens, tokens.Slice(start, length), kind, code, position);
+        });
 }
 
 namespace
@@ -138,9 +138,13 @@ void SplitWords(const CSQLParser& engine, CTokenList& tokens)
 {
     const CSplitClasses classes(engine.m_sDelimiters);
 
-    size_t total = 0;
+    // The tokenizer counted the pieces on its way when the delimiter set is the
+    // standard one; otherwise they are counted here.
+    const bool counted = tokens.m_nPieceBound != CTokenList::kNoBound &&
+                         engine.m_sDelimiters == CTokenScanner::kStandardDelimiters;
+    size_t total = counted ? tokens.m_nPieceBound : 0;
     for (const CBaseToken& token : tokens)
-        total += token.m_nKind == TK_WORD ? CountPieces(token.m_sText, classes) : 1;
+        total += token.m_nKind != TK_WORD ? 1 : counted ? 0 : CountPieces(token.m_sText, classes);
 
     std::vector<CBaseToken> out;
     out.reserve(total);
@@ -152,4 +156,5 @@ void SplitWords(const CSQLParser& engine, CTokenList& tokens)
             out.push_back(token);
     }
     tokens.m_aTokens = std::move(out);
+    tokens.m_nPieceBound = CTokenList::kNoBound;
 }

@@ -43,10 +43,19 @@ class CTokenScanner
 {
 public:
     template <class Sink>
-    static void Scan(std::u16string_view text, Sink&& sink);
+    static void Scan(std::u16string_view text, Sink&& sink) { ScanCounting<false>(text, sink); }
+
+    // Scan that also returns an upper bound of the words and delimiters that
+    // SplitWords cuts from the chunks with the standard delimiter set (counted
+    // on the way, so that the split array is allocated once without a second
+    // walk over the text).
+    template <bool kCountPieces, class Sink>
+    static size_t ScanCounting(std::u16string_view text, Sink&& sink);
+
+    static constexpr std::u16string_view kStandardDelimiters = u",.()-+=<>|/*;:!";
 
     // Plain-text characters at which the scanner must look closer.
-    static bool IsPlainSpecial(char16_t c) { return c < 128 && kPlainSpecial[c]; }
+    static bool IsPlainSpecial(char16_t c) { return c < 128 && (kPlainFlags[c] & kSpecial); }
     // A character that cannot stand inside a word: whitespace or a delimiter.
     static bool IsWordBreak(char16_t c)
     {
@@ -61,10 +70,19 @@ public:
             return false;
         }
     }
-    static constexpr auto kPlainSpecial = [] {
-        std::array<bool, 128> table{};
+    // Flags of the ASCII characters in plain text; every other character is a
+    // word character.
+    enum : uint8_t { kSpecial = 1, kWordChar = 2, kDelimiter = 4 };
+    static constexpr auto kPlainFlags = [] {
+        std::array<uint8_t, 128> table{};
+        for (size_t c = 0; c < 128; ++c)
+            table[c] = kWordChar;
+        for (char c : {' ', '\n', '\r', '\t'})
+            table[static_cast<unsigned char>(c)] = 0;
+        for (char16_t c : kStandardDelimiters)
+            table[c] = kDelimiter;
         for (char c : {'*', '-', '\'', '"', '\n'})
-            table[static_cast<unsigned char>(c)] = true;
+            table[static_cast<unsigned char>(c)] |= kSpecial;
         return table;
     }();
 
@@ -82,8 +100,8 @@ public:
     }
 };
 
-template <class Sink>
-void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
+template <bool kCountPieces, class Sink>
+size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
 {
     enum class Mode { Plain, BlockComment, LineComment, String, QString, Quoted };
 
@@ -95,6 +113,8 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
     bool oddApostrophes = false; // parity of the apostrophes in a plain literal
     size_t quoteIndex = 0;      // index of a q-quoted literal's opening delimiter
     char16_t quoteClose = 0;    // and its closing delimiter
+    size_t pieces = 0;          // bound of the pieces of the chunks so far
+    bool inWord = false;        // for the count: the last chunk character was a word's
 
     auto emit = [&](int32_t kind, int32_t code, size_t from, size_t to) {
         if (to > from)
@@ -105,17 +125,41 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
         start.m_nLine = atLine;
         start.m_nOffset = static_cast<int32_t>(index);
         mode = Mode::Plain;
+        inWord = false;
     };
 
     size_t i = 0;
     while (i < n)
     {
-        const char16_t c = s[i];
-        switch (mode)
+        if (mode == Mode::Plain)
         {
-        case Mode::Plain:
-            if (IsPlainSpecial(c))
+            // Plain text up to the next character that matters is taken in one
+            // go.
+            while (i < n)
             {
+                const char16_t p = s[i];
+                const uint8_t flags = p < 128 ? kPlainFlags[p] : uint8_t(kWordChar);
+                if (flags & kSpecial)
+                    break;
+                if constexpr (kCountPieces)
+                {
+                    const bool word = flags & kWordChar;
+                    pieces += (flags >> 2) + (word && !inWord);
+                    inWord = word;
+                }
+                ++i;
+            }
+            if (i == n)
+                break;
+            {
+                const char16_t c = s[i]; // a character that matters
+                if constexpr (kCountPieces)
+                {
+                    // A hyphen or asterisk that opens a comment is counted too:
+                    // the bound may only be too high.
+                    pieces += c == u'*' || c == u'-';
+                    inWord = false;
+                }
                 if (c == u'\n')
                 {
                     ++line;
@@ -172,9 +216,13 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
                 }
             }
             ++i;
-            // Plain text between the characters that matter is taken in one go.
-            while (mode == Mode::Plain && i < n && !IsPlainSpecial(s[i]))
-                ++i;
+            continue;
+        }
+
+        const char16_t c = s[i];
+        switch (mode)
+        {
+        case Mode::Plain:
             break;
 
         case Mode::BlockComment:
@@ -264,4 +312,5 @@ void CTokenScanner::Scan(std::u16string_view s, Sink&& sink)
     case Mode::QString: emit(TK_STRING, 0, bufStart, n); break;
     case Mode::Quoted: emit(TK_QUOTED, 0, bufStart, n); break;
     }
+    return pieces;
 }

@@ -163,6 +163,11 @@ const FinishCase kFinishCases[] = {
     {"MinusOneStillRemovesBlankLines", "  a\n\n  b", true, -1, "  a\n  b"},
     {"BlankLinesInsideLiteralStay", "x = 'a\n\n  '\n\ny", true, 1, " x = 'a\n\n  '\n y"},
     {"LiteralContinuationNotStripped", "    x = 'a\nb'\n    y", true, 0, "x = 'a\nb'\ny"},
+    {"UnindentedFirstLineKeepsLiteralBlankLines", "x 'a\n\n'\n\ny", true, 0, "x 'a\n\n'\ny"},
+    {"IndentedFirstLineStripped", "  a\n    b", false, 0, "a\n  b"},
+    {"MarginBelowMinusOneActsLikeZero", "  a\n   b", false, -7, "a\n b"},
+    {"FinalLineFeedRemoved", "a\nb\n", true, 0, "a\nb"},
+    {"NothingToDo", "a\n  b", true, 0, "a\n  b"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Engine, FinishOutputTest, ::testing::ValuesIn(kFinishCases),

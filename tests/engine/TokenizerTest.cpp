@@ -141,4 +141,34 @@ TEST(Tokenize, LongLiteralIsOneToken)
     EXPECT_EQ(engine.m_aTokens[1].m_sText.size(), input.size() - 4);
     EXPECT_EQ(engine.m_aTokens[2].m_nLine, 200001);
 }
+// Tokenize counts the pieces of its chunks on the way so that SplitWords can
+// size its array once; the count may be too high but never too low.
+TEST(Tokenize, PieceBoundCoversWhatSplitWordsCuts)
+{
+    const char* const texts[] = {
+        "select a, b from t",
+        "a--b\nc/*d*/e",
+        "x'y'z \"q\"w n'v' nq'[u]' tt",
+        "a.b(c)+d=e<f>g|h/i*j;k:l!m",
+        "\u00e9t\u00e9 x\u00a0y",
+        "  \n\t ",
+        "-/*/ */-",
+    };
+    for (const char* text : texts)
+    {
+        CSQLParser engine;
+        Tokenize(U(text), engine.m_aTokens);
+        const size_t bound = engine.m_aTokens.m_nPieceBound;
+        size_t others = 0;
+        for (const CBaseToken& t : engine.m_aTokens)
+            others += t.m_nKind != TK_WORD;
+        SplitWords(engine, engine.m_aTokens);
+        size_t pieces = 0;
+        for (const CBaseToken& t : engine.m_aTokens)
+            pieces += t.m_nKind == TK_WORD || t.m_nKind == TK_DELIMITER;
+        EXPECT_GE(bound, pieces) << text;
+        EXPECT_LE(bound, pieces + 4) << text; // comment openers are counted too
+        EXPECT_EQ(engine.m_aTokens.size(), pieces + others) << text;
+    }
+}
 } // namespace
