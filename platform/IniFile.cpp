@@ -268,7 +268,11 @@ std::string CIniDocument::Format() const
             if (entry.m_nKind == CIniEntry::COMMENT)
                 out += IniLineText(entry.m_sValue);
             else
-                out += entry.m_sName + "=" + IniLineText(entry.m_sValue);
+            {
+                out += entry.m_sName;
+                out += '=';
+                out += IniLineText(entry.m_sValue);
+            }
             out += '\n';
         }
     };
@@ -281,7 +285,9 @@ std::string CIniDocument::Format() const
             continue;
         if (!out.empty())
             out += '\n';
-        out += "[" + IniLineText(section.m_sName) + "]\n";
+        out += '[';
+        out += IniLineText(section.m_sName);
+        out += "]\n";
         writeEntries(section);
     }
     // The reader skips one leading mark; a first name that starts with U+FEFF
