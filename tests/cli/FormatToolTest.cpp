@@ -1,0 +1,71 @@
+// The whole tool in-process, with its streams and standard input in memory.
+#include "FormatTool.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace qmcli;
+
+namespace
+{
+
+struct CToolCase
+{
+    const char* m_sName;
+    std::vector<std::string> m_aArgs;
+    const char* m_sStdin; // null: reading standard input fails
+    int m_nStatus;
+    std::string m_sOut;
+    const char* m_sErr; // substring; empty: nothing on standard error
+};
+
+class FormatToolTest : public ::testing::TestWithParam<CToolCase>
+{
+};
+
+TEST_P(FormatToolTest, Runs)
+{
+    const CToolCase& c = GetParam();
+    std::ostringstream out, err;
+    CToolEnvironment env;
+    env.m_pOut = &out;
+    env.m_pErr = &err;
+    env.m_ReadStdin = [&](std::string& bytes, std::string& error) {
+        if (!c.m_sStdin)
+        {
+            error = "Input/output error";
+            return false;
+        }
+        bytes = c.m_sStdin;
+        return true;
+    };
+    EXPECT_EQ(RunFormatTool(c.m_aArgs, env), c.m_nStatus) << err.str();
+    if (c.m_aArgs == std::vector<std::string>{"--dump-options"})
+        EXPECT_EQ(out.str().substr(0, out.str().find('\n') + 1), c.m_sOut);
+    else
+        EXPECT_EQ(out.str(), c.m_sOut);
+    if (*c.m_sErr == '\0')
+        EXPECT_EQ(err.str(), "");
+    else
+        EXPECT_NE(err.str().find(c.m_sErr), std::string::npos) << err.str();
+}
+
+const CToolCase kCases[] = {
+    {"FormatIsTheDefault", {}, "select a, b from t where x = 1", EXIT_OK,
+     "SELECT a\n      ,b\n  FROM t\n WHERE x = 1", ""},
+    {"Capitalise", {"--capitalise"}, "select a, b from t", EXIT_OK, "SELECT a, b FROM t", ""},
+    {"OptionsOfTheRunApply", {"--set", "CSelect.m_nColumnListComma=0"}, "select a, b from t", EXIT_OK,
+     "SELECT a,\n       b\n  FROM t", ""},
+    {"RemovedCommentsPassTheCheck", {"--set", "CComments.m_bRemoveComments=1"},
+     "select a /* gone */ from t", EXIT_OK, "SELECT a\n  FROM t", ""},
+    {"StdinUnreadable", {}, nullptr, EXIT_ERROR, "",
+     "quillmark-format: <stdin>: cannot read standard input: Input/output error"},
+    {"DumpWithoutStore", {"--dump-options"}, "", EXIT_OK,
+     "; options for <stdin>, from the defaults\n", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormatToolTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
+} // namespace
