@@ -74,6 +74,13 @@ QSize CFormOptDlg::TemplateSize() const
     return DialogUnitsToPixels(font(), 0, 0, m_Template.m_nWidth, m_Template.m_nHeight).size();
 }
 
+QSize CFormOptDlg::ContentSize() const
+{
+    const QRect margin = DialogUnitsToPixels(font(), 0, 0, 7, 7);
+    const QRect used = childrenRect();
+    return QSize(used.right() + 1 + margin.width(), used.bottom() + 1 + margin.height());
+}
+
 QWidget* CFormOptDlg::GetDlgItem(int id) const
 {
     auto it = m_aControls.find(id);
@@ -120,7 +127,6 @@ void CFormOptDlg::BuildControls()
         widget->installEventFilter(this);
     }
     installEventFilter(this);
-    setMinimumSize(TemplateSize());
 }
 
 void CFormOptDlg::OnInitDialog()

@@ -24,8 +24,8 @@ bool CFormOptPane::Create(const QRect& rect, QWidget* parent, CFormOptDlg* page,
     setVisible(true);
     if (page && page->TemplateId() == templateId && page->Create(this))
     {
-        // The panel scrolls rather than squeezing a page below its template size.
-        const QSize size = page->TemplateSize();
+        // The panel scrolls rather than squeezing a page's controls.
+        const QSize size = page->ContentSize();
         setMinimumSize(size.width(), size.height() + kPageBottomGap);
         page->setGeometry(0, 0, width(), std::max(0, height() - kPageBottomGap));
     }

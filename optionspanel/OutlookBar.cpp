@@ -1,7 +1,7 @@
 #include "OutlookBar.h"
 
 #include <QAbstractButton>
-#include <QBitmap>
+#include <QImage>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
@@ -44,8 +44,16 @@ bool COutlookBar::SetImageList(const QPixmap& strip, int imageWidth, const QColo
 {
     if (strip.isNull() || imageWidth <= 0)
         return false;
-    QPixmap masked = strip;
-    masked.setMask(strip.createMaskFromColor(transparent, Qt::MaskInColor));
+    QImage image = strip.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = transparent.rgb();
+    for (int y = 0; y < image.height(); ++y)
+    {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] | 0xff000000u) == key)
+                line[x] = 0;
+    }
+    const QPixmap masked = QPixmap::fromImage(image);
     m_aImages.clear();
     for (int x = 0; x + imageWidth <= masked.width(); x += imageWidth)
         m_aImages.append(QIcon(masked.copy(x, 0, imageWidth, masked.height())));
