@@ -500,6 +500,15 @@ TEST_F(EndToEnd, NearestDiscoveredOptionsFileApplies)
     spec.m_aArgs = {"--capitalise", "--stdin-path", P("sub/q.sql")};
     r = Run(spec);
     EXPECT_EQ(r.m_sOut, "Select x");
+
+    // A bad options file anywhere stops the whole run before any file is touched.
+    WriteFile(m_dir / "sub/deep/.quillmark.ini", "[Options\\CCase]\nm_nIdentThenFromWhen=far\n");
+    r = Run({"-i", "--capitalise", m_dir.string()});
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find(P("sub/deep/.quillmark.ini") + ":2: CCase.m_nIdentThenFromWhen needs a whole number"),
+              std::string::npos)
+        << r.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "top.sql"), "SELECT x\n");
 }
 
 TEST_F(EndToEnd, UserStoreIsReadButNeverWritten)
