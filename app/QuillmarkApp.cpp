@@ -47,8 +47,7 @@ CQuillmarkApp::~CQuillmarkApp()
     m_pFrame.reset();
     m_pDoc.reset();
     FlushProfile();
-    if (g_pProfile == m_pOwnStore.get() || m_pOwnStore)
-        g_pProfile = nullptr;
+    g_pProfile = nullptr;
 }
 
 CQuillmarkApp* CQuillmarkApp::Instance()
