@@ -72,6 +72,7 @@ struct CRunSettings
     unsigned m_nCodePage = kCodePageLocale;
     bool m_bEncodingGiven = false;
     std::string m_sStdinLabel = "<stdin>";
+    bool m_bSeveralResults = false; // more than one result goes to standard output
 };
 
 struct CFileResult
@@ -209,6 +210,9 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
         return fail(error + "; nothing written");
     if (!toFile)
     {
+        // Results of several files follow each other: each on lines of its own.
+        if (run.m_bSeveralResults && !newBytes.empty() && newBytes.back() != '\n')
+            newBytes += text.m_bCrLf ? "\r\n" : "\n";
         result.m_sOut = std::move(newBytes);
         return result;
     }
@@ -358,6 +362,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
 
     bool changed = false;
     const auto& files = sources.m_aFiles;
+    run.m_bSeveralResults = files.size() > 1;
     RunInOrder<CFileResult>(
         files.size(), ThreadCount(cl.m_nJobs, files.size()), [] { return CWorker(); },
         [&](CWorker& worker, size_t i) {

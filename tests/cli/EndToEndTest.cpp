@@ -411,6 +411,17 @@ TEST_F(EndToEnd, FoldersAreWalkedForSourceFilesInSortedOrder)
     EXPECT_EQ(r.m_sOut, P("a/b.PKB") + "\n" + P("a/d.trg") + "\n" + P("m.fnc") + "\n" + P("z.sql") + "\n");
 }
 
+TEST_F(EndToEnd, SeveralResultsOnStandardOutputStayOnLinesOfTheirOwn)
+{
+    WriteFile(m_dir / "a.sql", "select 1");
+    WriteFile(m_dir / "b.sql", "select 2\r\nfrom t");
+    WriteFile(m_dir / "c.sql", "select 3\n");
+    const CRunResult r = Run({"--capitalise", P("a.sql"), P("b.sql"), P("c.sql")});
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, "SELECT 1\nSELECT 2\r\nFROM t\r\nSELECT 3\n");
+    EXPECT_EQ(Run({"--capitalise", P("a.sql")}).m_sOut, "SELECT 1") << "one result stays exact";
+}
+
 TEST_F(EndToEnd, ParallelRunGivesTheSameOutputAsOneThread)
 {
     std::string expectedOrder;
