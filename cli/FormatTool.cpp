@@ -372,8 +372,11 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
             }
             catch (const std::bad_alloc&)
             {
-                // A fresh engine for the next file: this one may be half-way.
-                worker = CWorker();
+                // The engine stays usable; only its memory is given back.
+                CSQLParser& engine = *worker.m_pEngine;
+                engine.ClearTokens();
+                std::u16string().swap(engine.m_sInput);
+                std::u16string().swap(engine.m_sOutput);
                 CFileResult result;
                 result.m_aErrors.push_back(std::string(kProgramName) + ": " + files[i].m_sPath +
                                            ": out of memory; nothing written");
