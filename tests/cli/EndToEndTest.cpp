@@ -36,6 +36,7 @@ struct CRunSpec
     std::string m_sStdin;
     std::vector<std::string> m_aEnv; // "NAME=value" added to the environment
     rlim_t m_nFileSizeLimit = RLIM_INFINITY;
+    rlim_t m_nAddressSpaceLimit = RLIM_INFINITY;
     std::string m_sDir; // working folder
 };
 
@@ -91,6 +92,11 @@ protected:
                 ::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
                 rlimit limit{spec.m_nFileSizeLimit, spec.m_nFileSizeLimit};
                 ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            if (spec.m_nAddressSpaceLimit != RLIM_INFINITY)
+            {
+                rlimit limit{spec.m_nAddressSpaceLimit, spec.m_nAddressSpaceLimit};
+                ::setrlimit(RLIMIT_AS, &limit);
             }
             std::vector<char*> argv{const_cast<char*>(QUILLMARK_FORMAT_EXE)};
             for (const std::string& a : spec.m_aArgs)
@@ -350,6 +356,27 @@ TEST_F(EndToEnd, AFailedWriteLeavesTheFileWhole)
     EXPECT_EQ(ReadFile(m_dir / "b.sql"), "SELECT 1\n");
     for (const auto& entry : fs::directory_iterator(m_dir))
         EXPECT_EQ(entry.path().filename().string().find(".quillmark-"), std::string::npos);
+}
+
+TEST_F(EndToEnd, RunningOutOfMemoryOnOneFileSparesTheOthers)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit allows";
+#endif
+    // 20 MB of SQL needs far more than 150 MB to format; a small file does not.
+    std::string big;
+    while (big.size() < 20u << 20)
+        big += "select a, b, c from some_table where x = 1 and y = 'text';\n";
+    WriteFile(m_dir / "big.sql", big);
+    WriteFile(m_dir / "small.sql", "select 1\n");
+    CRunSpec spec;
+    spec.m_aArgs = {"-j", "1", "-i", P("big.sql"), P("small.sql")};
+    spec.m_nAddressSpaceLimit = 150u << 20;
+    const CRunResult r = Run(spec);
+    EXPECT_EQ(r.m_nStatus, 2);
+    EXPECT_NE(r.m_sErr.find(P("big.sql") + ": out of memory; nothing written"), std::string::npos) << r.m_sErr;
+    EXPECT_EQ(ReadFile(m_dir / "small.sql"), "SELECT 1\n");
+    EXPECT_EQ(ReadFile(m_dir / "big.sql"), big);
 }
 
 TEST_F(EndToEnd, SafetyCheckRefusesATamperedResultInPlace)
