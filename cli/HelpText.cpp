@@ -25,7 +25,9 @@ What to do:
                        byte-order mark, line ending (CR LF where its first line
                        break is CR LF), permissions and owner; the file is
                        replaced atomically, and a file that would not change is
-                       not touched (its modification time stays)
+                       not touched (its modification time stays). Mixed line
+                       endings are made uniform, unless a string literal spans
+                       lines: then the file is left alone with an error
                          quillmark-format --in-place src/sql/
       --check          write nothing; list each file that would change and exit
                        with status 1 if any would
