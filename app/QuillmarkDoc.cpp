@@ -99,6 +99,12 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path)
     return false;
 }
 
+void CQuillmarkDoc::OnFileNew()
+{
+    if (SaveModified())
+        OnNewDocument();
+}
+
 void CQuillmarkDoc::OnFileOpen()
 {
     if (!SaveModified())

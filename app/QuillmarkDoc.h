@@ -35,6 +35,8 @@ public:
     // written; a failure is reported and leaves the old file as it was.
     bool OnSaveDocument(const QString& path);
 
+    // Command 57600: offers to save a modified document, then empties both tabs.
+    void OnFileNew();
     // Command 57601: offers to save a modified document, then asks for a file.
     void OnFileOpen();
     // Command 57604: always asks for a file name (Save As), then saves.

@@ -169,11 +169,17 @@ TEST_F(Document, EditingEitherTabMarksTheDocumentModified)
     EXPECT_TRUE(m_Doc.IsModified());
 }
 
-TEST_F(Document, NewDocumentEmptiesBothTabs)
+TEST_F(Document, NewDocumentEmptiesBothTabsAfterAskingToSave)
 {
     Input()->setText("select 1 from dual");
     m_View.FormatInput();
-    m_Doc.OnNewDocument();
+    CMessageBoxRecorder boxes;
+    boxes.m_nAnswer = QMessageBox::Cancel;
+    m_Doc.OnFileNew();
+    EXPECT_EQ(boxes.m_aTexts.size(), 1u);
+    EXPECT_EQ(Input()->text(), "select 1 from dual");
+    boxes.m_nAnswer = QMessageBox::No;
+    m_Doc.OnFileNew();
     EXPECT_TRUE(Input()->text().isEmpty());
     EXPECT_TRUE(Output()->text().isEmpty());
     EXPECT_EQ(m_View.currentIndex(), 0);
