@@ -173,3 +173,15 @@ const FinishCase kFinishCases[] = {
 INSTANTIATE_TEST_SUITE_P(Engine, FinishOutputTest, ::testing::ValuesIn(kFinishCases),
                          [](const auto& info) { return std::string(info.param.name); });
 } // namespace
+
+TEST(Engine, WriteCapitalisedOverAnotherCopyOfTheInput)
+{
+    CSQLParser engine;
+    engine.m_sInput = u"select a";
+    engine.Process(CSQLParser::MODE_CAPITALISE);
+    // A longer text than the tokens were made from: the tokens are written over
+    // its first characters and the rest stays.
+    std::u16string output;
+    engine.WriteCapitalised(u"select a -- b", engine.m_aTokens, output);
+    EXPECT_EQ(output, u"SELECT a -- b");
+}
