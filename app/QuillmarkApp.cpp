@@ -1,6 +1,7 @@
 #include "QuillmarkApp.h"
 
 #include "AppStrings.h"
+#include "Clipboard.h"
 #include "ClipboardMode.h"
 #include "CommandLineInfo.h"
 #include "IniProfileStore.h"
@@ -11,6 +12,7 @@
 #include "UserFolders.h"
 #include "VersionCheck.h"
 
+#include <QClipboard>
 #include <QSocketNotifier>
 
 // Resources built into a static library are registered by hand.
@@ -86,6 +88,13 @@ bool CQuillmarkApp::InitInstance()
 
 int CQuillmarkApp::ExitInstance()
 {
+    // Text the user copied from an editor stays on the clipboard after the
+    // window has gone, as it would with a clipboard manager.
+    if (m_pFrame && QGuiApplication::clipboard()->ownsClipboard())
+    {
+        if (const std::optional<QString> text = CClipboard::ReadText())
+            CClipboard::WriteText(*text, true);
+    }
     m_pFrame.reset();
     // Destroying the engine writes every option to the store.
     m_pDoc.reset();

@@ -76,7 +76,38 @@ timeout 20 xclip -selection clipboard -o > "$work/big-out.sql" || fail "the larg
 [ "$(squeeze < "$work/big-out.sql")" = "$(squeeze < "$work/big.sql")" ] || fail "the large text changed"
 printf 'other' | xclip -selection clipboard -i
 
-# 5. No text on the clipboard: the message box, closed from here; the
+# 5. Text copied in the window stays on the clipboard after the window closed.
+clipboard_holds() { # text: waits up to 5 s for the clipboard to hold it
+  for _ in $(seq 1 50); do
+    [ "$(timeout 5 xclip -selection clipboard -o 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+if command -v xdotool >/dev/null; then
+  QUILLMARK_E2E_MARK=$marker "$app" &
+  pid=$!
+  window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Quillmark' | head -n 1)
+  [ -n "$window" ] || { kill "$pid"; fail "no window"; }
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  # The input editor fills the right-hand part of the window.
+  xdotool windowfocus --sync "$window"
+  xdotool mousemove --window "$window" $((WIDTH * 3 / 4)) $((HEIGHT / 2)) click 1
+  xdotool type --delay 5 'select 42 from dual'
+  xdotool key ctrl+a ctrl+c
+  if clipboard_holds 'select 42 from dual'; then
+    "$app" Close || fail "the close request failed"
+    wait "$pid" || fail "the window ended with status $?"
+    clipboard_holds 'select 42 from dual' || fail "the copied text went with the window"
+  else
+    echo "note: could not type into the window; the copy case was left out"
+    "$app" Close
+    wait "$pid"
+  fi
+  printf 'other' | xclip -selection clipboard -i
+fi
+
+# 6. No text on the clipboard: the message box, closed from here; the
 #    clipboard keeps what it held.
 if ! command -v xdotool >/dev/null; then
   echo "clipboard end to end: passed (no xdotool: the no-text case was left out)"
