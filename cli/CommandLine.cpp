@@ -69,7 +69,12 @@ std::optional<CCommandLine> ParseCommandLine(const std::vector<std::string>& arg
         // "--name=value" and "--name value" both give a value.
         std::string name = arg;
         std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0)
+        if (arg.size() > 2 && arg.rfind("-j", 0) == 0)
+        {
+            name = "-j"; // "-j4"
+            inlineValue = arg.substr(2);
+        }
+        else if (arg.rfind("--", 0) == 0)
         {
             const size_t eq = arg.find('=');
             if (eq != std::string::npos)

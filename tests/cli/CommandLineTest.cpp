@@ -80,6 +80,9 @@ const CParseCase kCases[] = {
          EXPECT_TRUE(cl.m_bCheck);
          EXPECT_TRUE(cl.m_bDiff);
      }},
+    {"JobsAttached", {"-j4", "--jobs=2"}, nullptr,
+     [](const CCommandLine& cl) { EXPECT_EQ(cl.m_nJobs, 2u); }},
+    {"JobsAttachedNotANumber", {"-jx"}, "-j needs a number of threads", {}},
     {"UnknownOption", {"--frobnicate"}, "unknown option '--frobnicate'", {}},
     {"MissingValue", {"--options"}, "--options needs a value", {}},
     {"FlagWithValue", {"--check=yes"}, "--check takes no value", {}},
