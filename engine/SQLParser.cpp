@@ -8,7 +8,7 @@
 #include <cstring>
 
 CSQLParser::CSQLParser(CProfileStore* pStore)
-    : m_sDelimiters(u",.()-+=<>|/*;:!")
+    : m_sDelimiters(CTokenScanner::kStandardDelimiters)
     , m_sNewLine(u"\n")
     , m_Options(pStore)
     , m_TextFunc(m_Options)

@@ -14,6 +14,8 @@ class CSQLParser;
 
 // Where a token starts: the 1-based line of its first character (lines are
 // counted by line feeds) and the 1-based index of that character in the input.
+// A chunk of plain text (before SplitWords) has the position before its first
+// character instead: the line and the number of characters before it.
 struct CTextPosition
 {
     int32_t m_nLine = 1;
@@ -24,9 +26,9 @@ struct CTextPosition
 void AddToken(CTokenList& tokens, std::u16string_view text, int32_t kind, int32_t code,
               CTextPosition position);
 
-// Empties the list, takes a working copy of the input and appends, in text
-// order, the chunks (TK_WORD), comments, string literals and quoted identifiers
-// of the input.
+// Empties the list, takes a working copy of the input (unless input is that
+// copy already) and appends, in text order, the chunks (TK_WORD), comments,
+// string literals and quoted identifiers of the input.
 void Tokenize(std::u16string_view input, CTokenList& tokens);
 
 // Replaces every chunk by the words and delimiters cut from it. The delimiter
@@ -37,8 +39,8 @@ void SplitWords(const CSQLParser& engine, CTokenList& tokens);
 // of storing it:
 //     sink(kind, code, start, length, position)
 // with start and length in UTF-16 units of text (0-based). Tokenize stores
-// what it reports; the finishing step uses it to find string literals that
-// span lines.
+// what it reports; the finishing step uses it to find the string literals and
+// quoted identifiers that span lines.
 class CTokenScanner
 {
 public:
