@@ -62,20 +62,14 @@ int64_t MinIndentOutsideLiterals(std::u16string_view text, int64_t tabWidth,
             atLineStart = true;
             literal = lines.NextIsLiteral();
         }
-        else if (!atLineStart)
+        else if (atLineStart)
         {
-        }
-        else if (c == u' ')
-        {
-            indent += 1;
-        }
-        else if (c == u'\t')
-        {
-            indent += tabWidth;
-        }
-        else
-        {
-            atLineStart = false;
+            if (c == u' ')
+                indent += 1;
+            else if (c == u'\t')
+                indent += tabWidth;
+            else
+                atLineStart = false;
         }
     }
     return literal ? smallest : std::min(smallest, indent);
