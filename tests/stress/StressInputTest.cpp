@@ -168,6 +168,24 @@ TEST_P(StressInputTest, CapitaliseKeepsEveryToken)
     EXPECT_LE(engine.m_sOutput.size(), input.size());
 }
 
+TEST_P(StressInputTest, CapitaliseWithoutMarginChangesOnlyCase)
+{
+    // With the margin -1 nothing re-indents: the result is the input with the
+    // case of ASCII letters changed, character for character.
+    CSQLParser engine;
+    engine.m_Options.m_General.m_nLeftMargin = -1;
+    const std::u16string input = GetParam().make();
+    engine.m_sInput = input;
+    engine.Process(CSQLParser::MODE_CAPITALISE);
+    const std::u16string& output = engine.m_sOutput;
+    ASSERT_EQ(output.size(), input.size());
+    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    size_t i = 0;
+    while (i < input.size() && fold(input[i]) == fold(output[i]))
+        ++i;
+    EXPECT_EQ(i, input.size()) << "first change at offset " << i + 1;
+}
+
 TEST_P(StressInputTest, RepeatedRunsGiveTheSameResult)
 {
     CSQLParser engine;
