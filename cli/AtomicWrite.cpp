@@ -1,5 +1,7 @@
 #include "AtomicWrite.h"
 
+#include "Interruption.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +89,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes,
         error = ErrnoText(errno);
         return false;
     }
+    const std::string tempPath(temp.data());
+    RegisterTemporaryFile(tempPath);
     int failure = 0;
     bool ok = WriteAll(fd, bytes, failure);
     if (ok && ::fchmod(fd, st.st_mode & 07777) != 0)
@@ -107,16 +111,19 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes,
         if (!now.m_bValid || now.m_nSize != expected.m_nSize ||
             now.m_nModSec != expected.m_nModSec || now.m_nModNsec != expected.m_nModNsec)
         {
-            ::unlink(temp.data());
+            FinishTemporaryFile(tempPath, [&] { ::unlink(tempPath.c_str()); });
             error = "the file changed while it was being formatted; left as it is";
             return false;
         }
     }
-    if (ok && ::rename(temp.data(), target.c_str()) != 0)
-        ok = false, failure = errno;
+    FinishTemporaryFile(tempPath, [&] {
+        if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0)
+            ok = false, failure = errno;
+        if (!ok)
+            ::unlink(tempPath.c_str());
+    });
     if (!ok)
     {
-        ::unlink(temp.data());
         error = ErrnoText(failure);
         return false;
     }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -68,7 +69,9 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     // Runs the command; standard input, output and error go through files.
-    CRunResult Run(const CRunSpec& spec)
+    CRunResult Run(const CRunSpec& spec) { return Wait(Start(spec)); }
+
+    pid_t Start(const CRunSpec& spec)
     {
         const fs::path in = m_dir / ".stdin", out = m_dir / ".stdout", err = m_dir / ".stderr";
         WriteFile(in, spec.m_sStdin);
@@ -105,6 +108,12 @@ protected:
             ::execv(QUILLMARK_FORMAT_EXE, argv.data());
             ::_exit(127);
         }
+        return pid;
+    }
+
+    CRunResult Wait(pid_t pid)
+    {
+        const fs::path out = m_dir / ".stdout", err = m_dir / ".stderr";
         int status = 0;
         ::waitpid(pid, &status, 0);
         CRunResult r;
@@ -377,6 +386,36 @@ TEST_F(EndToEnd, RunningOutOfMemoryOnOneFileSparesTheOthers)
     EXPECT_NE(r.m_sErr.find(P("big.sql") + ": out of memory; nothing written"), std::string::npos) << r.m_sErr;
     EXPECT_EQ(ReadFile(m_dir / "small.sql"), "SELECT 1\n");
     EXPECT_EQ(ReadFile(m_dir / "big.sql"), big);
+}
+
+TEST_F(EndToEnd, InterruptedRewritesLeaveOldOrNewFilesAndNoTemporaryOnes)
+{
+    std::string text;
+    while (text.size() < 4u << 20)
+        text += "select a from t where x = 1;\n";
+    std::string formatted;
+    while (formatted.size() < text.size())
+        formatted += "SELECT a FROM t WHERE x = 1;\n";
+    // Signals at different moments of reading, formatting, writing, renaming.
+    for (int delayMs : {0, 20, 60, 120, 250})
+    {
+        for (const char* name : {"a.sql", "b.sql"})
+            WriteFile(m_dir / "in" / name, text);
+        CRunSpec spec;
+        spec.m_aArgs = {"-i", "--capitalise", "-j", "1", (m_dir / "in").string()};
+        const pid_t pid = Start(spec);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(pid, SIGTERM);
+        const CRunResult r = Wait(pid);
+        EXPECT_TRUE(r.m_nStatus == 0 || r.m_nStatus == 128 + SIGTERM) << r.m_nStatus << " " << r.m_sErr;
+        for (const auto& entry : fs::directory_iterator(m_dir / "in"))
+        {
+            const std::string file = entry.path().filename().string();
+            EXPECT_TRUE(file == "a.sql" || file == "b.sql") << "after " << delayMs << " ms: " << file;
+            const std::string now = ReadFile(entry.path());
+            EXPECT_TRUE(now == text || now == formatted) << file << " after " << delayMs << " ms";
+        }
+    }
 }
 
 TEST_F(EndToEnd, SafetyCheckRefusesATamperedResultInPlace)
