@@ -1,81 +1,791 @@
 #include "MainFrame.h"
 
+#include "AboutDlg.h"
 #include "AppStrings.h"
 #include "CommandIds.h"
+#include "DialogTemplate.h"
+#include "LeftMarginEditBtn.h"
+#include "ProfileStore.h"
+#include "QuillmarkApp.h"
 #include "QuillmarkDoc.h"
 #include "QuillmarkView.h"
+#include "SQLView.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolBox>
+#include <QToolButton>
 
-CMainFrame::CMainFrame(CQuillmarkDoc* pDoc, QWidget* pParent)
-    : QMainWindow(pParent), m_pDoc(pDoc), m_pView(new CQuillmarkView(pDoc, this))
+#include <dlfcn.h>
+
+namespace {
+
+// Command numbers of the frame that CommandIds.h leaves to the frame.
+constexpr int ID_VIEW_APPLOOK_FIRST = 210;
+constexpr int ID_VIEW_APPLOOK_LAST = 218;
+constexpr int ID_INDICATOR_CAPS = 59137;
+constexpr int ID_INDICATOR_NUM = 59138;
+constexpr int ID_INDICATOR_SCRL = 59139;
+constexpr int ID_MENU_BAR = 59398;
+constexpr int ID_TOOL_BAR = 59392;
+constexpr int ID_OUTLOOK_BAR = 131;
+constexpr int kDefaultVisualStyle = ID_VIEW_APPLOOK_LAST;
+
+constexpr int kMaxLeftMargin = 1000;
+constexpr int kCaretPaneWidth = 75;
+constexpr int kPanelWidthUnits = 185; // dialog units
+
+const char* const kApplicationLook = "ApplicationLook";
+const char* const kOutlookAnimation = "OutlookAnimation";
+const char* const kWindowGeometry = "MainFrameGeometry";
+const char* const kWindowLayout = "MainFrameLayout";
+const char* const kStatusBarShown = "StatusBar";
+const char* const kOutlookPage = "OutlookBarPage";
+constexpr int kWindowLayoutVersion = 1;
+
+const QString kToolBarTitle = QStringLiteral("Standard");
+const QString kOutlookBarName = QStringLiteral("IDS_SHORTCUTS");
+const QString kOutlookBarTitle = QStringLiteral("Options");
+const QString kReady = QStringLiteral("Ready");
+const QString kCaretFormat = QStringLiteral("Ln %1, Col %2");
+const QString kHelpTitle = QStringLiteral("Welcome to Quillmark");
+const QString kHelpPage = QStringLiteral("help/index.html");
+const QString kBuiltInHelpPage = QStringLiteral(":/help/index.html");
+const QString kPanelImages = QStringLiteral(":/images/panel_strip.png");
+const QString kAppIcon = QStringLiteral(":/images/quillmark.png");
+
+} // namespace
+
+namespace {
+
+const struct
 {
-    setCentralWidget(m_pView);
-    if (m_pDoc)
+    int m_nId;
+    const char* m_sText;
+    const char* m_sKeys;
+    const char* m_sPrompt;
+    const char* m_sImage;
+} kCommands[] = {
+    {ID_FILE_NEW, "&New", "Ctrl+N", "Create a new document\nNew", nullptr},
+    {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O", "Open an existing document\nOpen", "open"},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", "Ctrl+S", "Save the output in a file\nSave", "save"},
+    {ID_APP_EXIT, "E&xit", "", "Quit the application; prompts to save documents\nExit", nullptr},
+    {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Ctrl+Z", "Undo the last action\nUndo", "undo"},
+    {ID_EDIT_REDO, "Re&do\tCtrl+Shift+Z", "Ctrl+Shift+Z", "Redo the previously undone action\nRedo", "redo"},
+    {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Ctrl+X;Shift+Del", "Cut the selection and put it on the Clipboard\nCut", "cut"},
+    {ID_EDIT_COPY, "&Copy\tCtrl+C", "Ctrl+C;Ctrl+Ins", "Copy the selection and put it on the Clipboard\nCopy", "copy"},
+    {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Ctrl+V;Shift+Ins", "Insert Clipboard contents\nPaste", "paste"},
+    {ID_EDIT_SELECT_ALL, "Select A&ll\tCtrl+A", "Ctrl+A", "Select the entire document\nSelect All", nullptr},
+    {ID_EDIT_FIND, "&Find\tCtrl+F", "Ctrl+F", "Find the specified text\nFind", "find"},
+    {ID_EDIT_REPLACE, "R&eplace\tCtrl+H", "Ctrl+H", "Replace specific text with different text\nReplace", "replace"},
+    {ID_EDIT_GOTO, "&Go To...\tCtrl+G", "Ctrl+G", "Moves to a specified location\nGo To", "goto"},
+    {ID_EDIT_FIND_NEXT, "Find &Next", "F3", "Find the next occurrence of the selection or the word at the caret\nFind Next", nullptr},
+    {ID_FORMAT, "&Format", "", "Format SQL code\nFormat", "format"},
+    {ID_CAPITALISE, "&Capitalise", "", "Only Capitalise SQL code\nCapitalise", "capitalise"},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", "", "Show or hide the status bar\nToggle Status Bar", nullptr},
+    {ID_EDITOR_PREFERENCE, "&Editor Preference", "", "SQL code editor preference\nEditor preference", "editorpref"},
+    {ID_HELP_FINDER, "&Help", "", "Display instructions about how to use Quillmark\nHelp", "help"},
+    {ID_APP_ABOUT, "&About Quillmark...", "", "Display program information and version\nAbout", "about"},
+    {ID_LEFT_MARGIN_DOWN, "Left Margin -1", "", "Move the output one blank to the left\nLeft margin -1", "margin_left"},
+    {ID_LEFT_MARGIN_UP, "Left Margin +1", "", "Move the output one blank to the right\nLeft margin +1", "margin_right"},
+    {ID_NEXT_PANE, "Next Pane", "F6", "Switch to the next window pane\nNext Pane", nullptr},
+    {ID_PREV_PANE, "Previous Pane", "Shift+F6", "Switch back to the previous window pane\nPrevious Pane", nullptr},
+};
+
+// The main menu: a title, then its commands, 0 for a separator.
+const struct
+{
+    const char* m_sTitle;
+    std::initializer_list<int> m_aItems;
+} kMenus[] = {
+    {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_APP_EXIT}},
+    {"&Edit",
+     {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
+      ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
+    {"Format", {ID_FORMAT, ID_CAPITALISE}},
+    {"&View", {ID_VIEW_STATUS_BAR, 0, ID_EDITOR_PREFERENCE}},
+    {"&Help", {ID_HELP_FINDER, ID_APP_ABOUT}},
+};
+
+// The main tool bar, 0 for a separator.
+const int kToolBarLayout[] = {
+    ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_UNDO, ID_EDIT_REDO, 0,
+    ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO, 0, ID_EDITOR_PREFERENCE, 0, ID_LEFT_MARGIN_DOWN,
+    ID_LEFT_MARGIN_BOX, ID_LEFT_MARGIN_UP, 0, ID_FORMAT, ID_CAPITALISE, 0, ID_APP_ABOUT,
+};
+
+// Buttons of the tool bar that show their text beside the image.
+const struct
+{
+    int m_nId;
+    const char* m_sText;
+} kTextButtons[] = {
+    {ID_FORMAT, "Format"},
+    {ID_CAPITALISE, "Capitalise"},
+};
+
+// The status bar's panes after the message pane, with the text that sizes them.
+const struct
+{
+    int m_nId;
+    const char* m_sText;
+} kStatusPanes[] = {
+    {ID_INDICATOR_ROWCOL, ""},
+    {ID_INDICATOR_CAPS, "CAP"},
+    {ID_INDICATOR_NUM, "NUM"},
+    {ID_INDICATOR_SCRL, "SCRL"},
+};
+
+// The options panel, in button order.
+const struct
+{
+    const char* m_sCaption;
+    int m_nImage;
+    int m_nPaneId;
+    int m_nTemplateId;
+} kPanelButtons[] = {
+    {"Alignments", 0, 1200, 311}, {"Select", 1, 1201, 312},         {"Commas", 2, 1202, 313},
+    {"Parentheses", 3, 1203, 314}, {"Case", 4, 1204, 315},           {"Capitalisation", 5, 1205, 316},
+    {"Comments", 6, 1206, 317},
+};
+
+// The visual styles: a widget style and the colours of its window and
+// highlight (none: the style's own palette).
+struct CVisualStyle
+{
+    int m_nId;
+    const char* m_sStyle;
+    QRgb m_crWindow;
+    QRgb m_crHighlight;
+    bool m_bDark;
+    bool m_bSmartDocking;
+};
+
+const CVisualStyle kVisualStyles[] = {
+    {210, "Windows", 0, 0, false, false},                 // classic
+    {211, "Fusion", 0, 0, false, false},                  // flat
+    {212, "", 0, 0, false, false},                        // the platform's own style
+    {213, "Fusion", 0xdbe4f2, 0x4a78b8, false, true},    // blue-grey
+    {214, "Fusion", 0xeeede5, 0x316ac5, false, true},    // warm grey
+    {215, "Fusion", 0xd5e3f5, 0x3d6fb6, false, true},    // blue
+    {216, "Fusion", 0x3a3d42, 0x5a86c8, true, true},     // black
+    {217, "Fusion", 0xe6e9ee, 0x6d7f99, false, true},    // silver
+    {218, "Fusion", 0xdcecf0, 0x2f8fa8, false, true},    // aqua
+};
+
+QPalette PaletteFor(const CVisualStyle& style, QStyle* widgetStyle)
+{
+    QPalette palette = widgetStyle->standardPalette();
+    if (!style.m_crWindow)
+        return palette;
+    const QColor window(style.m_crWindow);
+    const QColor text = style.m_bDark ? QColor(0xe8, 0xea, 0xed) : QColor(0x1b, 0x24, 0x30);
+    const QColor base = style.m_bDark ? QColor(0x26, 0x28, 0x2c) : QColor(Qt::white);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::Button, style.m_bDark ? window.lighter(120) : window.lighter(104));
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, style.m_bDark ? base.lighter(130) : window.lighter(108));
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ToolTipBase, style.m_bDark ? base : QColor(0xff, 0xff, 0xe1));
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::Highlight, QColor(style.m_crHighlight));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, style.m_bDark ? QColor(0x8a, 0xb4, 0xf8) : QColor(0x06, 0x45, 0xad));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, style.m_bDark ? text.darker(170) : window.darker(150));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, style.m_bDark ? text.darker(170) : window.darker(150));
+    palette.setColor(QPalette::Disabled, QPalette::Text, style.m_bDark ? text.darker(170) : window.darker(150));
+    return palette;
+}
+
+// The keyboard's lock lights as the X server sees them; none elsewhere.
+struct CLockState
+{
+    bool m_bCaps = false;
+    bool m_bNum = false;
+    bool m_bScroll = false;
+};
+
+CLockState QueryLockState()
+{
+    CLockState state;
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->display())
+        return state;
+    // libX11 is loaded by the platform plugin already; look the call up there.
+    using GetIndicatorState = int (*)(void*, unsigned int, unsigned int*);
+    static auto query = [] {
+        void* library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+        return library ? reinterpret_cast<GetIndicatorState>(dlsym(library, "XkbGetIndicatorState")) : nullptr;
+    }();
+    constexpr unsigned int kUseCoreKeyboard = 0x0100;
+    unsigned int lights = 0;
+    if (query && query(x11->display(), kUseCoreKeyboard, &lights) == 0)
     {
-        m_pDoc->m_pDialogParent = this;
-        connect(m_pDoc, &CQuillmarkDoc::titleChanged, this, &CMainFrame::UpdateTitle);
+        state.m_bCaps = lights & 1u;
+        state.m_bNum = lights & 2u;
+        state.m_bScroll = lights & 4u;
     }
-    CreateActions();
-    UpdateTitle();
-    resize(900, 650);
+    return state;
+}
+
+// The shipped help page: installed, beside the build, or the copy built in.
+QString HelpPagePath()
+{
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    for (const QString& candidate :
+         {programDir.filePath(QStringLiteral("../share/quillmark/") + kHelpPage), programDir.filePath(kHelpPage)})
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    return kBuiltInHelpPage;
+}
+
+QString StoredText(CProfileStore* store, const char* name)
+{
+    if (!store)
+        return QString();
+    return QString::fromStdString(store->GetString(AppStrings::kWorkspaceSection, name).value_or(std::string()));
+}
+
+int StoredInt(CProfileStore* store, const char* name, int fallback)
+{
+    const std::optional<std::string> text =
+        store ? store->GetString(AppStrings::kWorkspaceSection, name) : std::nullopt;
+    return text ? OptionTextToInt(*text) : fallback;
+}
+
+void WriteStored(CProfileStore* store, const char* name, const QString& value)
+{
+    if (store)
+        store->WriteString(AppStrings::kWorkspaceSection, name, value.toStdString());
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CQuillmarkDoc* pDoc, QWidget* pParent) : QMainWindow(pParent), m_pDoc(pDoc)
+{
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowIcon(QIcon(kAppIcon));
+    resize(1000, 700);
+    m_bCreated = LoadFrame();
 }
 
 CMainFrame::~CMainFrame()
 {
     if (m_pDoc && m_pDoc->m_pDialogParent == this)
         m_pDoc->m_pDialogParent = nullptr;
+    delete m_pHelpWindow;
+}
+
+CProfileStore* CMainFrame::Store() const
+{
+    if (m_pDoc && m_pDoc->m_Parser.m_Options.Store())
+        return m_pDoc->m_Parser.m_Options.Store();
+    return CQuillmarkApp::Profile();
+}
+
+bool CMainFrame::LoadFrame()
+{
+    // The client: the tab view with its two editors.
+    if (!m_pDoc)
+        return false;
+    m_pView = new CQuillmarkView(m_pDoc, this);
+    setCentralWidget(m_pView);
+    m_pDoc->m_pDialogParent = this;
+    connect(m_pDoc, &CQuillmarkDoc::titleChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_pDoc, &CQuillmarkDoc::modifiedChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_pView, &CQuillmarkView::caretPositionChanged, this, &CMainFrame::ShowCaretPosition);
+
+    CreateActions();
+    OnApplicationLook(StoredInt(Store(), kApplicationLook, kDefaultVisualStyle));
+    CreateMenus();
+    if (!CreateToolBar() || !CreateStatusBar() || !CreateOutlookBar())
+        return false;
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    ReadWindowState();
+    UpdateTitle();
+    return true;
 }
 
 void CMainFrame::CreateActions()
 {
-    auto addCommand = [this](QMenu* pMenu, const QString& text, int nCommand, const QKeySequence& keys,
-                             auto handler) {
-        QAction* pAction = pMenu->addAction(text, this, handler);
-        pAction->setData(nCommand);
-        if (!keys.isEmpty())
-            pAction->setShortcut(keys);
-        return pAction;
-    };
-    QMenu* pFile = menuBar()->addMenu(AppStrings::kMenuFile);
-    addCommand(pFile, AppStrings::kMenuOpen, ID_FILE_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O), [this] {
-        if (m_pDoc)
-            m_pDoc->OnFileOpen();
-    });
-    addCommand(pFile, AppStrings::kMenuSave, ID_FILE_SAVE, QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
-        if (m_pDoc)
-            m_pDoc->OnFileSave();
-    });
-    pFile->addSeparator();
-    addCommand(pFile, AppStrings::kMenuExit, ID_APP_EXIT, QKeySequence(), [this] { close(); });
+    const QString imageFolder = QStringLiteral(":/images/toolbar/%1.png");
+    for (const auto& command : kCommands)
+    {
+        const QString text = QString::fromUtf8(command.m_sText);
+        auto* action = new QAction(text.section(u'\t', 0, 0), this);
+        action->setData(command.m_nId);
+        action->setObjectName(QStringLiteral("command%1").arg(command.m_nId));
+        QList<QKeySequence> keys;
+        for (const QString& key : QString::fromUtf8(command.m_sKeys).split(u';', Qt::SkipEmptyParts))
+            keys.append(QKeySequence(key));
+        action->setShortcuts(keys);
+        const QString prompt = QString::fromUtf8(command.m_sPrompt);
+        action->setStatusTip(prompt.section(u'\n', 0, 0));
+        action->setToolTip(prompt.section(u'\n', 1, 1));
+        if (command.m_sImage)
+            action->setIcon(QIcon(imageFolder.arg(QString::fromUtf8(command.m_sImage))));
+        const int id = command.m_nId;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        addAction(action); // keys work even for commands that no menu shows
+        m_aActions[id] = action;
+    }
+    m_aActions[ID_VIEW_STATUS_BAR]->setCheckable(true);
+    m_aActions[ID_VIEW_STATUS_BAR]->setChecked(true);
 
-    QMenu* pFormat = menuBar()->addMenu(AppStrings::kMenuFormatTitle);
-    addCommand(pFormat, AppStrings::kMenuFormat, ID_FORMAT, QKeySequence(), [this] { OnFormat(); });
-    addCommand(pFormat, AppStrings::kMenuCapitalise, ID_CAPITALISE, QKeySequence(), [this] { OnCapitalise(); });
+    // The visual styles have commands but no menu item.
+    m_pStyleGroup = new QActionGroup(this);
+    m_pStyleGroup->setExclusive(true);
+    for (int id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id)
+    {
+        QAction* action = m_pStyleGroup->addAction(QStringLiteral("Visual style %1").arg(id));
+        action->setCheckable(true);
+        action->setData(id);
+        action->setObjectName(QStringLiteral("command%1").arg(id));
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        addAction(action);
+        m_aActions[id] = action;
+    }
+}
+
+void CMainFrame::CreateMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("MenuBar%1").arg(ID_MENU_BAR));
+    for (const auto& menu : kMenus)
+    {
+        QMenu* popup = menuBar()->addMenu(QString::fromUtf8(menu.m_sTitle));
+        popup->setToolTipsVisible(true);
+        for (int id : menu.m_aItems)
+        {
+            if (id == 0)
+            {
+                popup->addSeparator();
+                continue;
+            }
+            popup->addAction(m_aActions.at(id));
+        }
+    }
+}
+
+bool CMainFrame::CreateToolBar()
+{
+    m_pToolBar = addToolBar(kToolBarTitle);
+    if (!m_pToolBar)
+        return false;
+    m_pToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(ID_TOOL_BAR));
+    m_pToolBar->setIconSize(QSize(16, 16));
+    m_pToolBar->setContentsMargins(1, 1, 1, 1);
+    ResetToolBar();
+    return true;
+}
+
+void CMainFrame::ResetToolBar()
+{
+    m_pToolBar->clear();
+    if (!m_pMarginBox)
+    {
+        m_pMarginBox = new CLeftMarginEditBtn(this, QString::number(m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin));
+        connect(m_pMarginBox, &QAction::triggered, this, [this] { OnCommand(ID_LEFT_MARGIN_BOX); });
+        m_aActions[ID_LEFT_MARGIN_BOX] = m_pMarginBox;
+    }
+    for (int id : kToolBarLayout)
+    {
+        if (id == 0)
+            m_pToolBar->addSeparator();
+        else
+            m_pToolBar->addAction(m_aActions.at(id));
+    }
+    for (const auto& button : kTextButtons)
+    {
+        QAction* action = m_aActions.at(button.m_nId);
+        action->setIconText(QString::fromUtf8(button.m_sText));
+        if (auto* tool = qobject_cast<QToolButton*>(m_pToolBar->widgetForAction(action)))
+            tool->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    m_pMarginBox->SetContents(QString::number(m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin));
+}
+
+bool CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar%1").arg(ID_VIEW_STATUS_BAR));
+    // The message pane shows "Ready" whenever no prompt is showing.
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+        if (message.isEmpty())
+            bar->showMessage(kReady);
+    });
+    bar->showMessage(kReady);
+    for (const auto& pane : kStatusPanes)
+    {
+        auto* label = new QLabel(QString::fromUtf8(pane.m_sText), bar);
+        label->setObjectName(QStringLiteral("pane%1").arg(pane.m_nId));
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        label->setMinimumWidth(std::max(label->sizeHint().width() + 8, 32));
+        bar->addPermanentWidget(label);
+        m_aStatusPanes[pane.m_nId] = label;
+    }
+    m_aStatusPanes[ID_INDICATOR_ROWCOL]->setMinimumWidth(kCaretPaneWidth);
+    m_aStatusPanes[ID_INDICATOR_ROWCOL]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ShowCaretPosition(0, 0);
+    UpdateLockIndicators();
+    auto* lockTimer = new QTimer(this);
+    connect(lockTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+    lockTimer->start(300);
+    return true;
+}
+
+bool CMainFrame::CreateOutlookBar()
+{
+    if (!m_wndOutlookBar.Create(kOutlookBarName, this, QRect(0, 0, 430, 32000), ID_OUTLOOK_BAR))
+        return false;
+    m_wndOutlookBar.setWindowTitle(kOutlookBarTitle);
+    QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow();
+    if (!box)
+        return false;
+    m_wndOutlookBar.EnableInPlaceEdit(true);
+    m_wndOutlookBar.SetImageList(QPixmap(kPanelImages), 16, QColor(255, 0, 255));
+
+    CFormOptPane* panes[] = {&m_wndPaneAlignments, &m_wndPaneSelect,         &m_wndPaneCommas,  &m_wndPaneParenthesis,
+                             &m_wndPaneCase,       &m_wndPaneCapitalisation, &m_wndPaneComments};
+    const std::vector<CFormOptDlg*> pages = Pages();
+    for (size_t i = 0; i < std::size(kPanelButtons); ++i)
+    {
+        const auto& button = kPanelButtons[i];
+        pages[i]->m_pDoc = m_pDoc;
+        panes[i]->Create(QRect(), box, pages[i], button.m_nTemplateId, button.m_nPaneId);
+        m_wndOutlookBar.AddControl(panes[i], QString::fromUtf8(button.m_sCaption), button.m_nImage);
+    }
+    box->layout()->setContentsMargins(5, 5, 5, 5);
+    // Wide enough for most pages whole; a restored layout may change it.
+    resizeDocks({&m_wndOutlookBar}, {DialogUnitsToPixels(font(), 0, 0, kPanelWidthUnits, 0).width()}, Qt::Horizontal);
+    m_wndOutlookBar.EnableAnimation(StoredInt(Store(), kOutlookAnimation, 1) != 0);
+    m_wndOutlookBar.SetButtonsFont(QApplication::font());
+    return true;
+}
+
+std::vector<CFormOptDlg*> CMainFrame::Pages()
+{
+    return {&m_wndPageAlignments, &m_wndPageSelect,         &m_wndPageCommas,  &m_wndPageParenthesis,
+            &m_wndPageCase,       &m_wndPageCapitalisation, &m_wndPageComments};
+}
+
+QAction* CMainFrame::Action(int command) const
+{
+    auto it = m_aActions.find(command);
+    return it == m_aActions.end() ? nullptr : it->second;
+}
+
+QWidget* CMainFrame::StatusPane(int id) const
+{
+    if (id == 0)
+        return statusBar();
+    auto it = m_aStatusPanes.find(id);
+    return it == m_aStatusPanes.end() ? nullptr : it->second;
+}
+
+CSQLView* CMainFrame::ActiveEditor() const
+{
+    return m_pView ? qobject_cast<CSQLView*>(m_pView->currentWidget()) : nullptr;
+}
+
+void CMainFrame::RouteToEditor(const std::function<void(CSQLView&)>& operation)
+{
+    if (CSQLView* editor = ActiveEditor())
+        operation(*editor);
+}
+
+bool CMainFrame::OnCommand(int command)
+{
+    if (command >= ID_VIEW_APPLOOK_FIRST && command <= ID_VIEW_APPLOOK_LAST)
+    {
+        OnApplicationLook(command);
+        return true;
+    }
+    static const std::map<int, std::function<void(CMainFrame&)>> kFrameHandlers = {
+        {ID_FORMAT, &CMainFrame::OnFormat},
+        {ID_CAPITALISE, &CMainFrame::OnCapitalise},
+        {ID_LEFT_MARGIN_DOWN, &CMainFrame::OnLeftMarginDown},
+        {ID_LEFT_MARGIN_BOX, &CMainFrame::OnLeftMarginBox},
+        {ID_LEFT_MARGIN_UP, &CMainFrame::OnLeftMarginUp},
+        {ID_HELP_FINDER, &CMainFrame::OnHelpFinder},
+        {ID_APP_ABOUT, &CMainFrame::OnAppAbout},
+        {ID_APP_EXIT, [](CMainFrame& frame) { frame.close(); }},
+        {ID_FILE_NEW, [](CMainFrame& frame) {
+             if (frame.m_pDoc && frame.m_pDoc->SaveModified())
+                 frame.m_pDoc->OnNewDocument();
+         }},
+        {ID_FILE_OPEN, [](CMainFrame& frame) { frame.m_pDoc->OnFileOpen(); }},
+        {ID_FILE_SAVE, [](CMainFrame& frame) { frame.m_pDoc->OnFileSave(); }},
+        {ID_VIEW_STATUS_BAR, [](CMainFrame& frame) {
+             frame.statusBar()->setVisible(frame.Action(ID_VIEW_STATUS_BAR)->isChecked());
+         }},
+        {ID_NEXT_PANE, [](CMainFrame& frame) { frame.MovePaneFocus(1); }},
+        {ID_PREV_PANE, [](CMainFrame& frame) { frame.MovePaneFocus(-1); }},
+    };
+    static const std::map<int, std::function<void(CSQLView&)>> kEditorHandlers = {
+        {ID_EDIT_UNDO, [](CSQLView& view) { view.undo(); }},
+        {ID_EDIT_REDO, [](CSQLView& view) { view.redo(); }},
+        {ID_EDIT_CUT, [](CSQLView& view) { view.cut(); }},
+        {ID_EDIT_COPY, [](CSQLView& view) { view.copy(); }},
+        {ID_EDIT_PASTE, [](CSQLView& view) { view.paste(); }},
+        {ID_EDIT_SELECT_ALL, [](CSQLView& view) { view.selectAll(); }},
+        {ID_EDIT_FIND, &CSQLView::OnEditFind},
+        {ID_EDIT_REPLACE, &CSQLView::OnEditReplace},
+        {ID_EDIT_GOTO, &CSQLView::OnEditGoTo},
+        {ID_EDIT_FIND_NEXT, &CSQLView::OnEditFindNext},
+        {ID_EDITOR_PREFERENCE, &CSQLView::OnEditorPreference},
+    };
+    if (auto frame = kFrameHandlers.find(command); frame != kFrameHandlers.end())
+    {
+        if (m_pDoc)
+            frame->second(*this);
+        return true;
+    }
+    if (auto editor = kEditorHandlers.find(command); editor != kEditorHandlers.end())
+    {
+        RouteToEditor(editor->second);
+        return true;
+    }
+    return false;
 }
 
 void CMainFrame::OnFormat()
 {
-    if (m_pDoc && m_pDoc->m_pView)
-        m_pDoc->m_pView->FormatInput();
+    if (!m_pDoc || !m_pDoc->m_pView)
+        return;
+    m_pDoc->m_pView->FormatInput();
+    RefreshLeftMargin();
 }
 
 void CMainFrame::OnCapitalise()
 {
-    if (m_pDoc && m_pDoc->m_pView)
-        m_pDoc->m_pView->CapitaliseInput();
+    if (!m_pDoc || !m_pDoc->m_pView)
+        return;
+    m_pDoc->m_pView->CapitaliseInput();
+    RefreshLeftMargin();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* pEvent)
+void CMainFrame::OnLeftMarginBox()
+{
+    QLineEdit* edit = m_pMarginBox ? m_pMarginBox->GetEditBox() : nullptr;
+    if (!edit || !m_pDoc)
+        return;
+    const int32_t value = TextToInt(edit->text());
+    m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin = value >= 0 && value <= kMaxLeftMargin ? value : 0;
+    RefreshLeftMargin();
+}
+
+void CMainFrame::OnLeftMarginDown()
+{
+    int32_t& margin = m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin;
+    if (margin > 0)
+        --margin;
+    RefreshLeftMargin();
+}
+
+void CMainFrame::OnLeftMarginUp()
+{
+    int32_t& margin = m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin;
+    if (margin < kMaxLeftMargin)
+        ++margin;
+    RefreshLeftMargin();
+}
+
+void CMainFrame::RefreshLeftMargin()
+{
+    if (!m_pDoc || !m_pMarginBox || !m_pMarginBox->GetEditBox())
+        return;
+    CSQLParser& parser = m_pDoc->m_Parser;
+    // Setting the box's text programmatically never reports its command.
+    m_pMarginBox->SetContents(QString::number(parser.m_Options.m_General.m_nLeftMargin));
+    CQuillmarkView* view = m_pDoc->m_pView;
+    if (view && view->GetDocument())
+    {
+        // The output tab's own text, so edits made there are kept.
+        QString output;
+        view->GetTabText(AppStrings::kOutputTab, output);
+        parser.m_sOutput = output.toStdU16String();
+    }
+    parser.FinishOutput(true);
+    if (parser.m_sOutput.empty() || !view)
+        return;
+    if (CSQLView* editor = view->FindTabView(AppStrings::kOutputTab))
+    {
+        const QString text = QString::fromStdU16String(parser.m_sOutput);
+        if (editor->text() != text)
+            editor->setText(text);
+    }
+}
+
+void CMainFrame::ShowCaretPosition(int row, int column)
+{
+    QLabel* pane = m_aStatusPanes.count(ID_INDICATOR_ROWCOL) ? m_aStatusPanes[ID_INDICATOR_ROWCOL] : nullptr;
+    if (!pane)
+        return;
+    // The editor reports the caret while it paints itself, so the pane is
+    // redrawn on the next paint pass, never inside the editor's own.
+    pane->setText(kCaretFormat.arg(row).arg(column));
+    pane->update();
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    const CLockState state = QueryLockState();
+    const std::pair<int, bool> lights[] = {
+        {ID_INDICATOR_CAPS, state.m_bCaps}, {ID_INDICATOR_NUM, state.m_bNum}, {ID_INDICATOR_SCRL, state.m_bScroll}};
+    for (const auto& [id, on] : lights)
+        m_aStatusPanes[id]->setEnabled(on);
+}
+
+void CMainFrame::OnHelpFinder()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowTitle() == kHelpTitle)
+        {
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+            window->raise();
+            window->activateWindow();
+            return;
+        }
+    if (!m_pHelpWindow)
+    {
+        m_pHelpWindow = new QTextBrowser();
+        m_pHelpWindow->setObjectName(QStringLiteral("HelpWindow"));
+        m_pHelpWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_pHelpWindow->setOpenExternalLinks(true);
+        m_pHelpWindow->setWindowIcon(windowIcon());
+        m_pHelpWindow->resize(720, 640);
+    }
+    const QString page = HelpPagePath();
+    m_pHelpWindow->setSource(page.startsWith(u':') ? QUrl(QStringLiteral("qrc") + page) : QUrl::fromLocalFile(page));
+    const QString title = m_pHelpWindow->documentTitle();
+    m_pHelpWindow->setWindowTitle(title.isEmpty() ? kHelpTitle : title);
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+}
+
+QWidget* CMainFrame::HelpWindow() const
+{
+    return m_pHelpWindow;
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainFrame::OnApplicationLook(int styleId)
+{
+    const CVisualStyle* style = nullptr;
+    for (const CVisualStyle& candidate : kVisualStyles)
+        if (candidate.m_nId == styleId)
+            style = &candidate;
+    if (!style)
+        style = &kVisualStyles[std::size(kVisualStyles) - 1];
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    static const QString platformStyle = QApplication::style()->name();
+    const QString name = *style->m_sStyle ? QString::fromUtf8(style->m_sStyle) : platformStyle;
+    if (QApplication::style()->name().compare(name, Qt::CaseInsensitive) != 0)
+        if (QStyle* widgetStyle = QStyleFactory::create(name))
+            QApplication::setStyle(widgetStyle);
+    QApplication::setPalette(PaletteFor(*style, QApplication::style()));
+    setDockOptions(style->m_bSmartDocking ? QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks
+                                          : QMainWindow::AllowTabbedDocks);
+    if (CQuillmarkApp* app = CQuillmarkApp::Instance())
+        app->m_nVisualStyle = static_cast<uint32_t>(style->m_nId);
+    if (QAction* action = Action(style->m_nId))
+        action->setChecked(true);
+    update();
+    QApplication::restoreOverrideCursor();
+    WriteStored(Store(), kApplicationLook, QString::number(style->m_nId));
+}
+
+void CMainFrame::MovePaneFocus(int step)
+{
+    std::vector<QWidget*> panes;
+    if (CSQLView* editor = ActiveEditor())
+        panes.push_back(editor);
+    if (QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow(); box && box->currentWidget())
+        panes.push_back(box->currentWidget());
+    if (m_pMarginBox && m_pMarginBox->GetEditBox())
+        panes.push_back(m_pMarginBox->GetEditBox());
+    if (panes.empty())
+        return;
+    size_t current = 0;
+    for (size_t i = 0; i < panes.size(); ++i)
+        if (panes[i] == QApplication::focusWidget() || panes[i]->isAncestorOf(QApplication::focusWidget()))
+            current = i;
+    const size_t next = (current + panes.size() + static_cast<size_t>(step)) % panes.size();
+    QWidget* target = panes[next];
+    target->setFocus(Qt::OtherFocusReason);
+    if (!target->hasFocus())
+        target->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+}
+
+void CMainFrame::ReadWindowState()
+{
+    CProfileStore* store = Store();
+    const QByteArray geometry = QByteArray::fromBase64(StoredText(store, kWindowGeometry).toLatin1());
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    const QByteArray layout = QByteArray::fromBase64(StoredText(store, kWindowLayout).toLatin1());
+    if (!layout.isEmpty())
+        restoreState(layout, kWindowLayoutVersion);
+    const bool statusShown = StoredInt(store, kStatusBarShown, 1) != 0;
+    statusBar()->setVisible(statusShown);
+    m_aActions[ID_VIEW_STATUS_BAR]->setChecked(statusShown);
+    if (QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow())
+    {
+        const int page = StoredInt(store, kOutlookPage, 0);
+        if (page >= 0 && page < box->count())
+            box->setCurrentIndex(page);
+    }
+}
+
+void CMainFrame::WriteWindowState()
+{
+    CProfileStore* store = Store();
+    if (!store)
+        return;
+    WriteStored(store, kWindowGeometry, QString::fromLatin1(saveGeometry().toBase64()));
+    WriteStored(store, kWindowLayout, QString::fromLatin1(saveState(kWindowLayoutVersion).toBase64()));
+    WriteStored(store, kStatusBarShown, m_aActions[ID_VIEW_STATUS_BAR]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow())
+        WriteStored(store, kOutlookPage, QString::number(box->currentIndex()));
+    WriteStored(store, kOutlookAnimation, m_wndOutlookBar.IsAnimationEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (m_pDoc && !m_pDoc->SaveModified())
     {
-        pEvent->ignore();
+        event->ignore();
         return;
     }
-    QMainWindow::closeEvent(pEvent);
+    WriteWindowState();
+    if (m_pHelpWindow)
+        m_pHelpWindow->close();
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::UpdateTitle()

@@ -1,32 +1,126 @@
-// The main window: the tab view as its client, the File and Format menus, and
-// the routing of the Format and Capitalise commands to the tab view.
+// The main window: the tab view as its client, the menus, the tool bar with
+// the left-margin box, the status bar with the caret position, the options
+// panel at the left, and the routing of every command by its number.
 #pragma once
 
-#include <QMainWindow>
+#include "FormOptAlignments.h"
+#include "FormOptCapitalisation.h"
+#include "FormOptCase.h"
+#include "FormOptCommas.h"
+#include "FormOptComments.h"
+#include "FormOptPane.h"
+#include "FormOptParenthesis.h"
+#include "FormOptSelect.h"
+#include "OutlookBar.h"
 
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+class CLeftMarginEditBtn;
+class CProfileStore;
 class CQuillmarkDoc;
 class CQuillmarkView;
+class CSQLView;
+class QActionGroup;
+class QLabel;
+class QTextBrowser;
+class QToolBar;
 
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
+
 public:
+    // Builds the whole window for the document; IsCreated() tells whether
+    // every step that must succeed did.
     explicit CMainFrame(CQuillmarkDoc* pDoc, QWidget* pParent = nullptr);
     ~CMainFrame() override;
 
+    bool IsCreated() const { return m_bCreated; }
     CQuillmarkView* GetView() const { return m_pView; }
+
+    // The action of a command number, or null; triggering it routes the
+    // command as the menu, the tool bar or a key would.
+    QAction* Action(int command) const;
+    // Routes a command by its number; false when no one handles it.
+    bool OnCommand(int command);
 
     void OnFormat();
     void OnCapitalise();
+    void OnLeftMarginDown();
+    void OnLeftMarginBox();
+    void OnLeftMarginUp();
+    void OnHelpFinder();
+    void OnApplicationLook(int style);
+    void OnAppAbout();
+
+    // Shows "Ln %d, Col %d" in the caret pane of the status bar at once.
+    void ShowCaretPosition(int row, int column);
+    // Puts the left margin into the box and re-indents the output tab's
+    // current text to it, without formatting again.
+    void RefreshLeftMargin();
+    // Sets the tool bar's buttons from its layout: the margin box in place of
+    // command 32833, Format and Capitalise shown with their texts.
+    void ResetToolBar();
+
+    QToolBar* ToolBar() const { return m_pToolBar; }
+    CLeftMarginEditBtn* MarginBox() const { return m_pMarginBox; }
+    COutlookBar& OutlookBar() { return m_wndOutlookBar; }
+    // The status pane with that identifier (0 is the message pane), or null.
+    QWidget* StatusPane(int id) const;
+    // The seven pages in panel order.
+    std::vector<CFormOptDlg*> Pages();
+    QWidget* HelpWindow() const;
 
     CQuillmarkDoc* m_pDoc;
 
 protected:
-    void closeEvent(QCloseEvent* pEvent) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool LoadFrame();
     void CreateActions();
+    void CreateMenus();
+    bool CreateToolBar();
+    bool CreateStatusBar();
+    bool CreateOutlookBar();
+    void ReadWindowState();
+    void WriteWindowState();
     void UpdateTitle();
+    void UpdateLockIndicators();
+    void MovePaneFocus(int step);
+    CSQLView* ActiveEditor() const;
+    CProfileStore* Store() const;
+    void RouteToEditor(const std::function<void(CSQLView&)>& operation);
 
-    CQuillmarkView* m_pView;
+    // Member order matters: the pages are children of the panes, which are
+    // children of the bar, so the pages are destroyed first.
+    COutlookBar m_wndOutlookBar;
+    CFormOptPane m_wndPaneAlignments;
+    CFormOptPane m_wndPaneSelect;
+    CFormOptPane m_wndPaneCommas;
+    CFormOptPane m_wndPaneParenthesis;
+    CFormOptPane m_wndPaneCase;
+    CFormOptPane m_wndPaneCapitalisation;
+    CFormOptPane m_wndPaneComments;
+    CFormOptAlignments m_wndPageAlignments;
+    CFormOptSelect m_wndPageSelect;
+    CFormOptCommas m_wndPageCommas;
+    CFormOptParenthesis m_wndPageParenthesis;
+    CFormOptCase m_wndPageCase;
+    CFormOptCapitalisation m_wndPageCapitalisation;
+    CFormOptComments m_wndPageComments;
+
+    CQuillmarkView* m_pView = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    CLeftMarginEditBtn* m_pMarginBox = nullptr;
+    QActionGroup* m_pStyleGroup = nullptr;
+    std::map<int, QAction*> m_aActions;
+    std::map<int, QLabel*> m_aStatusPanes;
+    QPointer<QTextBrowser> m_pHelpWindow;
+    bool m_bCreated = false;
 };
