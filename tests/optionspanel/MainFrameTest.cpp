@@ -3,7 +3,9 @@
 // visual styles and the window state kept in the profile's "Workspace".
 #include "PanelTest.h"
 
+#include "AboutDlg.h"
 #include "CommandIds.h"
+#include "Label.h"
 #include "LeftMarginEditBtn.h"
 #include "MainFrame.h"
 #include "QuillmarkApp.h"
@@ -16,6 +18,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
 #include <QToolButton>
@@ -244,6 +247,46 @@ TEST_F(MainFrameTest, EditCommandsGoToTheActiveTab)
     EXPECT_EQ(Output().text(), "");
     ToolButton(ID_EDIT_REDO)->click();
     EXPECT_EQ(Output().text(), "abc");
+}
+
+TEST_F(MainFrameTest, AboutFromToolBarShowsTheAboutBoxModally)
+{
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget()))
+        {
+            shown = about->VersionLabel()->text();
+            about->accept();
+        }
+    });
+    ToolButton(ID_APP_ABOUT)->click();
+    EXPECT_EQ(shown, "Version 1.1");
+}
+
+TEST_F(MainFrameTest, NextPaneKeyMovesBetweenEditorPanelAndMarginBox)
+{
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    Input().setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Input().hasFocus(); }, 2000));
+    QToolBox* box = m_pFrame->OutlookBar().GetUnderlyingWindow();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_TRUE(box->currentWidget()->isAncestorOf(QApplication::focusWidget()) ||
+                box->currentWidget() == QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), MarginEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &Input());
+}
+
+TEST_F(MainFrameTest, NewDocumentEmptiesBothTabs)
+{
+    Input().setText("select 1 from dual");
+    m_pFrame->Action(ID_FORMAT)->trigger();
+    m_pFrame->Action(ID_FILE_NEW)->trigger(); // the modified text is let go ("No")
+    EXPECT_TRUE(Input().text().isEmpty());
+    EXPECT_TRUE(Output().text().isEmpty());
 }
 
 TEST_F(MainFrameTest, CapitaliseDropsBlankLinesUntilAnOptionChanges)
