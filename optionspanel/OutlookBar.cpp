@@ -6,7 +6,9 @@
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 #include <QPropertyAnimation>
+#include <QTimer>
 #include <QToolBox>
 
 namespace {
@@ -123,12 +125,21 @@ void COutlookBar::OnCurrentChanged(int index)
     QWidget* page = m_pToolBox->widget(index);
     if (!m_bAnimation || !page || !isVisible())
         return;
+    // The page owns the effect (a new one replaces an unfinished fade's) and
+    // the animation; the effect is taken off once the fade has run, outside
+    // the animation's own signal.
     auto* effect = new QGraphicsOpacityEffect(page);
     page->setGraphicsEffect(effect);
-    auto* fade = new QPropertyAnimation(effect, "opacity", effect);
+    auto* fade = new QPropertyAnimation(effect, "opacity", page);
     fade->setDuration(kFadeMilliseconds);
     fade->setStartValue(0.0);
     fade->setEndValue(1.0);
-    connect(fade, &QPropertyAnimation::finished, page, [page] { page->setGraphicsEffect(nullptr); });
-    fade->start();
+    QPointer<QGraphicsOpacityEffect> faded(effect);
+    connect(fade, &QPropertyAnimation::finished, page, [page, faded] {
+        QTimer::singleShot(0, page, [page, faded] {
+            if (faded && page->graphicsEffect() == faded)
+                page->setGraphicsEffect(nullptr);
+        });
+    });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }

@@ -405,6 +405,16 @@ TEST_F(MainFrameTest, PanelHasSevenPagesInOrder)
     EXPECT_FALSE(m_pFrame->OutlookBar().features() & QDockWidget::DockWidgetClosable);
 }
 
+TEST_F(MainFrameTest, OpeningAPageFadesItInThenDropsTheEffect)
+{
+    QToolBox* box = m_pFrame->OutlookBar().GetUnderlyingWindow();
+    box->setCurrentIndex(2);
+    EXPECT_NE(box->currentWidget()->graphicsEffect(), nullptr);
+    box->setCurrentIndex(3); // before the first fade ends
+    EXPECT_TRUE(QTest::qWaitFor([box] { return !box->widget(3)->graphicsEffect(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([box] { return !box->widget(2)->graphicsEffect(); }, 3000));
+}
+
 TEST_F(MainFrameTest, StoredOutlookAnimationOffIsUsed)
 {
     Close();
