@@ -73,6 +73,13 @@ std::u16string HugeQuotedIdentifier()
     return u"select \"" + Repeat(u"Col, (x) ", kTenMegabytes) + u"\" from dual";
 }
 
+// Found by fuzzing: the finishing step re-indented and dropped blank lines
+// inside a quoted identifier that spans lines.
+std::u16string HugeMultiLineQuoted()
+{
+    return u"  select \"" + Repeat(u"line\n  indented\n\n", kTenMegabytes / 4) + u"\" from t";
+}
+
 std::u16string ManyCommas()
 {
     return u"select " + std::u16string(kMillion, u',') + u" from dual";
@@ -136,6 +143,7 @@ const StressInput kStressInputs[] = {
     {"HugeBlockComment", HugeBlockComment},
     {"HugeLineComment", HugeLineComment},
     {"HugeQuotedIdentifier", HugeQuotedIdentifier},
+    {"HugeMultiLineQuoted", HugeMultiLineQuoted},
     {"ManyCommas", ManyCommas},
     {"LongColumnList", LongColumnList},
     {"UnterminatedLiteral", UnterminatedLiteral},
