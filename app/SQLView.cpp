@@ -68,6 +68,10 @@ CSQLView::CSQLView(QWidget* pParent) : QsciScintilla(pParent), m_pLexer(new CSQL
     setMarginType(kSelectionMargin, QsciScintilla::SymbolMargin);
     setMarginSensitivity(kSelectionMargin, true);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    // The horizontal scroll bar follows the longest line rather than a fixed width.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1L);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1L);
+    SendScintilla(SCI_SETMARGINLEFT, 0UL, 4L);
     ApplySettings(settings);
 
     connect(this, &QsciScintilla::cursorPositionChanged, this, &CSQLView::OnCursorPositionChanged);
