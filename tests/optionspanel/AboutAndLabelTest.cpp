@@ -10,6 +10,8 @@
 
 namespace {
 
+using ::PrintTo;
+
 TEST(AboutDlg, ShowsVersionLogoAndLinks)
 {
     CAboutDlg about;

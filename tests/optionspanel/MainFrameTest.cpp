@@ -25,6 +25,8 @@
 
 namespace {
 
+using ::PrintTo;
+
 class MainFrameTest : public testing::Test
 {
 protected:

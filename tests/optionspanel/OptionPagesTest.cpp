@@ -20,6 +20,8 @@
 
 namespace {
 
+using ::PrintTo;
+
 enum PageKind { ALIGNMENTS, SELECT, COMMAS, PARENTHESES, CASE, CAPITALISATION, COMMENTS };
 
 std::unique_ptr<CFormOptDlg> NewPage(PageKind kind)

@@ -8,6 +8,8 @@
 
 namespace {
 
+using ::PrintTo;
+
 struct CShowCase
 {
     const char* m_sName;
