@@ -314,6 +314,7 @@ bool CMainFrame::LoadFrame()
     connect(m_pView, &CQuillmarkView::caretPositionChanged, this, &CMainFrame::ShowCaretPosition);
 
     CreateActions();
+    WatchEditors();
     OnApplicationLook(StoredInt(Store(), kApplicationLook, kDefaultVisualStyle));
     CreateMenus();
     if (!CreateToolBar() || !CreateStatusBar() || !CreateOutlookBar())
@@ -565,6 +566,36 @@ bool CMainFrame::OnCommand(int command)
         return true;
     }
     return false;
+}
+
+void CMainFrame::WatchEditors()
+{
+    connect(m_pView, &QTabWidget::currentChanged, this, &CMainFrame::UpdateEditCommands);
+    for (const QString& label : {AppStrings::kInputTab, AppStrings::kOutputTab})
+        if (CSQLView* editor = m_pView->FindTabView(label))
+        {
+            connect(editor, &QsciScintilla::selectionChanged, this, &CMainFrame::UpdateEditCommands);
+            connect(editor, &QsciScintilla::textChanged, this, &CMainFrame::UpdateEditCommands);
+        }
+    UpdateEditCommands();
+}
+
+void CMainFrame::UpdateEditCommands()
+{
+    // A disabled command leaves its keys to the editor, which ignores them alike.
+    const CSQLView* editor = ActiveEditor();
+    const bool selection = editor && editor->hasSelectedText();
+    const bool writable = editor && !editor->isReadOnly();
+    const std::pair<int, bool> states[] = {
+        {ID_EDIT_UNDO, editor && editor->isUndoAvailable()},
+        {ID_EDIT_REDO, editor && editor->isRedoAvailable()},
+        {ID_EDIT_CUT, selection && writable},
+        {ID_EDIT_COPY, selection},
+        {ID_EDIT_PASTE, writable},
+    };
+    for (const auto& [id, enabled] : states)
+        if (QAction* action = Action(id))
+            action->setEnabled(enabled);
 }
 
 void CMainFrame::OnFormat()

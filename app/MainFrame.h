@@ -92,6 +92,9 @@ private:
     void WriteWindowState();
     void UpdateTitle();
     void UpdateLockIndicators();
+    // Undo, redo, cut, copy and paste are enabled as the active editor allows.
+    void WatchEditors();
+    void UpdateEditCommands();
     void MovePaneFocus(int step);
     CSQLView* ActiveEditor() const;
     CProfileStore* Store() const;

@@ -291,6 +291,26 @@ TEST_F(MainFrameTest, NewDocumentEmptiesBothTabs)
     EXPECT_TRUE(Output().text().isEmpty());
 }
 
+TEST_F(MainFrameTest, EditCommandsFollowTheActiveEditor)
+{
+    auto enabled = [this](int id) { return m_pFrame->Action(id)->isEnabled(); };
+    m_pFrame->GetView()->setCurrentWidget(&Input());
+    EXPECT_FALSE(enabled(ID_EDIT_COPY)) << "nothing selected";
+    EXPECT_FALSE(enabled(ID_EDIT_UNDO));
+    EXPECT_TRUE(enabled(ID_EDIT_PASTE));
+    Input().setText("select 1");
+    Input().selectAll();
+    EXPECT_TRUE(enabled(ID_EDIT_COPY));
+    EXPECT_TRUE(enabled(ID_EDIT_CUT));
+    m_pFrame->GetView()->setCurrentWidget(&Output());
+    EXPECT_FALSE(enabled(ID_EDIT_COPY)) << "the output tab has no selection";
+    m_pFrame->GetView()->setCurrentWidget(&Input());
+    MenuItem("&Edit", "Cu&t")->trigger();
+    EXPECT_TRUE(Input().text().isEmpty());
+    EXPECT_TRUE(enabled(ID_EDIT_UNDO));
+    EXPECT_FALSE(enabled(ID_EDIT_CUT));
+}
+
 TEST_F(MainFrameTest, CapitaliseDropsBlankLinesUntilAnOptionChanges)
 {
     Input().setText("select a\n\nfrom t");
