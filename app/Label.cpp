@@ -79,7 +79,7 @@ CLabel& CLabel::SetBoldWeight(bool on)
     return *this;
 }
 
-CLabel& CLabel::SetTypeface(const QString& name)
+CLabel& CLabel::SetTypeface(const QString& name, int /*charSet*/)
 {
     m_Font.setFamily(name);
     RecreateFont();

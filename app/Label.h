@@ -32,7 +32,8 @@ public:
     virtual CLabel& SetTextColour(const QColor& colour);
     virtual CLabel& SetLabelText(const QString& text);
     virtual CLabel& SetBoldWeight(bool on);
-    virtual CLabel& SetTypeface(const QString& name);
+    // The character set is chosen by the font itself here: charSet is accepted and unused.
+    virtual CLabel& SetTypeface(const QString& name, int charSet = 0);
     virtual CLabel& SetUnderlined(bool on);
     virtual CLabel& SetItalicStyle(bool on);
     virtual CLabel& SetPointSize(int points);

@@ -61,10 +61,13 @@ bool CFormOptDlg::Create(QWidget* parent)
     if (!m_pDoc)
         return false;
     setParent(parent);
-    if (m_aControls.empty())
+    // A page created again is filled again, but its controls and handlers stay.
+    const bool firstTime = m_aControls.empty();
+    if (firstTime)
         BuildControls();
     OnInitDialog();
-    ConnectHandlers();
+    if (firstTime)
+        ConnectHandlers();
     show();
     return true;
 }

@@ -317,6 +317,29 @@ TEST_F(OptionPageTest, DigitsTypedOneByOneStoreAndRerunEachTime)
     EXPECT_EQ(Options().m_Commas.m_nStackedWrappedLength, 0);
 }
 
+TEST_F(OptionPageTest, CreatingAPageAgainRefillsItWithoutDoubleHandlers)
+{
+    SetInput(QString::fromUtf8(kSql));
+    m_pView->FormatInput();
+    int outputChanges = 0;
+    QObject::connect(&Editor(AppStrings::kOutputTab), &QsciScintilla::textChanged, [&outputChanges] { ++outputChanges; });
+    auto changesForOneKey = [&](QWidget* box) {
+        SetOutput("stale");
+        outputChanges = 0;
+        QTest::keyClick(Edit(box), Qt::Key_4);
+        return outputChanges;
+    };
+    Page(COMMAS);
+    const int once = changesForOneKey(Item(1013));
+
+    CFormOptDlg& page = Page(CASE);
+    Options().m_Case.m_nIdentCaseFromSwitch = 9;
+    ASSERT_TRUE(page.Create(nullptr));
+    EXPECT_EQ(Edit(Item(1010))->text(), "9");
+    EXPECT_EQ(changesForOneKey(Item(1010)), once) << "one keystroke, one re-run";
+    EXPECT_EQ(Options().m_Case.m_nIdentCaseFromSwitch, 94);
+}
+
 TEST_F(OptionPageTest, LargeCountsAreStoredAsTyped)
 {
     Page(CASE);
