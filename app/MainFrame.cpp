@@ -49,7 +49,7 @@ constexpr int kDefaultVisualStyle = ID_VIEW_APPLOOK_LAST;
 
 constexpr int kMaxLeftMargin = 1000;
 constexpr int kCaretPaneWidth = 75;
-constexpr int kPanelWidthUnits = 185; // dialog units
+constexpr int kPanelWidthUnits = 175; // dialog units
 
 const char* const kApplicationLook = "ApplicationLook";
 const char* const kOutlookAnimation = "OutlookAnimation";

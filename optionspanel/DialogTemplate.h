@@ -90,7 +90,8 @@ constexpr COptionBinding IntegerBinding(int id, IntField field)
 }
 
 // Dialog units to pixels for the given font: horizontal units are a quarter
-// of the font's average character width, vertical ones an eighth of its height.
+// of the font's average character width (stretched a quarter for wide faces),
+// vertical ones an eighth of its height.
 QRect DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height);
 
 // Converts text the way the C library's wide-string _wtoi does: leading white
