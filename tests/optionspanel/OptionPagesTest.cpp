@@ -183,6 +183,13 @@ TEST_P(PageTexts, ShowTheirLabels)
     }
     for (const QString& expected : GetParam().m_aTexts)
         EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
+    for (QObject* child : m_pPage->children())
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child))
+        {
+            auto* widget = static_cast<QWidget*>(child);
+            EXPECT_GE(widget->width(), widget->sizeHint().width()) << "cut short: " << widget->objectName().toStdString()
+                                                                   << (qobject_cast<QLabel*>(child) ? qobject_cast<QLabel*>(child)->text().toStdString() : "");
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(
