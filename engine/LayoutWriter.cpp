@@ -58,9 +58,10 @@ class CLayoutWriter
 {
 public:
     CLayoutWriter(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
-                  std::u16string& output)
+                  std::u16string& output, std::vector<int32_t>* literalLines)
         : m_Ctx(options, tokens, newLine, output), m_Tokens(tokens)
     {
+        m_Ctx.m_Position.m_pLiteralLines = literalLines;
     }
 
     void Run();
@@ -249,13 +250,32 @@ void CLayoutWriter::CopyRemaining(size_t from)
         m_Ctx.Write(u" ", m_Tokens[i].m_sText);
 }
 
-// The column after text, written from column: a line feed starts over at 0.
-inline int64_t ColumnAfter(std::u16string_view text, int64_t column)
+// Moves column and line over text: a line feed starts the next line at column
+// 0, every other character adds 1. Returns whether text holds a line feed.
+inline bool Advance(std::u16string_view text, int64_t& column, int32_t& line)
 {
-    for (size_t i = text.size(); i > 0; --i)
-        if (text[i - 1] == u'\n')
-            return static_cast<int64_t>(text.size() - i);
-    return column + static_cast<int64_t>(text.size());
+    size_t lineFeed = FindLineFeed(text, 0);
+    if (lineFeed == text.size())
+    {
+        column += static_cast<int64_t>(text.size());
+        return false;
+    }
+    size_t lineStart = 0;
+    for (; lineFeed < text.size(); lineFeed = FindLineFeed(text, lineFeed + 1))
+    {
+        ++line;
+        lineStart = lineFeed + 1;
+    }
+    column = static_cast<int64_t>(text.size() - lineStart);
+    return true;
+}
+
+inline bool MayHoldLiteral(std::u16string_view text)
+{
+    for (char16_t c : text)
+        if (c == u'\'' || c == u'"')
+            return true;
+    return false;
 }
 
 } // namespace
@@ -272,19 +292,25 @@ void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_vie
           std::u16string_view suffix, OutputPosition& position)
 {
     int64_t column = position.m_nColumn;
+    int32_t line = position.m_nLine;
     if (!prefix.empty())
     {
         output.append(prefix);
-        column = ColumnAfter(prefix, column);
+        Advance(prefix, column, line);
     }
+    // Only a token's text can hold a literal; one that spans lines holds a
+    // line feed and an apostrophe or a double quotation mark.
+    const int32_t textLine = line;
     output.append(text);
-    column = ColumnAfter(text, column);
+    if (Advance(text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
+        AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
     if (!suffix.empty())
     {
         output.append(suffix);
-        column = ColumnAfter(suffix, column);
+        Advance(suffix, column, line);
     }
     position.m_nColumn = ToColumn(column);
+    position.m_nLine = line;
 }
 
 int64_t MeasureGroup(const CTokenList& tokens, size_t start)
@@ -315,12 +341,15 @@ std::vector<int64_t> MeasureGroups(const CTokenList& tokens)
 }
 
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
-                 std::u16string& output)
+                 std::u16string& output, std::vector<int32_t>* literalLines)
 {
-    CLayoutWriter(options, newLine, tokens, output).Run();
+    if (literalLines)
+        literalLines->clear();
+    CLayoutWriter(options, newLine, tokens, output, literalLines).Run();
 }
 
-void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output)
+void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output,
+                 std::vector<int32_t>* literalLines)
 {
-    WriteLayout(engine.m_Options, engine.m_sNewLine, tokens, output);
+    WriteLayout(engine.m_Options, engine.m_sNewLine, tokens, output, literalLines);
 }

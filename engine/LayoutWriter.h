@@ -24,13 +24,19 @@ class CSQLParser;
 inline constexpr size_t END_OF_TOKENS = static_cast<size_t>(-1);
 
 // Replaces output with the laid-out text of tokens, using the engine's options
-// and line break.
-void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output);
+// and line break. With literalLines, also replaces its contents with the
+// numbers of the output's lines that begin inside a string literal or quoted
+// identifier: what LinesInsideLiterals finds in the output, as long as the
+// line break holds no character but carriage returns and line feeds.
+void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output,
+                 std::vector<int32_t>* literalLines = nullptr);
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
-                 std::u16string& output);
+                 std::u16string& output, std::vector<int32_t>* literalLines = nullptr);
 
 // Appends prefix, text and suffix to output and advances the position over
-// them: a line feed sets the column to 0, every other character adds 1.
+// them: a line feed sets the column to 0 and starts the next line, every other
+// character adds 1. The lines inside literals of text are noted if the
+// position asks for them.
 void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
           std::u16string_view suffix, OutputPosition& position);
 

@@ -5,14 +5,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 // What has been written so far: the column at which the next character will
-// stand, 0 for the first column. The writer keeps a single position for its one
-// output buffer; a group's level starts where its opening parenthesis ended,
-// and its enclosing level continues where the group's text ended.
+// stand, 0 for the first column, and its line, 1 for the first. The writer
+// keeps a single position for its one output buffer; a group's level starts
+// where its opening parenthesis ended, and its enclosing level continues where
+// the group's text ended.
+//
+// When m_pLiteralLines is set, the numbers of the lines that begin inside a
+// string literal or quoted identifier of the written texts are appended to it
+// (in ascending order, as LinesInsideLiterals finds them in the whole output),
+// so that the finishing step need not scan the output again.
 struct OutputPosition
 {
     int32_t m_nColumn = 0;
+    int32_t m_nLine = 1;
+    std::vector<int32_t>* m_pLiteralLines = nullptr;
 };
 
 // A separator or suffix: never more than a handful of blanks (two for WITH,

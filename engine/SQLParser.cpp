@@ -7,6 +7,47 @@
 #include <algorithm>
 #include <cstring>
 
+namespace
+{
+// Whether the text's first line starts with a character other than a blank
+// or a tab: then the common indentation is 0.
+bool FirstLineUnindented(std::u16string_view text)
+{
+    return text.empty() || (text[0] != u' ' && text[0] != u'\t');
+}
+
+// Whether some line holds nothing but blanks, tabs and carriage returns.
+bool HasBlankLine(std::u16string_view text)
+{
+    bool blank = true;
+    for (char16_t c : text)
+    {
+        if (c == u'\n')
+        {
+            if (blank)
+                return true;
+            blank = true;
+        }
+        else if (c != u' ' && c != u'\t' && c != u'\r')
+        {
+            blank = false;
+        }
+    }
+    return blank && !text.empty();
+}
+
+bool WriterFindsLiteralLines(const CSQLParser& engine)
+{
+    // The writer scans each text it writes on its own, which finds what a scan
+    // of the whole output finds because the texts between tokens never open or
+    // close a literal or comment: that holds for the standard delimiters and a
+    // line break of carriage returns and line feeds.
+    const bool plainNewLine = std::all_of(engine.m_sNewLine.begin(), engine.m_sNewLine.end(),
+                                          [](char16_t c) { return c == u'\r' || c == u'\n'; });
+    return plainNewLine && engine.m_sDelimiters == CTokenScanner::kStandardDelimiters;
+}
+} // namespace
+
 CSQLParser::CSQLParser(CProfileStore* pStore)
     : m_sDelimiters(CTokenScanner::kStandardDelimiters)
     , m_sNewLine(u"\n")
@@ -51,8 +92,19 @@ bool CSQLParser::Process(int mode)
     if (mode == MODE_FORMAT)
     {
         Analyse(*this, m_aTokens, true);
-        WriteLayout(*this, m_aTokens, m_sOutput);
-        FinishOutput(true);
+        if (WriterFindsLiteralLines(*this))
+        {
+            // The writer notes the lines inside literals as it writes them,
+            // which spares the finishing step a scan of the whole output.
+            std::vector<int32_t> literalLines;
+            WriteLayout(*this, m_aTokens, m_sOutput, &literalLines);
+            FinishOutput(true, literalLines);
+        }
+        else
+        {
+            WriteLayout(*this, m_aTokens, m_sOutput);
+            FinishOutput(true);
+        }
     }
     else
     {
@@ -88,36 +140,6 @@ void CSQLParser::WriteCapitalised(std::u16string_view input, const CTokenList& t
     }
 }
 
-namespace
-{
-// Whether the text's first line starts with a character other than a blank
-// or a tab: then the common indentation is 0.
-bool FirstLineUnindented(std::u16string_view text)
-{
-    return text.empty() || (text[0] != u' ' && text[0] != u'\t');
-}
-
-// Whether some line holds nothing but blanks, tabs and carriage returns.
-bool HasBlankLine(std::u16string_view text)
-{
-    bool blank = true;
-    for (char16_t c : text)
-    {
-        if (c == u'\n')
-        {
-            if (blank)
-                return true;
-            blank = true;
-        }
-        else if (c != u' ' && c != u'\t' && c != u'\r')
-        {
-            blank = false;
-        }
-    }
-    return blank && !text.empty();
-}
-} // namespace
-
 void CSQLParser::FinishOutput(bool removeBlankLines)
 {
     // Both steps need the lines that begin inside literals, which takes a scan
@@ -127,8 +149,16 @@ void CSQLParser::FinishOutput(bool removeBlankLines)
     const bool blankLines = removeBlankLines && HasBlankLine(m_sOutput);
     if (!marginChanges && !blankLines)
         return;
-    const std::vector<int32_t> literalLines = LinesInsideLiterals(m_sOutput);
-    if (marginChanges)
+    FinishOutput(removeBlankLines, LinesInsideLiterals(m_sOutput));
+}
+
+void CSQLParser::FinishOutput(bool removeBlankLines, const std::vector<int32_t>& literalLines)
+{
+    // The margin neither makes nor unmakes a blank line, but for the one line
+    // of an empty text, which is not taken for a blank line.
+    const bool blankLines = removeBlankLines && !m_sOutput.empty();
+    const int32_t margin = m_Options.m_General.m_nLeftMargin;
+    if (margin > 0 || (margin != -1 && !FirstLineUnindented(m_sOutput)))
         ApplyLeftMargin(margin, m_TextFunc, m_sOutput, literalLines);
     if (blankLines)
         RemoveBlankLines(m_sOutput, literalLines);

@@ -43,6 +43,9 @@ public:
     // inside a string literal or quoted identifier that spans lines is never
     // changed.
     void FinishOutput(bool removeBlankLines);
+    // The same with the lines of the output that begin inside a literal
+    // already known (as LinesInsideLiterals would find them).
+    void FinishOutput(bool removeBlankLines, const std::vector<int32_t>& literalLines);
 
     std::u16string m_sOutput;
     std::vector<std::u16string> m_aDataTypes;

@@ -122,16 +122,21 @@ void StripIndent(std::u16string& text, const CTextFunc& textFunc, int32_t column
 std::vector<int32_t> LinesInsideLiterals(std::u16string_view text)
 {
     std::vector<int32_t> lines;
+    AppendLinesInsideLiterals(text, 1, lines);
+    return lines;
+}
+
+void AppendLinesInsideLiterals(std::u16string_view text, int32_t firstLine, std::vector<int32_t>& lines)
+{
     CTokenScanner::Scan(text, [&](int32_t kind, int32_t, size_t start, size_t length,
                                   CTextPosition position) {
         if (kind != TK_STRING && kind != TK_QUOTED) // both keep their text as it stands
             return;
-        int32_t line = position.m_nLine;
+        int32_t line = firstLine - 1 + position.m_nLine;
         for (size_t i = start; i < start + length; ++i)
             if (text[i] == u'\n')
                 lines.push_back(++line);
     });
-    return lines;
 }
 
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
@@ -177,24 +182,39 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
 void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines)
 {
     // Piece by piece: the first line alone, then each line feed with the line
-    // after it. Kept pieces move to the front in place.
+    // after it. A blank piece is dropped; the kept text between two dropped
+    // pieces moves to the front in one go.
     CLineWalk lines(literalLines);
+    char16_t* const p = text.data();
     const size_t n = text.size();
-    size_t w = 0;
-    size_t from = 0;
-    size_t end = std::min(text.find(u'\n'), n);
+    size_t w = 0;        // the kept text so far is text[0, w)
+    size_t keptFrom = 0; // kept text not moved yet starts here
+    size_t from = 0;     // the piece's start: 0, then each line feed
+    bool firstPiece = true;
     while (true)
     {
-        if (lines.NextIsLiteral() || !IsBlank(std::u16string_view(text).substr(from, end - from)))
+        const bool literal = lines.NextIsLiteral();
+        // A piece is blank when nothing but blanks, tabs and carriage returns
+        // follow its line feed up to the next one; the walk stops at the first
+        // other character, and the search for the line end goes on from there.
+        size_t end = firstPiece ? from : from + 1;
+        firstPiece = false;
+        while (end < n && (p[end] == u' ' || p[end] == u'\t' || p[end] == u'\r'))
+            ++end;
+        const bool blank = end == n || p[end] == u'\n';
+        end = FindLineFeed(text, end);
+        if (blank && !literal)
         {
-            std::copy(text.begin() + from, text.begin() + end, text.begin() + w);
-            w += end - from;
+            std::copy(p + keptFrom, p + from, p + w);
+            w += from - keptFrom;
+            keptFrom = end;
         }
         if (end == n)
             break;
         from = end;
-        end = std::min(text.find(u'\n', from + 1), n);
     }
+    std::copy(p + keptFrom, p + n, p + w);
+    w += n - keptFrom;
     text.resize(w);
 }
 

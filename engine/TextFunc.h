@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,10 +42,36 @@ void RemoveBlankLines(std::u16string& text);
 // The numbers (1-based, ascending) of the lines of text that begin inside a
 // string literal or a quoted identifier, found by the tokenizer's scan.
 std::vector<int32_t> LinesInsideLiterals(std::u16string_view text);
+// The same for a text whose first line is line firstLine, appended to lines.
+void AppendLinesInsideLiterals(std::u16string_view text, int32_t firstLine, std::vector<int32_t>& lines);
 // The two operations above with the lines inside literals already known.
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
                      const std::vector<int32_t>& literalLines);
 void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines);
 bool IsBlank(std::u16string_view text);
+
+// The index of the first line feed in text at or after from, or text.size().
+// Reads four units at a time: line feeds are rare among the characters of a
+// line, and the writer and the finishing step look for them in all they touch.
+inline size_t FindLineFeed(std::u16string_view text, size_t from)
+{
+    constexpr uint64_t kOnes = 0x0001000100010001u;
+    constexpr uint64_t kHighBits = 0x8000800080008000u;
+    constexpr uint64_t kLineFeeds = kOnes * u'\n';
+    const char16_t* p = text.data();
+    const size_t n = text.size();
+    size_t i = from;
+    for (; i + 4 <= n; i += 4)
+    {
+        uint64_t block;
+        std::memcpy(&block, p + i, sizeof block);
+        const uint64_t x = block ^ kLineFeeds; // a line feed becomes a zero unit
+        if (((x - kOnes) & ~x & kHighBits) != 0)
+            break;
+    }
+    while (i < n && p[i] != u'\n')
+        ++i;
+    return i;
+}
 // count blanks, none for count <= 0, at most kMaxBlanks.
 std::u16string Blanks(int64_t count);

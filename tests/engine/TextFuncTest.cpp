@@ -123,6 +123,10 @@ const BlankLinesCase kBlankLinesCases[] = {
     {"LinesInsideLiteralStay", "x 'a\n\n'\n\ny", "x 'a\n\n'\ny"},
     {"UnterminatedLiteralKeepsItsLines", "x 'a\n\n  \n", "x 'a\n\n  \n"},
     {"BlankLinesInCommentGo", "/* a\n\n*/", "/* a\n*/"},
+    {"LeadingLineFeedsAndBlankFirstLine", "\n\n  \nselect a\n", "\nselect a"},
+    {"KeptRunsBetweenBlankLines", "select a,\n       b\n\n  from t\n \n where x = 'y\n\n'\n\n\t\n",
+     "select a,\n       b\n  from t\n where x = 'y\n\n'"},
+    {"BlankFirstLineOfBlanks", "   \nx\n\ny", "\nx\ny"},
 };
 
 INSTANTIATE_TEST_SUITE_P(TextFunc, RemoveBlankLinesTest, ::testing::ValuesIn(kBlankLinesCases),
@@ -153,6 +157,29 @@ TEST(TextFunc, StripIndentRemovesOnlyBlanksAndTabs)
     std::u16string text = u"   a\n b\n\t c";
     StripIndent(text, engine.m_TextFunc, 3);
     EXPECT_EQ(N(text), "a\nb\n\t c");
+}
+
+// FindLineFeed reads four units at a time: a line feed at every place of
+// texts of every length, among units that differ from a line feed in one bit
+// or byte, and from every starting place.
+TEST(TextFunc, FindLineFeedAtEveryPlace)
+{
+    const char16_t others[] = {u'a', u'\x0B', u'\x08', u'\x0E', u'\x2A', u'\x8A', u'\x010A', u'\x0A00', u'\x800A',
+                               u'\xFF0A', u'\x000A' + 0x100};
+    for (size_t length = 0; length <= 13; ++length)
+    {
+        for (size_t at = 0; at <= length; ++at) // at == length: no line feed
+        {
+            std::u16string text(length, u' ');
+            for (size_t i = 0; i < length; ++i)
+                text[i] = others[(i + at) % std::size(others)];
+            if (at < length)
+                text[at] = u'\n';
+            for (size_t from = 0; from <= length; ++from)
+                EXPECT_EQ(FindLineFeed(text, from), at >= from ? at : length)
+                    << "length " << length << ", line feed at " << at << ", from " << from;
+        }
+    }
 }
 
 TEST(TextFunc, LinesInsideLiterals)

@@ -186,6 +186,28 @@ TEST_P(CorpusTest, KeepsEveryTokenAndLiteral)
               << " change when formatted twice\n";
 }
 
+// Format takes the lines of its output that begin inside a literal from the
+// writer instead of scanning the output again: both must agree.
+TEST_P(CorpusTest, WriterFindsTheLinesInsideLiterals)
+{
+    const std::vector<fs::path> files = CorpusFiles();
+    if (files.empty())
+        GTEST_SKIP() << "no corpus at " << CorpusDir();
+    CSQLParser engine;
+    if (GetParam().setup)
+        GetParam().setup(engine.m_Options);
+    std::u16string output;
+    std::vector<int32_t> literalLines;
+    for (const fs::path& path : files)
+    {
+        Tokenize(ReadText(path), engine.m_aTokens);
+        SplitWords(engine, engine.m_aTokens);
+        Analyse(engine, engine.m_aTokens, true);
+        WriteLayout(engine, engine.m_aTokens, output, &literalLines);
+        EXPECT_EQ(literalLines, LinesInsideLiterals(output)) << path;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(OptionSets, CorpusTest, ::testing::ValuesIn(kOptionSets),
                          [](const ::testing::TestParamInfo<OptionSet>& info) {
                              return "Set" + std::to_string(info.index);

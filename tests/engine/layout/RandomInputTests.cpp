@@ -3,6 +3,7 @@
 #include "LayoutTestSupport.h"
 
 #include <random>
+#include <vector>
 
 using namespace layout_test;
 
@@ -71,6 +72,40 @@ TEST(RandomInputTest, FormatKeepsTokensUnderAnyOptions)
         engine.m_sInput = Wide(input);
         engine.Process(CSQLParser::MODE_FORMAT);
         EXPECT_TRUE(KeepsTokensInOrder(engine)) << "round " << round << ", input: " << input;
+    }
+}
+
+// Format takes the lines of its output that begin inside a literal from the
+// writer, which scans each text it writes on its own: that must find what a
+// scan of the whole output finds. The soup adds the characters that open or
+// close literals and comments next to words and delimiters.
+TEST(RandomInputTest, WriterFindsTheLinesInsideLiteralsOfItsOutput)
+{
+    const char* const extras[] = {"'", "\"", "n", "q", "nq'[", "]'", "--", "/*", "*/", "-", "/", "*", "'a\n\nb'",
+                                  ":'x\n'", "n'p\nq'", "\"i\n d\"", "-- it's\n", "/* 'x\n */", "'unclosed\n"};
+    std::mt19937 rng(404);
+    std::uniform_int_distribution<size_t> fragment(0, std::size(kFragments) + std::size(extras) - 1);
+    for (int round = 0; round < 3000; ++round)
+    {
+        std::string input;
+        for (int n = static_cast<int>(rng() % 60); n > 0; --n)
+        {
+            const size_t k = fragment(rng);
+            input += k < std::size(kFragments) ? kFragments[k] : extras[k - std::size(kFragments)];
+            input += rng() % 3 ? " " : "";
+        }
+        CSQLParser engine;
+        RandomOptions(rng, engine.m_Options);
+        if (rng() % 2)
+            engine.m_sNewLine = u"\r\n";
+        engine.m_sInput = Wide(input);
+        Tokenize(engine.m_sInput, engine.m_aTokens);
+        SplitWords(engine, engine.m_aTokens);
+        Analyse(engine, engine.m_aTokens, true);
+        std::u16string output;
+        std::vector<int32_t> literalLines;
+        WriteLayout(engine, engine.m_aTokens, output, &literalLines);
+        ASSERT_EQ(literalLines, LinesInsideLiterals(output)) << "round " << round << ", input: " << input;
     }
 }
 
