@@ -282,6 +282,30 @@ TEST_F(MainFrameTest, NextPaneKeyMovesBetweenEditorPanelAndMarginBox)
     EXPECT_EQ(QApplication::focusWidget(), &Input());
 }
 
+TEST_F(MainFrameTest, FileCommandsReachTheDocumentAndExitCloses)
+{
+    int opened = 0;
+    int saved = 0;
+    CPrompts::SetOpenFileHandler([&opened](const QString&, const QString&, const QString&) {
+        ++opened;
+        return QString(); // cancelled
+    });
+    CPrompts::SetSaveFileHandler([&saved](const QString&, const QString&, const QString& filter) {
+        ++saved;
+        EXPECT_TRUE(filter.contains("SQL Files (*.sql)"));
+        return QString();
+    });
+    ToolButton(ID_FILE_OPEN)->click();
+    MenuItem("&File", "&Save")->trigger();
+    ToolButton(ID_FILE_SAVE)->click();
+    CPrompts::SetOpenFileHandler({});
+    CPrompts::SetSaveFileHandler({});
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(saved, 2) << "every save asks for a name";
+    MenuItem("&File", "E&xit")->trigger();
+    EXPECT_FALSE(m_pFrame->isVisible());
+}
+
 TEST_F(MainFrameTest, NewDocumentEmptiesBothTabs)
 {
     Input().setText("select 1 from dual");
