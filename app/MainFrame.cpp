@@ -57,6 +57,7 @@ const char* const kWindowGeometry = "MainFrameGeometry";
 const char* const kWindowLayout = "MainFrameLayout";
 const char* const kStatusBarShown = "StatusBar";
 const char* const kOutlookPage = "OutlookBarPage";
+const char* const kOutlookCaption = "OutlookBarCaption%1"; // a button the user renamed
 constexpr int kWindowLayoutVersion = 1;
 
 const QString kToolBarTitle = QStringLiteral("Standard");
@@ -790,6 +791,13 @@ void CMainFrame::ReadWindowState()
         const int page = StoredInt(store, kOutlookPage, 0);
         if (page >= 0 && page < box->count())
             box->setCurrentIndex(page);
+        for (int i = 0; i < box->count(); ++i)
+        {
+            const QByteArray name = QString::fromUtf8(kOutlookCaption).arg(i).toUtf8();
+            const QString caption = StoredText(store, name.constData()).trimmed();
+            if (!caption.isEmpty())
+                box->setItemText(i, caption);
+        }
     }
 }
 
@@ -802,7 +810,19 @@ void CMainFrame::WriteWindowState()
     WriteStored(store, kWindowLayout, QString::fromLatin1(saveState(kWindowLayoutVersion).toBase64()));
     WriteStored(store, kStatusBarShown, m_aActions[ID_VIEW_STATUS_BAR]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     if (QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow())
+    {
         WriteStored(store, kOutlookPage, QString::number(box->currentIndex()));
+        for (int i = 0; i < box->count() && i < static_cast<int>(std::size(kPanelButtons)); ++i)
+        {
+            const QByteArray name = QString::fromUtf8(kOutlookCaption).arg(i).toUtf8();
+            const QString caption = box->itemText(i);
+            // Only renamed buttons are kept (empty otherwise), so that the
+            // program's own captions show for every other button.
+            const bool renamed = caption != QString::fromUtf8(kPanelButtons[i].m_sCaption);
+            if (renamed || !StoredText(store, name.constData()).isEmpty())
+                WriteStored(store, name.constData(), renamed ? caption : QString());
+        }
+    }
     WriteStored(store, kOutlookAnimation, m_wndOutlookBar.IsAnimationEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 

@@ -523,6 +523,7 @@ TEST_F(MainFrameTest, WindowStateIsSavedAndRestoredThroughTheProfile)
     m_pFrame->addDockWidget(Qt::RightDockWidgetArea, &m_pFrame->OutlookBar());
     m_pFrame->Action(ID_VIEW_STATUS_BAR)->trigger();
     m_pFrame->OutlookBar().GetUnderlyingWindow()->setCurrentIndex(4);
+    m_pFrame->OutlookBar().GetUnderlyingWindow()->setItemText(2, "Lists");
     Close();
     EXPECT_NE(Workspace("MainFrameGeometry"), "<none>");
     EXPECT_NE(Workspace("MainFrameLayout"), "<none>");
@@ -533,6 +534,8 @@ TEST_F(MainFrameTest, WindowStateIsSavedAndRestoredThroughTheProfile)
     EXPECT_FALSE(m_pFrame->statusBar()->isVisible());
     EXPECT_FALSE(m_pFrame->Action(ID_VIEW_STATUS_BAR)->isChecked());
     EXPECT_EQ(m_pFrame->OutlookBar().GetUnderlyingWindow()->currentIndex(), 4);
+    EXPECT_EQ(m_pFrame->OutlookBar().GetUnderlyingWindow()->itemText(2), "Lists") << "a renamed button keeps its name";
+    EXPECT_EQ(m_pFrame->OutlookBar().GetUnderlyingWindow()->itemText(3), "Parentheses");
 }
 
 TEST_F(MainFrameTest, CloseOffersToSaveAModifiedDocument)
