@@ -58,7 +58,7 @@ public:
     void OnApplicationLook(int style);
     void OnAppAbout();
 
-    // Shows "Ln %d, Col %d" in the caret pane of the status bar at once.
+    // Shows "Ln %d, Col %d" in the caret pane of the status bar.
     void ShowCaretPosition(int row, int column);
     // Puts the left margin into the box and re-indents the output tab's
     // current text to it, without formatting again.
