@@ -92,8 +92,7 @@ void TokenizeAnalyse(benchmark::State& state)
     {
         // As Process does: the new run reuses the storage of the last one.
         engine.m_aTokens.Reset(engine.m_sInput);
-        Tokenize(engine.m_aTokens.Text(), engine.m_aTokens);
-        SplitWords(engine, engine.m_aTokens);
+        TokenizeWords(engine, engine.m_aTokens.Text(), engine.m_aTokens);
         Analyse(engine, engine.m_aTokens, true);
         benchmark::DoNotOptimize(engine.m_aTokens.size());
     }

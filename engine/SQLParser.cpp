@@ -87,8 +87,7 @@ bool CSQLParser::Process(int mode)
     // Clearing the tokens keeps the storage of the last run's working copy,
     // which the new copy of the input reuses.
     m_aTokens.Reset(m_sInput);
-    Tokenize(m_aTokens.Text(), m_aTokens);
-    SplitWords(*this, m_aTokens);
+    TokenizeWords(*this, m_aTokens.Text(), m_aTokens);
     if (mode == MODE_FORMAT)
     {
         Analyse(*this, m_aTokens, true);

@@ -158,3 +158,28 @@ void SplitWords(const CSQLParser& engine, CTokenList& tokens)
     tokens.m_aTokens = std::move(out);
     tokens.m_nPieceBound = CTokenList::kNoBound;
 }
+
+void TokenizeWords(const CSQLParser& engine, std::u16string_view input, CTokenList& tokens)
+{
+    // The scan cuts words by the standard delimiter set.
+    if (engine.m_sDelimiters != CTokenScanner::kStandardDelimiters)
+    {
+        Tokenize(input, tokens);
+        SplitWords(engine, tokens);
+        return;
+    }
+    if (input.data() != tokens.Text().data() || input.size() != tokens.Text().size())
+        tokens.Reset(input);
+    else
+        tokens.m_aTokens.clear();
+    tokens.m_nPieceBound = CTokenList::kNoBound;
+
+    // SQL averages about one token to ten characters: room for one to eight
+    // rarely needs to grow, and untouched room costs no memory.
+    const std::u16string& text = tokens.Text();
+    tokens.reserve(text.size() / 8 + 16);
+    CTokenScanner::ScanCounting<false, true>(
+        text, [&](int32_t kind, int32_t code, size_t start, size_t length, CTextPosition position) {
+            AddToken(tokens, tokens.Slice(start, length), kind, code, position);
+        });
+}

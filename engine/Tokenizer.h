@@ -35,6 +35,11 @@ void Tokenize(std::u16string_view input, CTokenList& tokens);
 // set is the engine's m_sDelimiters.
 void SplitWords(const CSQLParser& engine, CTokenList& tokens);
 
+// Tokenize followed by SplitWords, as one scan that cuts the words and
+// delimiters as it goes (with the engine's delimiter set if it is not the
+// standard one, the two in turn).
+void TokenizeWords(const CSQLParser& engine, std::u16string_view input, CTokenList& tokens);
+
 // The first pass as a scan that reports each token it finds to a sink instead
 // of storing it:
 //     sink(kind, code, start, length, position)
@@ -50,8 +55,11 @@ public:
     // Scan that also returns an upper bound of the words and delimiters that
     // SplitWords cuts from the chunks with the standard delimiter set (counted
     // on the way, so that the split array is allocated once without a second
-    // walk over the text).
-    template <bool kCountPieces, class Sink>
+    // walk over the text). With kSplitWords the chunks are not reported but
+    // the words (TK_WORD) and delimiters (TK_DELIMITER) SplitWords would cut
+    // from them with the standard delimiter set, each with the position of
+    // its first character.
+    template <bool kCountPieces, bool kSplitWords = false, class Sink>
     static size_t ScanCounting(std::u16string_view text, Sink&& sink);
 
     static constexpr std::u16string_view kStandardDelimiters = u",.()-+=<>|/*;:!";
@@ -87,6 +95,17 @@ public:
             table[static_cast<unsigned char>(c)] |= kSpecial;
         return table;
     }();
+    // The same for the scan that cuts words: it finds a comment's opening
+    // pair at its first character, and counts lines as it goes.
+    static constexpr auto kSplitFlags = [] {
+        std::array<uint8_t, 128> table = kPlainFlags;
+        for (char c : {'*', '\n'})
+            table[static_cast<unsigned char>(c)] &= ~kSpecial;
+        table['/'] |= kSpecial;
+        return table;
+    }();
+    // A character of a word that the scan which cuts words takes in its stride.
+    static bool IsSplitWordChar(char16_t c) { return c >= 128 || kSplitFlags[c] == kWordChar; }
 
     // The closing delimiter of a q-quoted literal for its opening one.
     static char16_t ClosingQuoteDelimiter(char16_t open)
@@ -102,7 +121,7 @@ public:
     }
 };
 
-template <bool kCountPieces, class Sink>
+template <bool kCountPieces, bool kSplitWords, class Sink>
 size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
 {
     enum class Mode { Plain, BlockComment, LineComment, String, QString, Quoted };
@@ -135,9 +154,62 @@ size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
     {
         if (mode == Mode::Plain)
         {
+            if constexpr (kSplitWords)
+            {
+                // Words and delimiters are reported as they are found. A word
+                // right before an apostrophe stays pending (from bufStart):
+                // its tail may be the literal's prefix.
+                while (i < n)
+                {
+                    const char16_t p = s[i];
+                    const uint8_t flags = p < 128 ? kSplitFlags[p] : uint8_t(kWordChar);
+                    if (flags & kSpecial)
+                        break;
+                    if (flags & kWordChar)
+                    {
+                        bufStart = i;
+                        start.m_nLine = line;
+                        start.m_nOffset = static_cast<int32_t>(i + 1);
+                        while (++i < n && IsSplitWordChar(s[i]))
+                        {
+                        }
+                        if (i < n && s[i] == u'\'')
+                            break;
+                        sink(TK_WORD, 0, bufStart, i - bufStart, start);
+                    }
+                    else
+                    {
+                        if (flags & kDelimiter)
+                            sink(TK_DELIMITER, 0, i, 1, CTextPosition{line, static_cast<int32_t>(i + 1)});
+                        line += p == u'\n';
+                        ++i;
+                    }
+                    bufStart = i;
+                }
+                if (i == n)
+                    break;
+                const char16_t c = s[i];
+                if (c == u'-' || c == u'/')
+                {
+                    if (i + 1 < n && s[i + 1] == (c == u'-' ? u'-' : u'*'))
+                    {
+                        start.m_nLine = line;
+                        start.m_nOffset = static_cast<int32_t>(i + 1);
+                        bufStart = i;
+                        mode = c == u'-' ? Mode::LineComment : Mode::BlockComment;
+                        i += 2;
+                    }
+                    else
+                    {
+                        sink(TK_DELIMITER, 0, i, 1, CTextPosition{line, static_cast<int32_t>(i + 1)});
+                        bufStart = ++i;
+                    }
+                    continue;
+                }
+            }
             // Plain text up to the next character that matters is taken in one
             // go.
-            while (i < n)
+            while (!kSplitWords && i < n)
             {
                 const char16_t p = s[i];
                 const uint8_t flags = p < 128 ? kPlainFlags[p] : uint8_t(kWordChar);
@@ -166,7 +238,7 @@ size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
                 {
                     ++line;
                 }
-                else if ((c == u'*' || c == u'-') && i > bufStart &&
+                else if (!kSplitWords && (c == u'*' || c == u'-') && i > bufStart &&
                          s[i - 1] == (c == u'*' ? u'/' : u'-'))
                 {
                     emit(TK_WORD, 0, bufStart, i - 1);

@@ -2,6 +2,7 @@
 // delimiters with their lines and offsets.
 #include "EngineTestHelpers.h"
 
+#include <random>
 #include <string>
 
 namespace
@@ -21,6 +22,14 @@ TEST_P(TokenizeAndSplitTest, YieldsTokens)
 {
     CSQLParser engine;
     TokenizeAndSplit(engine, U(GetParam().input));
+    EXPECT_EQ(Rows(engine.m_aTokens), GetParam().expected);
+}
+
+// The one scan that Format and Capitalise run yields the same tokens.
+TEST_P(TokenizeAndSplitTest, OneScanYieldsTokens)
+{
+    CSQLParser engine;
+    TokenizeWords(engine, U(GetParam().input), engine.m_aTokens);
     EXPECT_EQ(Rows(engine.m_aTokens), GetParam().expected);
 }
 
@@ -169,6 +178,32 @@ TEST(Tokenize, PieceBoundCoversWhatSplitWordsCuts)
         EXPECT_GE(bound, pieces) << text;
         EXPECT_LE(bound, pieces + 4) << text; // comment openers are counted too
         EXPECT_EQ(engine.m_aTokens.size(), pieces + others) << text;
+    }
+}
+// The one scan finds its words' ends and comments' openings otherwise than
+// the two steps, so it is checked against them on random text made of the
+// characters that matter, and with a delimiter set of its own.
+TEST(TokenizeWords, EqualsTokenizeThenSplitWords)
+{
+    const char* const pieces[] = {"'", "\"", "-", "/", "*", "\n", "\r", " ", "\t", "n", "N", "q", "Q", "x",
+                                  "\u00e9", "(", ")", ",", ".", "|", ":", "=", "[", "]", "<", ">", "!", ";", "a1"};
+    std::mt19937 rng(12);
+    for (const char16_t* delimiters : {u",.()-+=<>|/*;:!", u",()+=x"})
+    {
+        CSQLParser engine;
+        engine.m_sDelimiters = delimiters;
+        for (int round = 0; round < 20000; ++round)
+        {
+            std::string text;
+            for (size_t n = rng() % 24; n > 0; --n)
+                text += pieces[rng() % std::size(pieces)];
+            CTokenList expected;
+            Tokenize(U(text), expected);
+            SplitWords(engine, expected);
+            CTokenList actual;
+            TokenizeWords(engine, U(text), actual);
+            ASSERT_EQ(Rows(actual), Rows(expected)) << "text: " << text;
+        }
     }
 }
 } // namespace
