@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BaseToken.h"
+#include "TextFunc.h"
 
 #include <array>
 #include <cstddef>
@@ -300,24 +301,30 @@ size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
             break;
 
         case Mode::BlockComment:
-            if (c == u'\n')
-                ++line;
-            else if (c == u'/' && s[i - 1] == u'*')
+            // Only a slash after an asterisk matters (and line feeds, for the
+            // line count); the opening asterisk counts, so "/*/" is closed.
+            while (i < n && s[i] != u'/')
+                line += s[i++] == u'\n';
+            if (i < n)
             {
-                emit(TK_COMMENT, 0, bufStart, i + 1);
-                restartAt(i + 1, line);
+                if (s[i - 1] == u'*')
+                {
+                    emit(TK_COMMENT, 0, bufStart, i + 1);
+                    restartAt(i + 1, line);
+                }
+                ++i;
             }
-            ++i;
             break;
 
         case Mode::LineComment:
-            if (c == u'\n')
+            i = FindLineFeed(s, i);
+            if (i < n)
             {
                 ++line;
                 emit(TK_COMMENT, 1, bufStart, i + 1);
                 restartAt(i + 1, line);
+                ++i;
             }
-            ++i;
             break;
 
         case Mode::String:
@@ -364,14 +371,14 @@ size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
             break;
 
         case Mode::Quoted:
-            if (c == u'\n')
-                ++line;
-            else if (c == u'"')
+            while (i < n && s[i] != u'"')
+                line += s[i++] == u'\n';
+            if (i < n)
             {
                 emit(TK_QUOTED, 0, bufStart, i + 1);
                 restartAt(i + 1, line);
+                ++i;
             }
-            ++i;
             break;
         }
     }
