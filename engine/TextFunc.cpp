@@ -149,9 +149,9 @@ void AppendLinesInsideLiterals(std::u16string_view text, int32_t firstLine, std:
         if (kind != TK_STRING && kind != TK_QUOTED) // both keep their text as it stands
             return;
         int32_t line = firstLine - 1 + position.m_nLine;
-        for (size_t i = start; i < start + length; ++i)
-            if (text[i] == u'\n')
-                lines.push_back(++line);
+        const std::u16string_view upToEnd = text.substr(0, start + length);
+        for (size_t i = FindLineFeed(upToEnd, start); i < upToEnd.size(); i = FindLineFeed(upToEnd, i + 1))
+            lines.push_back(++line);
     });
 }
 

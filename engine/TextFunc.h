@@ -50,14 +50,15 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
 void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines);
 bool IsBlank(std::u16string_view text);
 
-// The index of the first line feed in text at or after from, or text.size().
+// The index of the first unit c in text at or after from, or text.size().
 // Reads four units at a time: line feeds are rare among the characters of a
-// line, and the writer and the finishing step look for them in all they touch.
-inline size_t FindLineFeed(std::u16string_view text, size_t from)
+// line, and apostrophes among those of a literal, and the writer and the
+// finishing step look for line feeds in all they touch.
+inline size_t FindUnit(std::u16string_view text, size_t from, char16_t c)
 {
     constexpr uint64_t kOnes = 0x0001000100010001u;
     constexpr uint64_t kHighBits = 0x8000800080008000u;
-    constexpr uint64_t kLineFeeds = kOnes * u'\n';
+    const uint64_t pattern = kOnes * c;
     const char16_t* p = text.data();
     const size_t n = text.size();
     size_t i = from;
@@ -65,13 +66,18 @@ inline size_t FindLineFeed(std::u16string_view text, size_t from)
     {
         uint64_t block;
         std::memcpy(&block, p + i, sizeof block);
-        const uint64_t x = block ^ kLineFeeds; // a line feed becomes a zero unit
+        const uint64_t x = block ^ pattern; // a unit c becomes a zero unit
         if (((x - kOnes) & ~x & kHighBits) != 0)
             break;
     }
-    while (i < n && p[i] != u'\n')
+    while (i < n && p[i] != c)
         ++i;
     return i;
+}
+
+inline size_t FindLineFeed(std::u16string_view text, size_t from)
+{
+    return FindUnit(text, from, u'\n');
 }
 // count blanks, none for count <= 0, at most kMaxBlanks.
 std::u16string Blanks(int64_t count);

@@ -6,6 +6,7 @@
 #include "BaseToken.h"
 #include "TextFunc.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -349,25 +350,37 @@ size_t CTokenScanner::ScanCounting(std::u16string_view s, Sink&& sink)
             // the line count).
             if (oddApostrophes)
             {
-                while (i < n && s[i] != u'\'')
-                    line += s[i++] == u'\n';
+                const size_t apostrophe = FindUnit(s, i, u'\'');
+                line += static_cast<int32_t>(std::count(s.begin() + i, s.begin() + apostrophe, u'\n'));
+                i = apostrophe;
             }
             break;
 
         case Mode::QString:
-            if (c == u'\n')
-                ++line;
             if (quoteIndex == 0)
             {
+                line += c == u'\n';
                 quoteIndex = i;
                 quoteClose = ClosingQuoteDelimiter(c);
+                ++i;
+                break;
             }
-            else if (c == u'\'' && i - 1 > quoteIndex && s[i - 1] == quoteClose)
+            // Only an apostrophe right after the closing delimiter matters (and
+            // line feeds, for the line count).
             {
-                emit(TK_STRING, 0, bufStart, i + 1);
-                restartAt(i + 1, line);
+                const size_t apostrophe = FindUnit(s, i, u'\'');
+                line += static_cast<int32_t>(std::count(s.begin() + i, s.begin() + apostrophe, u'\n'));
+                i = apostrophe;
             }
-            ++i;
+            if (i < n)
+            {
+                if (i - 1 > quoteIndex && s[i - 1] == quoteClose)
+                {
+                    emit(TK_STRING, 0, bufStart, i + 1);
+                    restartAt(i + 1, line);
+                }
+                ++i;
+            }
             break;
 
         case Mode::Quoted:
