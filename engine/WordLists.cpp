@@ -171,6 +171,17 @@ char16_t RaiseAscii(char16_t c)
     return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
 
+// Whether word with a to z raised is upper.
+bool EqualsRaised(std::u16string_view upper, std::u16string_view word)
+{
+    if (upper.size() != word.size())
+        return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (RaiseAscii(word[i]) != upper[i])
+            return false;
+    return true;
+}
+
 bool IsAllDigits(std::u16string_view text)
 {
     if (text.empty())
@@ -188,12 +199,14 @@ void CWordIndex::Clear()
     m_nUsed = 0;
 }
 
-uint32_t CWordIndex::Hash(const char16_t* upper, size_t length)
+uint32_t CWordIndex::Hash(std::u16string_view word)
 {
-    uint32_t h = kHashBasis;
-    for (size_t i = 0; i < length; ++i)
-        h = (h ^ upper[i]) * kHashPrime;
-    return h;
+    const size_t n = word.size();
+    uint32_t h = static_cast<uint32_t>(n) * 0x9E3779B1u;
+    h ^= RaiseAscii(word[0]) * 0x85EBCA77u;
+    h ^= RaiseAscii(word[n / 2]) * 0xC2B2AE3Du;
+    h ^= RaiseAscii(word[n - 1]) * 0x27D4EB2Fu;
+    return h ^ (h >> 15);
 }
 
 void CWordIndex::Grow()
@@ -215,7 +228,7 @@ void CWordIndex::Add(std::u16string_view word, int32_t kind, int32_t code)
     std::u16string upper(word);
     for (char16_t& c : upper)
         c = RaiseAscii(c);
-    const uint32_t hash = Hash(upper.data(), upper.size());
+    const uint32_t hash = Hash(upper);
     const size_t mask = m_aSlots.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask)
     {
@@ -240,21 +253,14 @@ const CWordIndex::CEntry* CWordIndex::Find(std::u16string_view word) const
 {
     if (word.empty() || word.size() > kMaxWord || m_aSlots.empty())
         return nullptr;
-    char16_t upper[kMaxWord];
-    uint32_t hash = kHashBasis;
-    for (size_t i = 0; i < word.size(); ++i)
-    {
-        upper[i] = RaiseAscii(word[i]);
-        hash = (hash ^ upper[i]) * kHashPrime;
-    }
-    const std::u16string_view key(upper, word.size());
+    const uint32_t hash = Hash(word);
     const size_t mask = m_aSlots.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask)
     {
         const CEntry& entry = m_aSlots[slot];
         if (entry.m_sWord.empty())
             return nullptr;
-        if (entry.m_nHash == hash && entry.m_sWord == key)
+        if (entry.m_nHash == hash && EqualsRaised(entry.m_sWord, word))
             return &entry;
     }
 }

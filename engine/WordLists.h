@@ -155,9 +155,10 @@ public:
 
 private:
     static constexpr size_t kMaxWord = 32; // longer than every listed word
-    static constexpr uint32_t kHashBasis = 2166136261u; // FNV-1a
-    static constexpr uint32_t kHashPrime = 16777619u;
-    static uint32_t Hash(const char16_t* upper, size_t length);
+    // Made of the length and the first, middle and last units with a to z
+    // raised: every word of the input is looked up, most of them in vain, so
+    // the hash does not read the whole word.
+    static uint32_t Hash(std::u16string_view word);
     void Grow();
 
     std::vector<CEntry> m_aSlots;         // open addressing, power-of-two size
