@@ -69,12 +69,12 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     // Runs the command; standard input, output and error go through files.
-    CRunResult Run(const CRunSpec& spec) { return Wait(Start(spec)); }
+    CRunResult Run(const CRunSpec& run) { return Wait(Start(run)); }
 
-    pid_t Start(const CRunSpec& spec)
+    pid_t Start(const CRunSpec& run)
     {
         const fs::path in = m_dir / ".stdin", out = m_dir / ".stdout", err = m_dir / ".stderr";
-        WriteFile(in, spec.m_sStdin);
+        WriteFile(in, run.m_sStdin);
         const pid_t pid = ::fork();
         if (pid == 0)
         {
@@ -84,25 +84,25 @@ protected:
             ::dup2(fdIn, 0);
             ::dup2(fdOut, 1);
             ::dup2(fdErr, 2);
-            if (!spec.m_sDir.empty() && ::chdir(spec.m_sDir.c_str()) != 0)
+            if (!run.m_sDir.empty() && ::chdir(run.m_sDir.c_str()) != 0)
                 ::_exit(126);
             ::setenv("QUILLMARK_CONFIG", m_store.c_str(), 1);
             ::unsetenv("QUILLMARK_TEST_CORRUPT_RESULT");
-            for (const std::string& kv : spec.m_aEnv)
+            for (const std::string& kv : run.m_aEnv)
                 ::putenv(const_cast<char*>(kv.c_str()));
-            if (spec.m_nFileSizeLimit != RLIM_INFINITY)
+            if (run.m_nFileSizeLimit != RLIM_INFINITY)
             {
                 ::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
-                rlimit limit{spec.m_nFileSizeLimit, spec.m_nFileSizeLimit};
+                rlimit limit{run.m_nFileSizeLimit, run.m_nFileSizeLimit};
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             }
-            if (spec.m_nAddressSpaceLimit != RLIM_INFINITY)
+            if (run.m_nAddressSpaceLimit != RLIM_INFINITY)
             {
-                rlimit limit{spec.m_nAddressSpaceLimit, spec.m_nAddressSpaceLimit};
+                rlimit limit{run.m_nAddressSpaceLimit, run.m_nAddressSpaceLimit};
                 ::setrlimit(RLIMIT_AS, &limit);
             }
             std::vector<char*> argv{const_cast<char*>(QUILLMARK_FORMAT_EXE)};
-            for (const std::string& a : spec.m_aArgs)
+            for (const std::string& a : run.m_aArgs)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
             ::execv(QUILLMARK_FORMAT_EXE, argv.data());
@@ -124,10 +124,10 @@ protected:
     }
     CRunResult Run(std::vector<std::string> args, std::string input = {})
     {
-        CRunSpec spec;
-        spec.m_aArgs = std::move(args);
-        spec.m_sStdin = std::move(input);
-        return Run(spec);
+        CRunSpec run;
+        run.m_aArgs = std::move(args);
+        run.m_sStdin = std::move(input);
+        return Run(run);
     }
 
     std::string P(const std::string& name) const { return (m_dir / name).string(); }
@@ -194,18 +194,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, StdinTest, ::testing::ValuesIn(kStdinCases),
 
 TEST_F(EndToEnd, SafetyHookIsOffUnlessSet)
 {
-    CRunSpec spec;
-    spec.m_aArgs = {"--capitalise"};
-    spec.m_sStdin = "select a from t";
-    spec.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
-    CRunResult r = Run(spec);
+    CRunSpec run;
+    run.m_aArgs = {"--capitalise"};
+    run.m_sStdin = "select a from t";
+    run.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
+    CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find("<stdin>: safety check failed, result not written: line 1: `select` became `ELECT`"),
               std::string::npos)
         << r.m_sErr;
     EXPECT_EQ(r.m_sOut, "");
-    spec.m_aArgs.push_back("--no-verify");
-    r = Run(spec);
+    run.m_aArgs.push_back("--no-verify");
+    r = Run(run);
     EXPECT_EQ(r.m_nStatus, 0);
     EXPECT_EQ(r.m_sOut, "ELECT a FROM t") << "the damage passes without the check";
 }
@@ -354,10 +354,10 @@ TEST_F(EndToEnd, AFailedWriteLeavesTheFileWhole)
         big += "select a from t;\n";
     WriteFile(m_dir / "a.sql", big);
     WriteFile(m_dir / "b.sql", "select 1\n");
-    CRunSpec spec;
-    spec.m_aArgs = {"-i", "--capitalise", P("a.sql"), P("b.sql")};
-    spec.m_nFileSizeLimit = 4096;
-    const CRunResult r = Run(spec);
+    CRunSpec run;
+    run.m_aArgs = {"-i", "--capitalise", P("a.sql"), P("b.sql")};
+    run.m_nFileSizeLimit = 4096;
+    const CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find(P("a.sql") + ": cannot be rewritten: File too large"), std::string::npos)
         << r.m_sErr;
@@ -382,10 +382,10 @@ TEST_F(EndToEnd, RunningOutOfMemoryOnOneFileSparesTheOthers)
         big += "select a, b, c from some_table where x = 1 and y = 'text';\n";
     WriteFile(m_dir / "big.sql", big);
     WriteFile(m_dir / "small.sql", "select 1\n");
-    CRunSpec spec;
-    spec.m_aArgs = {"-j", "1", "-i", P("big.sql"), P("small.sql")};
-    spec.m_nAddressSpaceLimit = 150u << 20;
-    const CRunResult r = Run(spec);
+    CRunSpec run;
+    run.m_aArgs = {"-j", "1", "-i", P("big.sql"), P("small.sql")};
+    run.m_nAddressSpaceLimit = 150u << 20;
+    const CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find(P("big.sql") + ": out of memory; nothing written"), std::string::npos) << r.m_sErr;
     EXPECT_EQ(ReadFile(m_dir / "small.sql"), "SELECT 1\n");
@@ -405,9 +405,9 @@ TEST_F(EndToEnd, InterruptedRewritesLeaveOldOrNewFilesAndNoTemporaryOnes)
     {
         for (const char* name : {"a.sql", "b.sql"})
             WriteFile(m_dir / "in" / name, text);
-        CRunSpec spec;
-        spec.m_aArgs = {"-i", "--capitalise", "-j", "1", (m_dir / "in").string()};
-        const pid_t pid = Start(spec);
+        CRunSpec run;
+        run.m_aArgs = {"-i", "--capitalise", "-j", "1", (m_dir / "in").string()};
+        const pid_t pid = Start(run);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         ::kill(pid, SIGTERM);
         const CRunResult r = Wait(pid);
@@ -425,10 +425,10 @@ TEST_F(EndToEnd, InterruptedRewritesLeaveOldOrNewFilesAndNoTemporaryOnes)
 TEST_F(EndToEnd, SafetyCheckRefusesATamperedResultInPlace)
 {
     WriteFile(m_dir / "a.sql", "select a from t\n");
-    CRunSpec spec;
-    spec.m_aArgs = {"-i", P("a.sql")};
-    spec.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
-    const CRunResult r = Run(spec);
+    CRunSpec run;
+    run.m_aArgs = {"-i", P("a.sql")};
+    run.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
+    const CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find(P("a.sql") + ": safety check failed"), std::string::npos) << r.m_sErr;
     EXPECT_EQ(ReadFile(m_dir / "a.sql"), "select a from t\n");
@@ -572,14 +572,14 @@ TEST_F(EndToEnd, NearestDiscoveredOptionsFileApplies)
     EXPECT_EQ(r.m_sOut, "select x\nSelect x\n");
 
     // Standard input looks from the current folder, or from --stdin-path.
-    CRunSpec spec;
-    spec.m_aArgs = {"--capitalise"};
-    spec.m_sStdin = "SELECT x";
-    spec.m_sDir = m_dir.string();
-    r = Run(spec);
+    CRunSpec run;
+    run.m_aArgs = {"--capitalise"};
+    run.m_sStdin = "SELECT x";
+    run.m_sDir = m_dir.string();
+    r = Run(run);
     EXPECT_EQ(r.m_sOut, "select x");
-    spec.m_aArgs = {"--capitalise", "--stdin-path", P("sub/q.sql")};
-    r = Run(spec);
+    run.m_aArgs = {"--capitalise", "--stdin-path", P("sub/q.sql")};
+    r = Run(run);
     EXPECT_EQ(r.m_sOut, "Select x");
 
     // A bad options file anywhere stops the whole run before any file is touched.
