@@ -130,9 +130,7 @@ void WrappedComma(CLayoutContext& ctx, LevelState& level, int32_t commaSpace)
 // SELECT with "before comma with space".
 void PendingCorrections(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
 {
-    const bool anyPending =
-        level.m_bPendSelect || level.m_bPendFrom || level.m_bPendGroupBy || level.m_bPendOrderBy || level.m_bPendWith;
-    if (!anyPending || token.m_nKind == TK_COMMENT)
+    if (!level.AnyPending() || token.m_nKind == TK_COMMENT)
         return;
     const CSelect& select = ctx.m_Options.m_Select;
     for (const CNamedList& list : kNamedLists)

@@ -125,7 +125,8 @@ size_t CLayoutWriter::WriteLevel(size_t start)
         // The five phases: handler, first-item corrections, concatenation
         // break, normal writing, and what follows every token.
         Handler(level, token, i);
-        PendingCorrections(m_Ctx, level, token);
+        if (level.AnyPending()) // seldom: only the first item of a named list
+            PendingCorrections(m_Ctx, level, token);
         if (token.m_nKind == TK_CONCAT)
             ConcatBreak(m_Ctx, level, token);
         if (!level.m_bHandled)

@@ -86,6 +86,7 @@ struct LevelState
     bool m_bPendGroupBy = false;
     bool m_bPendOrderBy = false;
     bool m_bPendWith = false;
+    bool AnyPending() const { return m_bPendSelect || m_bPendFrom || m_bPendGroupBy || m_bPendOrderBy || m_bPendWith; }
 
     int32_t m_nTokens = 0;        // non-comment tokens processed at this level
     int32_t m_nLevelCol = -1;     // list anchor of the level, from its first token
