@@ -1,5 +1,6 @@
 #include "LayoutTestSupport.h"
 
+#include "TestUtf.h"
 #include "Tokenizer.h"
 
 namespace layout_test
@@ -7,65 +8,12 @@ namespace layout_test
 
 std::u16string Wide(std::string_view utf8)
 {
-    std::u16string out;
-    for (size_t i = 0; i < utf8.size();)
-    {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = c;
-        size_t extra = 0;
-        if (c >= 0xF0)
-            cp = c & 0x07, extra = 3;
-        else if (c >= 0xE0)
-            cp = c & 0x0F, extra = 2;
-        else if (c >= 0xC0)
-            cp = c & 0x1F, extra = 1;
-        for (size_t k = 1; k <= extra && i + k < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += extra + 1;
-        if (cp >= 0x10000)
-        {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        }
-        else
-        {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
+    return Utf8ToUtf16(utf8);
 }
 
 std::string Narrow(std::u16string_view utf16)
 {
-    std::string out;
-    for (size_t i = 0; i < utf16.size(); ++i)
-    {
-        char32_t cp = utf16[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < utf16.size())
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
-        if (cp < 0x80)
-            out.push_back(static_cast<char>(cp));
-        else if (cp < 0x800)
-        {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-        else if (cp < 0x10000)
-        {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-        else
-        {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
+    return Utf16ToUtf8(utf16);
 }
 
 std::string Lines(std::initializer_list<std::string_view> lines)
