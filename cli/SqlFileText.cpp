@@ -1,51 +1,16 @@
 #include "SqlFileText.h"
 
 #include "BaseToken.h"
-#include "File.h"
+#include "MemoryFile.h"
 #include "TextFileRead.h"
 #include "Tokenizer.h"
 
-#include <algorithm>
-#include <cstring>
 
 namespace qmcli
 {
 
 namespace
 {
-
-// The text-file reader's file object over bytes already in memory.
-class CMemoryFile : public CFile
-{
-public:
-    explicit CMemoryFile(std::string_view bytes) : m_bytes(bytes) {}
-    bool Open(const std::filesystem::path&, unsigned) override { return true; }
-    bool IsOpen() const override { return m_bOpen; }
-    std::size_t Read(void* pBuffer, std::size_t nCount) override
-    {
-        const size_t n = std::min(nCount, m_bytes.size() - m_nPos);
-        std::memcpy(pBuffer, m_bytes.data() + m_nPos, n);
-        m_nPos += n;
-        return n;
-    }
-    bool Write(const void*, std::size_t) override { return false; }
-    bool SeekToBegin() override
-    {
-        m_nPos = 0;
-        return true;
-    }
-    std::uint64_t GetLength() const override { return m_bytes.size(); }
-    bool Close() override
-    {
-        m_bOpen = false;
-        return true;
-    }
-
-private:
-    std::string_view m_bytes;
-    size_t m_nPos = 0;
-    bool m_bOpen = true;
-};
 
 // Whether the encoded text (LF line breaks) equals the file's bytes once each
 // of the file's line breaks (CR LF, CR or LF) is read as one LF. unit is 1 for
