@@ -4,6 +4,7 @@
 // read without loss re-encodes to exactly the bytes it came from, which is
 // what lets quillmark-format write a file back in its own encoding.
 #include "FuzzInput.h"
+#include "MemoryFile.h"
 #include "TextFileRead.h"
 
 #include <cstdio>
@@ -19,41 +20,6 @@ namespace {
     std::fprintf(stderr, "%s\n", what.c_str());
     std::abort();
 }
-
-// A file whose data is a byte string in memory, open from the start.
-class CMemoryFile : public CFile
-{
-public:
-    explicit CMemoryFile(std::string_view bytes) : m_sBytes(bytes) {}
-
-    bool Open(const std::filesystem::path&, unsigned) override { return true; }
-    bool IsOpen() const override { return m_bOpen; }
-    std::size_t Read(void* pBuffer, std::size_t nCount) override
-    {
-        std::size_t n = std::min(nCount, m_sBytes.size() - m_nPos);
-        if (n)
-            std::memcpy(pBuffer, m_sBytes.data() + m_nPos, n);
-        m_nPos += n;
-        return n;
-    }
-    bool Write(const void*, std::size_t) override { return false; }
-    bool SeekToBegin() override
-    {
-        m_nPos = 0;
-        return true;
-    }
-    std::uint64_t GetLength() const override { return m_sBytes.size(); }
-    bool Close() override
-    {
-        m_bOpen = false;
-        return true;
-    }
-
-private:
-    std::string_view m_sBytes;
-    std::size_t m_nPos = 0;
-    bool m_bOpen = true;
-};
 
 // Code pages the reader meets: the locale's (UTF-8 in the tests), the
 // single-byte sets users name most, and a multi-byte set through iconv.
