@@ -2,6 +2,7 @@
 // the offscreen platform, with an in-memory settings store and data folders of
 // their own, so that tests running side by side never share a file.
 #include "AppTest.h"
+#include "QtTestHome.h"
 
 #include "QuillmarkApp.h"
 
@@ -69,16 +70,8 @@ CFileDialogAnswer::~CFileDialogAnswer()
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QTemporaryDir home;
-    const QByteArray root = home.path().toUtf8();
-    for (const char* sub : {"/data", "/config", "/run"})
-        QDir().mkpath(home.path() + QLatin1String(sub));
-    QFile::setPermissions(home.path() + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
-    ::setenv("QUILLMARK_CONFIG", (root + "/config/Quillmark.ini").constData(), 1);
+    UseTemporaryHome(home);
 
     CQuillmarkApp app(argc, argv, &TestStore());
     FailOnMessageBox();
