@@ -1,6 +1,6 @@
 #include "DialogTemplate.h"
 
-#include <limits>
+#include "Options.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -26,24 +26,6 @@ QRect DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height
 
 int32_t TextToInt(const QString& text)
 {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-    {
-        value = value * 10 + (text[i].unicode() - u'0');
-        if (value > std::numeric_limits<int32_t>::max())
-            value = int64_t{std::numeric_limits<int32_t>::max()} + 1; // keeps growing bounded
-    }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
+    // Typed numbers convert exactly as stored ones do.
+    return OptionTextToInt(text.toStdString());
 }
