@@ -1,7 +1,12 @@
 // The desktop app's tests run on the offscreen platform with folders of their
 // own: a temporary home whose data, config and runtime folders stand in for
-// the user's, so that no test touches the real settings store or data folder.
+// the user's, and an in-memory settings store, so that no test touches the
+// real settings store or data folder.
 #pragma once
+
+#include "ProfileStore.h"
+
+#include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -24,3 +29,15 @@ inline void UseTemporaryHome(const QTemporaryDir& home)
     ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
     ::setenv("QUILLMARK_CONFIG", (root + "/config/Quillmark.ini").constData(), 1);
 }
+
+// The store every test of a program runs against; emptied before each test.
+inline CMemoryProfileStore& TestStore()
+{
+    static CMemoryProfileStore store;
+    return store;
+}
+
+class CResetTestStore : public testing::EmptyTestEventListener
+{
+    void OnTestStart(const testing::TestInfo&) override { TestStore().m_aSections.clear(); }
+};

@@ -5,6 +5,7 @@
 
 #include "Prompts.h"
 #include "ProfileStore.h"
+#include "QtTestHome.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -16,8 +17,6 @@
 #include <functional>
 #include <vector>
 
-// The store every test of this program runs against; emptied before each test.
-CMemoryProfileStore& TestStore();
 
 // Records every message box and answers it with m_nAnswer, so that no modal
 // box ever waits for a user. Restores the default handler (which fails the

@@ -2,7 +2,6 @@
 // the offscreen platform, with an in-memory settings store and data folders of
 // their own, so that tests running side by side never share a file.
 #include "AppTest.h"
-#include "QtTestHome.h"
 
 #include "QuillmarkApp.h"
 
@@ -21,18 +20,7 @@ void FailOnMessageBox()
         return QMessageBox::Cancel;
     });
 }
-
-class CResetStore : public testing::EmptyTestEventListener
-{
-    void OnTestStart(const testing::TestInfo&) override { TestStore().m_aSections.clear(); }
-};
 } // namespace
-
-CMemoryProfileStore& TestStore()
-{
-    static CMemoryProfileStore store;
-    return store;
-}
 
 CMessageBoxRecorder::CMessageBoxRecorder()
 {
@@ -75,6 +63,6 @@ int main(int argc, char** argv)
 
     CQuillmarkApp app(argc, argv, &TestStore());
     FailOnMessageBox();
-    testing::UnitTest::GetInstance()->listeners().Append(new CResetStore);
+    testing::UnitTest::GetInstance()->listeners().Append(new CResetTestStore);
     return RUN_ALL_TESTS();
 }

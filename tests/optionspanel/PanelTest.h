@@ -5,6 +5,7 @@
 
 #include "AppStrings.h"
 #include "ProfileStore.h"
+#include "QtTestHome.h"
 #include "QuillmarkDoc.h"
 #include "QuillmarkView.h"
 #include "SQLView.h"
@@ -18,8 +19,6 @@
 
 #include <memory>
 
-// The store every test of this program runs against; emptied before each test.
-CMemoryProfileStore& TestStore();
 
 // Answers every message box with "No" so that closing a window never waits.
 void AnswerMessageBoxesNo();
