@@ -2,6 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+
+#include <getopt.h>
 
 namespace qmcli
 {
@@ -27,6 +30,19 @@ std::optional<long long> ParseWholeNumber(const std::string& text, long long min
 namespace
 {
 
+using Value = std::optional<std::string>;
+
+// One flag: its names, whether it takes a value, and what it sets. `name` is
+// the flag as typed ("-j" or "--jobs"), for messages.
+struct CFlag
+{
+    const char* m_sLong;
+    char m_cShort; // 0: no short form
+    int m_nArgument; // no_argument, required_argument or optional_argument
+    bool (*m_Apply)(CCommandLine& cl, const std::string& name, const Value& value,
+                    std::string& error);
+};
+
 // "Group.field=value" into its parts.
 bool ParseSetting(const std::string& text, COptionSetting& setting, std::string& error)
 {
@@ -46,160 +62,167 @@ bool ParseSetting(const std::string& text, COptionSetting& setting, std::string&
     return true;
 }
 
-} // namespace
-
-std::optional<CCommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                             std::string& error)
+bool SetAction(CCommandLine& cl, CCommandLine::Action action)
 {
-    CCommandLine cl;
-    bool onlyInputs = false;
-    for (size_t i = 0; i < args.size(); ++i)
-    {
-        const std::string& arg = args[i];
-        if (onlyInputs || arg == "-" || arg.empty() || arg[0] != '-')
-        {
-            cl.m_aInputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--")
-        {
-            onlyInputs = true;
-            continue;
-        }
-        // "--name=value" and "--name value" both give a value.
-        std::string name = arg;
-        std::optional<std::string> inlineValue;
-        if (arg.size() > 2 && arg.rfind("-j", 0) == 0)
-        {
-            name = "-j"; // "-j4"
-            inlineValue = arg.substr(2);
-        }
-        else if (arg.rfind("--", 0) == 0)
-        {
-            const size_t eq = arg.find('=');
-            if (eq != std::string::npos)
-            {
-                name = arg.substr(0, eq);
-                inlineValue = arg.substr(eq + 1);
-            }
-        }
-        auto value = [&](std::string& out) {
-            if (inlineValue)
-            {
-                out = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size())
-            {
-                error = name + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        auto flag = [&](bool& target) {
-            if (inlineValue)
-            {
-                error = name + " takes no value";
-                return false;
-            }
-            target = true;
-            return true;
-        };
+    // --help and --version win over everything; --dump-options over formatting.
+    if (action != CCommandLine::ACTION_DUMP_OPTIONS || cl.m_nAction == CCommandLine::ACTION_FORMAT)
+        cl.m_nAction = action;
+    return true;
+}
 
-        std::string text;
-        bool ok = true;
-        bool unused = false;
-        if (name == "-h" || name == "--help")
-            ok = flag(unused), cl.m_nAction = CCommandLine::ACTION_HELP;
-        else if (name == "-V" || name == "--version")
-            ok = flag(unused), cl.m_nAction = CCommandLine::ACTION_VERSION;
-        else if (name == "--dump-options")
-        {
-            ok = flag(unused);
-            if (cl.m_nAction == CCommandLine::ACTION_FORMAT)
-                cl.m_nAction = CCommandLine::ACTION_DUMP_OPTIONS;
-        }
-        else if (name == "-i" || name == "--in-place")
-            ok = flag(cl.m_bInPlace);
-        else if (name == "--check")
-            ok = flag(cl.m_bCheck);
-        else if (name == "--diff")
-            ok = flag(cl.m_bDiff);
-        else if (name == "--capitalise" || name == "--capitalize")
-            ok = flag(cl.m_bCapitalise);
-        else if (name == "--no-verify")
-        {
-            ok = flag(unused);
-            cl.m_bVerify = false;
-        }
-        else if (name == "--set")
-        {
-            COptionSetting setting;
-            ok = value(text) && ParseSetting(text, setting, error);
-            if (ok)
-                cl.m_aSettings.push_back(setting);
-        }
-        else if (name == "--left-margin")
-        {
-            ok = value(text);
-            if (ok)
-            {
-                auto n = ParseWholeNumber(text, -1, 1000);
-                if (!n)
-                {
-                    error = "--left-margin needs a whole number from -1 to 1000, not '" + text + "'";
-                    ok = false;
-                }
-                else
-                    cl.m_nLeftMargin = static_cast<int>(*n);
-            }
-        }
-        else if (name == "--options")
-        {
-            ok = value(text);
-            cl.m_sOptionsFile = text;
-        }
-        else if (name == "--encoding")
-        {
-            ok = value(text);
-            cl.m_sEncoding = text;
-        }
-        else if (name == "--stdin-path")
-        {
-            ok = value(text);
-            cl.m_sStdinPath = text;
-        }
-        else if (name == "-j" || name == "--jobs")
-        {
-            ok = value(text);
-            if (ok)
-            {
-                auto n = ParseWholeNumber(text, 1, 1024);
-                if (!n)
-                {
-                    error = name + " needs a number of threads from 1 to 1024, not '" + text + "'";
-                    ok = false;
-                }
-                else
-                    cl.m_nJobs = static_cast<unsigned>(*n);
-            }
-        }
-        else
-        {
-            error = "unknown option '" + arg + "' (see --help)";
-            ok = false;
-        }
-        if (!ok)
-            return std::nullopt;
-    }
+const CFlag kFlags[] = {
+    {"help", 'h', no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return SetAction(cl, CCommandLine::ACTION_HELP);
+     }},
+    {"version", 'V', no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return SetAction(cl, CCommandLine::ACTION_VERSION);
+     }},
+    {"dump-options", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return SetAction(cl, CCommandLine::ACTION_DUMP_OPTIONS);
+     }},
+    {"in-place", 'i', no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return cl.m_bInPlace = true;
+     }},
+    {"check", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return cl.m_bCheck = true;
+     }},
+    {"diff", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return cl.m_bDiff = true;
+     }},
+    {"capitalise", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return cl.m_bCapitalise = true;
+     }},
+    {"capitalize", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return cl.m_bCapitalise = true;
+     }},
+    {"no-verify", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         cl.m_bVerify = false;
+         return true;
+     }},
+    {"quiet", 'q', no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string& error) {
+         if (cl.m_nVerbosity > 0)
+         {
+             error = "--quiet cannot be combined with --verbose";
+             return false;
+         }
+         cl.m_nVerbosity = -1;
+         return true;
+     }},
+    {"verbose", 'v', no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string& error) {
+         if (cl.m_nVerbosity < 0)
+         {
+             error = "--quiet cannot be combined with --verbose";
+             return false;
+         }
+         ++cl.m_nVerbosity;
+         return true;
+     }},
+    {"color", 0, optional_argument,
+     [](CCommandLine& cl, const std::string& name, const Value& value, std::string& error) {
+         if (!value || *value == "always")
+             cl.m_nColor = CCommandLine::COLOR_ALWAYS;
+         else if (*value == "auto")
+             cl.m_nColor = CCommandLine::COLOR_AUTO;
+         else if (*value == "never")
+             cl.m_nColor = CCommandLine::COLOR_NEVER;
+         else
+         {
+             error = name + " needs auto, always or never, not '" + *value + "'";
+             return false;
+         }
+         return true;
+     }},
+    {"set", 0, required_argument,
+     [](CCommandLine& cl, const std::string&, const Value& value, std::string& error) {
+         COptionSetting setting;
+         if (!ParseSetting(*value, setting, error))
+             return false;
+         cl.m_aSettings.push_back(setting);
+         return true;
+     }},
+    {"left-margin", 0, required_argument,
+     [](CCommandLine& cl, const std::string& name, const Value& value, std::string& error) {
+         const auto n = ParseWholeNumber(*value, -1, 1000);
+         if (!n)
+         {
+             error = name + " needs a whole number from -1 to 1000, not '" + *value + "'";
+             return false;
+         }
+         cl.m_nLeftMargin = static_cast<int>(*n);
+         return true;
+     }},
+    {"options", 0, required_argument,
+     [](CCommandLine& cl, const std::string&, const Value& value, std::string&) {
+         cl.m_sOptionsFile = *value;
+         return true;
+     }},
+    {"encoding", 0, required_argument,
+     [](CCommandLine& cl, const std::string&, const Value& value, std::string&) {
+         cl.m_sEncoding = *value;
+         return true;
+     }},
+    {"stdin-path", 0, required_argument,
+     [](CCommandLine& cl, const std::string&, const Value& value, std::string&) {
+         cl.m_sStdinPath = *value;
+         return true;
+     }},
+    {"jobs", 'j', required_argument,
+     [](CCommandLine& cl, const std::string& name, const Value& value, std::string& error) {
+         const auto n = ParseWholeNumber(*value, 1, 1024);
+         if (!n)
+         {
+             error = name + " needs a number of threads from 1 to 1024, not '" + *value + "'";
+             return false;
+         }
+         cl.m_nJobs = static_cast<unsigned>(*n);
+         return true;
+     }},
+};
 
+constexpr int kLongOnlyCode = 256; // getopt's code of kFlags[i] without a short form: 256 + i
+
+const CFlag* FlagOfCode(int code)
+{
+    if (code >= kLongOnlyCode)
+        return code - kLongOnlyCode < static_cast<int>(std::size(kFlags)) ? &kFlags[code - kLongOnlyCode]
+                                                                            : nullptr;
+    for (const CFlag& flag : kFlags)
+        if (flag.m_cShort != 0 && flag.m_cShort == code)
+            return &flag;
+    return nullptr;
+}
+
+int CodeOf(const CFlag& flag)
+{
+    return flag.m_cShort != 0 ? flag.m_cShort : kLongOnlyCode + static_cast<int>(&flag - kFlags);
+}
+
+// The long name of an argument as typed: "--jobs" of "--jobs=4".
+std::string LongNameTyped(const std::string& argument)
+{
+    return argument.substr(0, argument.find('='));
+}
+
+// The checks that need the whole command line.
+bool CheckCombination(const CCommandLine& cl, std::string& error)
+{
     if (cl.m_nAction != CCommandLine::ACTION_FORMAT)
-        return cl;
+        return true;
     if (cl.m_bInPlace && (cl.m_bCheck || cl.m_bDiff))
     {
         error = "--in-place cannot be combined with --check or --diff, which write nothing";
-        return std::nullopt;
+        return false;
     }
     if (cl.m_bInPlace)
         for (const std::string& input : cl.m_aInputs.empty() ? std::vector<std::string>{"-"}
@@ -207,8 +230,114 @@ std::optional<CCommandLine> ParseCommandLine(const std::vector<std::string>& arg
             if (input == "-")
             {
                 error = "--in-place needs files or folders; standard input has no file to rewrite";
+                return false;
+            }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> CommandLineFlagNames()
+{
+    std::vector<std::string> names;
+    for (const CFlag& flag : kFlags)
+    {
+        names.push_back(std::string("--") + flag.m_sLong);
+        if (flag.m_cShort != 0)
+            names.push_back(std::string("-") + flag.m_cShort);
+    }
+    return names;
+}
+
+std::optional<CCommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                             std::string& error)
+{
+    // "-": inputs are handed back in order, as code 1, whatever POSIXLY_CORRECT
+    // says; ":": a missing value is told apart from an unknown flag.
+    std::string shortFlags = "-:";
+    std::vector<option> longFlags;
+    for (const CFlag& flag : kFlags)
+    {
+        longFlags.push_back({flag.m_sLong, flag.m_nArgument, nullptr, CodeOf(flag)});
+        if (flag.m_cShort != 0)
+        {
+            shortFlags += flag.m_cShort;
+            if (flag.m_nArgument != no_argument)
+                shortFlags += flag.m_nArgument == required_argument ? ":" : "::";
+        }
+    }
+    longFlags.push_back({nullptr, 0, nullptr, 0});
+
+    std::vector<std::string> storage{"quillmark-format"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
+    // getopt keeps its place in globals.
+    static std::mutex s_mutex;
+    std::lock_guard lock(s_mutex);
+    optind = 0; // 0, not 1: starts glibc's scan afresh
+    opterr = 0;
+
+    CCommandLine cl;
+    for (;;)
+    {
+        // A long flag is a whole argument, so the one at optind is it.
+        const int at = optind == 0 ? 1 : optind;
+        const std::string current = at < argc ? storage[at] : std::string();
+        const bool typedLong = current.rfind("--", 0) == 0;
+        int longIndex = -1;
+        const int code = getopt_long(argc, argv.data(), shortFlags.c_str(), longFlags.data(), &longIndex);
+        if (code == -1)
+            break;
+        if (code == 1)
+        {
+            cl.m_aInputs.push_back(optarg);
+            continue;
+        }
+        if (code == '?' || code == ':')
+        {
+            const CFlag* flag = FlagOfCode(optopt);
+            const std::string name = !flag ? std::string()
+                                     : typedLong ? "--" + std::string(flag->m_sLong)
+                                                 : "-" + std::string(1, flag->m_cShort);
+            if (code == ':' && flag)
+                error = name + " needs a value";
+            else if (flag && typedLong)
+                error = name + " takes no value";
+            else
+                error = "unknown option '" +
+                        (typedLong || optopt == 0 ? current : "-" + std::string(1, char(optopt))) +
+                        "' (see --help)";
+            return std::nullopt;
+        }
+        const CFlag* flag = FlagOfCode(code);
+        std::string name;
+        if (longIndex >= 0)
+        {
+            // getopt takes any unambiguous abbreviation; only full names are
+            // accepted, so that a new flag never changes what an old command does.
+            name = "--" + std::string(flag->m_sLong);
+            if (LongNameTyped(current) != name)
+            {
+                error = "unknown option '" + current + "' (see --help)";
                 return std::nullopt;
             }
+        }
+        else
+            name = "-" + std::string(1, flag->m_cShort);
+        const Value value = flag->m_nArgument != no_argument && optarg ? Value(optarg) : std::nullopt;
+        if (!flag->m_Apply(cl, name, value, error))
+            return std::nullopt;
+    }
+    for (int i = optind; i < argc; ++i)
+        cl.m_aInputs.push_back(storage[i]);
+
+    if (!CheckCombination(cl, error))
+        return std::nullopt;
     return cl;
 }
 

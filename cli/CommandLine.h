@@ -20,6 +20,7 @@ struct COptionSetting
 struct CCommandLine
 {
     enum Action { ACTION_FORMAT, ACTION_HELP, ACTION_VERSION, ACTION_DUMP_OPTIONS };
+    enum Color { COLOR_AUTO, COLOR_ALWAYS, COLOR_NEVER };
 
     Action m_nAction = ACTION_FORMAT;
     bool m_bCapitalise = false;
@@ -27,6 +28,9 @@ struct CCommandLine
     bool m_bCheck = false;
     bool m_bDiff = false;
     bool m_bVerify = true;
+    // -1 with --quiet (errors only), 0 by default, one more for each --verbose.
+    int m_nVerbosity = 0;
+    Color m_nColor = COLOR_AUTO;
     std::optional<int> m_nLeftMargin;
     std::optional<std::string> m_sOptionsFile;
     std::optional<std::string> m_sEncoding;
@@ -36,10 +40,17 @@ struct CCommandLine
     std::vector<std::string> m_aInputs;      // files, folders, "-"
 };
 
-// Parses argv[1...]. On a usage error returns nothing and sets error to one
-// line without the program's name ("--left-margin needs a number, not 'x'").
+// Parses argv[1...] the GNU way: short flags may be bundled ("-ij1"), long
+// ones take "--name=value" or "--name value", "--" ends the flags, "-" is
+// standard input, and flags and inputs mix in any order. Long names must be
+// typed in full. On a usage error returns nothing and sets error to one line
+// without the program's name ("--left-margin needs a number, not 'x'").
 std::optional<CCommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                              std::string& error);
+
+// Every flag the parser knows, for the help text, the man page and the shell
+// completions to be checked against: "--in-place", "-i", ...
+std::vector<std::string> CommandLineFlagNames();
 
 // A whole number in [minimum, maximum]: optional sign and decimal digits only.
 std::optional<long long> ParseWholeNumber(const std::string& text, long long minimum,

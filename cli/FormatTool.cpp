@@ -73,6 +73,7 @@ struct CRunSettings
     bool m_bEncodingGiven = false;
     std::string m_sStdinLabel = "<stdin>";
     bool m_bSeveralResults = false; // more than one result goes to standard output
+    bool m_bColour = false;         // diffs in terminal colours
 };
 
 struct CFileResult
@@ -233,6 +234,8 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
         EncodeSqlText(input, utf8, false, oldUtf8, error);
         EncodeSqlText(output, utf8, false, newUtf8, error);
         result.m_sOut = UnifiedDiff(oldUtf8, newUtf8, label, label);
+        if (run.m_bColour)
+            result.m_sOut = ColourDiff(result.m_sOut);
         if (result.m_sOut.empty())
             result.m_sOut = "Only the line endings of " + label + " would change (to " +
                             (text.m_bCrLf ? "CR LF" : "LF") + " throughout)\n";
@@ -274,6 +277,10 @@ CToolEnvironment ProcessEnvironment()
     env.m_pOut = &std::cout;
     env.m_pErr = &std::cerr;
     env.m_sUserStorePath = ConfigFilePath();
+    env.m_bStdinIsTerminal = ::isatty(STDIN_FILENO) == 1;
+    env.m_bStdoutIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+    const char* noColor = std::getenv("NO_COLOR");
+    env.m_bNoColor = noColor && *noColor;
     const char* corrupt = std::getenv("QUILLMARK_TEST_CORRUPT_RESULT");
     env.m_bCorruptResults = corrupt && *corrupt && std::string(corrupt) != "0";
     return env;
@@ -304,6 +311,13 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
         return EXIT_OK;
     }
 
+    // Waiting for a terminal to type SQL is never what was meant.
+    if (cl.m_aInputs.empty() && env.m_bStdinIsTerminal)
+    {
+        err << UsageText();
+        return EXIT_ERROR;
+    }
+
     CRunSettings run;
     run.m_nMode = cl.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
     run.m_bInPlace = cl.m_bInPlace;
@@ -317,6 +331,8 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
         return usageError(error);
     if (cl.m_sStdinPath)
         run.m_sStdinLabel = *cl.m_sStdinPath;
+    run.m_bColour = cl.m_nColor == CCommandLine::COLOR_ALWAYS ||
+                    (cl.m_nColor == CCommandLine::COLOR_AUTO && env.m_bStdoutIsTerminal && !env.m_bNoColor);
 
     const CSourceList sources = FindSourceFiles(cl.m_aInputs);
 
@@ -324,7 +340,8 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     // file is formatted.
     std::set<std::string> reported;
     COptionLayers layers(cl, env.m_sUserStorePath, [&](const std::string& warning) {
-        err << kProgramName << ": " << warning << "\n";
+        if (cl.m_nVerbosity >= 0)
+            err << kProgramName << ": " << warning << "\n";
     });
     std::vector<const COptions*> optionsOf;
     std::vector<std::string> optionErrors;
@@ -361,6 +378,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     }
 
     bool changed = false;
+    size_t reformatted = 0, refused = 0;
     const auto& files = sources.m_aFiles;
     run.m_bSeveralResults = files.size() > 1;
     RunInOrder<CFileResult>(
@@ -389,7 +407,11 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
                 err << line << "\n";
             failed = failed || !result.m_aErrors.empty();
             changed = changed || result.m_bChanged;
+            refused += result.m_aErrors.empty() ? 0 : 1;
+            reformatted += result.m_aErrors.empty() && result.m_bChanged ? 1 : 0;
         });
+    if (run.m_bInPlace && cl.m_nVerbosity >= 0)
+        err << SummaryText(reformatted, files.size() - reformatted - refused, refused);
 
     out.flush();
     if (!out)

@@ -19,13 +19,17 @@ struct CToolEnvironment
     std::ostream* m_pOut = nullptr;
     std::ostream* m_pErr = nullptr;
     std::string m_sUserStorePath; // the saved options' file; empty: defaults
+    bool m_bStdinIsTerminal = false;
+    bool m_bStdoutIsTerminal = false;
+    bool m_bNoColor = false; // NO_COLOR is set and not empty
     // Test hook: damage every result before the safety check, to prove that
     // the check refuses it.
     bool m_bCorruptResults = false;
 };
 
-// The environment of the real command: standard streams, the user's store
-// (QUILLMARK_CONFIG or the XDG location) and QUILLMARK_TEST_CORRUPT_RESULT.
+// The environment of the real command: standard streams and whether they are
+// terminals, NO_COLOR, the user's store (QUILLMARK_CONFIG or the XDG
+// location) and QUILLMARK_TEST_CORRUPT_RESULT.
 CToolEnvironment ProcessEnvironment();
 
 int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& env);

@@ -13,10 +13,12 @@ std::string HelpText()
 Format Oracle SQL: every clause keyword on its own line, aligned on one keyword
 column, lists stacked or wrapped, words re-cased by their kind. With no FILE,
 or when FILE is -, read standard input (UTF-8) and write the result (UTF-8) to
-standard output. A FOLDER stands for every *.sql, *.pks, *.pkb, *.pls, *.plb,
+standard output; with no FILE and a terminal on standard input, show how to use
+the command and exit with status 2. A FOLDER stands for every *.sql, *.pks, *.pkb, *.pls, *.plb,
 *.tps, *.tpb, *.trg, *.prc and *.fnc file below it, in sorted order (hidden
 folders such as .git are skipped). Files are formatted in parallel; results
-appear in the order of the inputs.
+appear in the order of the inputs. Short flags may be bundled (-ij1 is
+-i -j 1); long flags are typed in full.
 
 What to do:
   (default)            write each result to standard output
@@ -27,7 +29,9 @@ What to do:
                        replaced atomically, and a file that would not change is
                        not touched (its modification time stays). Mixed line
                        endings are made uniform, unless a string literal spans
-                       lines: then the file is left alone with an error
+                       lines: then the file is left alone with an error. A
+                       summary line follows on standard error ("3 files
+                       reformatted, 120 unchanged, 1 refused")
                          quillmark-format --in-place src/sql/
       --check          write nothing; list each file that would change and exit
                        with status 1 if any would
@@ -35,7 +39,12 @@ What to do:
       --diff           write nothing; print a unified diff of what would change
                        (with --check also exit 1 when there is a change)
                          quillmark-format --diff report.sql | less
-      --capitalise     only re-case the words and keep the layout (Capitalise);
+      --color[=WHEN]   colour the --diff output: auto (the default: when
+                       standard output is a terminal and NO_COLOR is not set),
+                       always (also --color alone) or never
+                         quillmark-format --color=always --diff q.sql | less -R
+      --capitalise, --capitalize
+                       only re-case the words and keep the layout (Capitalise);
                        the default is the full re-layout (Format)
                          quillmark-format --capitalise legacy.pkb
       --dump-options   print the options in effect (for the first input, or the
@@ -82,6 +91,11 @@ Input and safety:
                          quillmark-format --no-verify -i big.sql
   -j, --jobs N         use N threads (default: one per core)
                          quillmark-format --jobs 1 -i src/
+  -q, --quiet          print only errors: no summary, no warnings
+                         quillmark-format --quiet -i src/
+  -v, --verbose        say which options apply to each file, and why (-vv:
+                       more)
+                         quillmark-format --verbose --check src/
   -h, --help           show this help and exit
                          quillmark-format --help | less
   -V, --version        show the version and exit
@@ -96,6 +110,20 @@ Exit status: 0 success; 1 --check found a file that would change; 2 an error
 undecodable file, or a failed safety check, is reported on one line of
 standard error and the other files are still formatted).
 )";
+}
+
+std::string UsageText()
+{
+    return "Usage: quillmark-format [OPTION]... [FILE|FOLDER|-]...\n"
+           "Standard input is a terminal: give files or folders, or pipe SQL in\n"
+           "(quillmark-format < query.sql, or quillmark-format - to type it).\n"
+           "Try 'quillmark-format --help' for more information.\n";
+}
+
+std::string SummaryText(size_t reformatted, size_t unchanged, size_t refused)
+{
+    return std::to_string(reformatted) + (reformatted == 1 ? " file" : " files") + " reformatted, " +
+           std::to_string(unchanged) + " unchanged, " + std::to_string(refused) + " refused\n";
 }
 
 std::string VersionText()

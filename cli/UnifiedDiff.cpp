@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <unordered_map>
 
 namespace qmcli
@@ -275,6 +276,60 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
             j = ej + gap;
             break;
         }
+    }
+    return out;
+}
+
+std::string ColourDiff(std::string_view diff)
+{
+    // Inside a hunk, a line is told by its first character; the hunk header's
+    // counts say where the hunk ends, so a removed "-- comment" line is never
+    // taken for a file header.
+    auto count = [](std::string_view line, char side) -> long {
+        const size_t at = line.find(side == '-' ? " -" : " +");
+        if (at == std::string_view::npos)
+            return 0;
+        const size_t comma = line.find_first_of(", ", at + 2);
+        if (comma == std::string_view::npos || line[comma] != ',')
+            return 1;
+        return std::strtol(std::string(line.substr(comma + 1)).c_str(), nullptr, 10);
+    };
+    std::string out;
+    out.reserve(diff.size() + diff.size() / 4);
+    long oldLeft = 0, newLeft = 0;
+    for (std::string_view line : SplitLines(diff))
+    {
+        const char* colour = nullptr;
+        const char first = line.empty() ? '\0' : line[0];
+        if (oldLeft > 0 || newLeft > 0)
+        {
+            if (first == '-')
+                colour = "\x1b[31m", --oldLeft;
+            else if (first == '+')
+                colour = "\x1b[32m", --newLeft;
+            else if (first == ' ')
+                --oldLeft, --newLeft;
+        }
+        else if (line.rfind("@@ ", 0) == 0)
+        {
+            colour = "\x1b[36m";
+            oldLeft = count(line, '-');
+            newLeft = count(line, '+');
+        }
+        else if (line.rfind("--- ", 0) == 0 || line.rfind("+++ ", 0) == 0)
+            colour = "\x1b[1m";
+        if (!colour)
+        {
+            out += line;
+            continue;
+        }
+        // The colour ends before the line break, so a pager's line stays clean.
+        const bool hasBreak = !line.empty() && line.back() == '\n';
+        out += colour;
+        out += line.substr(0, line.size() - (hasBreak ? 1 : 0));
+        out += "\x1b[m";
+        if (hasBreak)
+            out += '\n';
     }
     return out;
 }

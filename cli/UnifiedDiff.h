@@ -28,4 +28,8 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
                         const std::string& oldLabel, const std::string& newLabel,
                         size_t context = 3);
 
+// The diff with terminal colours as git shows them: file headers bold, hunk
+// headers cyan, removed lines red, added lines green.
+std::string ColourDiff(std::string_view diff);
+
 } // namespace qmcli

@@ -82,7 +82,31 @@ const CParseCase kCases[] = {
      }},
     {"JobsAttached", {"-j4", "--jobs=2"}, nullptr,
      [](const CCommandLine& cl) { EXPECT_EQ(cl.m_nJobs, 2u); }},
+    {"ShortFlagsBundled", {"-ij1", "a.sql"}, nullptr,
+     [](const CCommandLine& cl) {
+         EXPECT_TRUE(cl.m_bInPlace);
+         EXPECT_EQ(cl.m_nJobs, 1u);
+         EXPECT_EQ(cl.m_aInputs, (std::vector<std::string>{"a.sql"}));
+     }},
+    {"VerboseCounts", {"-vv", "--verbose"}, nullptr,
+     [](const CCommandLine& cl) { EXPECT_EQ(cl.m_nVerbosity, 3); }},
+    {"Quiet", {"-q"}, nullptr, [](const CCommandLine& cl) { EXPECT_EQ(cl.m_nVerbosity, -1); }},
+    {"ColorAloneIsAlways", {"--color"}, nullptr,
+     [](const CCommandLine& cl) { EXPECT_EQ(cl.m_nColor, CCommandLine::COLOR_ALWAYS); }},
+    {"ColorNever", {"--color=never", "x"}, nullptr,
+     [](const CCommandLine& cl) {
+         EXPECT_EQ(cl.m_nColor, CCommandLine::COLOR_NEVER);
+         EXPECT_EQ(cl.m_aInputs, (std::vector<std::string>{"x"}));
+     }},
+    {"EmptyArgumentIsAnInput", {""}, nullptr,
+     [](const CCommandLine& cl) { EXPECT_EQ(cl.m_aInputs, (std::vector<std::string>{""})); }},
     {"JobsAttachedNotANumber", {"-jx"}, "-j needs a number of threads", {}},
+    {"ColorUnknown", {"--color=rainbow"}, "--color needs auto, always or never, not 'rainbow'", {}},
+    {"AbbreviationRefused", {"--capital"}, "unknown option '--capital'", {}},
+    {"UnknownShortInBundle", {"-ix"}, "unknown option '-x'", {}},
+    {"ShortMissingValue", {"-i", "-j"}, "-j needs a value", {}},
+    {"QuietWithVerbose", {"-v", "-q"}, "cannot be combined with --verbose", {}},
+    {"VerboseWithQuiet", {"-q", "-v"}, "cannot be combined with --verbose", {}},
     {"UnknownOption", {"--frobnicate"}, "unknown option '--frobnicate'", {}},
     {"MissingValue", {"--options"}, "--options needs a value", {}},
     {"FlagWithValue", {"--check=yes"}, "--check takes no value", {}},

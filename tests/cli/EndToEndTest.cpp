@@ -216,7 +216,8 @@ TEST_F(EndToEnd, HelpNamesEveryFlagWithAnExample)
     EXPECT_EQ(r.m_nStatus, 0);
     for (const char* flag : {"--in-place", "--check", "--diff", "--capitalise", "--dump-options",
                              "--options", "--set", "--left-margin", "--encoding", "--stdin-path",
-                             "--no-verify", "--jobs", "--help", "--version"})
+                             "--no-verify", "--jobs", "--help", "--version", "--color", "--quiet",
+                             "--verbose"})
     {
         EXPECT_NE(r.m_sOut.find(flag), std::string::npos) << flag;
         EXPECT_NE(r.m_sOut.find(std::string("quillmark-format ") + flag), std::string::npos)
@@ -304,6 +305,34 @@ TEST_F(EndToEnd, InPlaceKeepsPermissionsAndLeavesUnchangedFilesAlone)
     for (const auto& entry : fs::directory_iterator(m_dir))
         EXPECT_EQ(entry.path().filename().string().find(".quillmark-"), std::string::npos)
             << "no temporary file left: " << entry.path();
+}
+
+TEST_F(EndToEnd, InPlaceEndsWithASummaryUnlessQuiet)
+{
+    struct
+    {
+        const char* name;
+        std::vector<std::string> flags;
+        std::string err; // exact
+    } rows[] = {
+        {"Summary", {}, "quillmark-format: " + P("c.sql") + ": is not valid UTF-8 text (some bytes would "
+                        "be lost or changed); use --encoding NAME to read it\n"
+                        "1 file reformatted, 1 unchanged, 1 refused\n"},
+        {"QuietKeepsTheErrors", {"-q"}, "quillmark-format: " + P("c.sql") + ": is not valid UTF-8 text "
+                        "(some bytes would be lost or changed); use --encoding NAME to read it\n"},
+    };
+    for (const auto& row : rows)
+    {
+        WriteFile(m_dir / "a.sql", "select 1\n");
+        WriteFile(m_dir / "b.sql", "SELECT 1\n");
+        WriteFile(m_dir / "c.sql", "select '\xE9'\n");
+        std::vector<std::string> args = row.flags;
+        args.insert(args.end(), {"-i", "--capitalise", P("a.sql"), P("b.sql"), P("c.sql")});
+        const CRunResult r = Run(args);
+        EXPECT_EQ(r.m_nStatus, 2) << row.name;
+        EXPECT_EQ(r.m_sErr, row.err) << row.name;
+        EXPECT_EQ(ReadFile(m_dir / "a.sql"), "SELECT 1\n") << row.name;
+    }
 }
 
 TEST_F(EndToEnd, InPlaceThroughALinkRewritesItsTarget)

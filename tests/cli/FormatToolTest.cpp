@@ -18,6 +18,7 @@ struct CToolCase
     int m_nStatus;
     std::string m_sOut;
     const char* m_sErr; // substring; empty: nothing on standard error
+    void (*m_Setup)(CToolEnvironment&) = nullptr;
 };
 
 class FormatToolTest : public ::testing::TestWithParam<CToolCase>
@@ -31,6 +32,8 @@ TEST_P(FormatToolTest, Runs)
     CToolEnvironment env;
     env.m_pOut = &out;
     env.m_pErr = &err;
+    if (c.m_Setup)
+        c.m_Setup(env);
     env.m_ReadStdin = [&](std::string& bytes, std::string& error) {
         if (!c.m_sStdin)
         {
@@ -61,6 +64,24 @@ const CToolCase kCases[] = {
      "select a /* gone */ from t", EXIT_OK, "SELECT a\n  FROM t", ""},
     {"StdinUnreadable", {}, nullptr, EXIT_ERROR, "",
      "quillmark-format: <stdin>: cannot read standard input: Input/output error"},
+    {"TerminalWithoutInputsShowsUsage", {}, "select 1", EXIT_ERROR, "", "Usage: quillmark-format",
+     [](CToolEnvironment& env) { env.m_bStdinIsTerminal = true; }},
+    {"TerminalWithDashIsRead", {"-"}, "select 1", EXIT_OK, "SELECT 1", "",
+     [](CToolEnvironment& env) { env.m_bStdinIsTerminal = true; }},
+    {"DiffColouredOnATerminal", {"--diff", "--capitalise"}, "select 1\n", EXIT_OK,
+     "\x1b[1m--- <stdin>\x1b[m\n\x1b[1m+++ <stdin>\x1b[m\n\x1b[36m@@ -1 +1 @@\x1b[m\n"
+     "\x1b[31m-select 1\x1b[m\n\x1b[32m+SELECT 1\x1b[m\n",
+     "", [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = true; }},
+    {"DiffNoColorOnATerminal", {"--diff", "--capitalise"}, "select 1\n", EXIT_OK,
+     "--- <stdin>\n+++ <stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
+     [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = env.m_bNoColor = true; }},
+    {"DiffColourAlwaysOverridesNoColor", {"--diff", "--capitalise", "--color"}, "select 1\n", EXIT_OK,
+     "\x1b[1m--- <stdin>\x1b[m\n\x1b[1m+++ <stdin>\x1b[m\n\x1b[36m@@ -1 +1 @@\x1b[m\n"
+     "\x1b[31m-select 1\x1b[m\n\x1b[32m+SELECT 1\x1b[m\n",
+     "", [](CToolEnvironment& env) { env.m_bNoColor = true; }},
+    {"DiffNeverColoured", {"--diff", "--capitalise", "--color=never"}, "select 1\n", EXIT_OK,
+     "--- <stdin>\n+++ <stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
+     [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = true; }},
     {"DumpWithoutStore", {"--dump-options"}, "", EXIT_OK,
      "; options for <stdin>, from the defaults\n", ""},
 };

@@ -174,3 +174,18 @@ TEST(DiffLinesTest, FindsAShortestScriptForASmallCase)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(ColourDiffTest, ColoursByPlaceNotByLookAlone)
+{
+    // A removed "-- x" and an added "++ y" inside a hunk read like file headers.
+    const std::string diff = UnifiedDiff("-- x\n++ y\nz\n", "++ y\n-- x\nz\n", "a.sql", "a.sql", 0);
+    const std::string coloured = ColourDiff(diff);
+    EXPECT_EQ(coloured, "\x1b[1m--- a.sql\x1b[m\n\x1b[1m+++ a.sql\x1b[m\n"
+                        "\x1b[36m@@ -1 +0,0 @@\x1b[m\n\x1b[31m--- x\x1b[m\n"
+                        "\x1b[36m@@ -2,0 +2 @@\x1b[m\n\x1b[32m+-- x\x1b[m\n");
+}
+
+} // namespace
