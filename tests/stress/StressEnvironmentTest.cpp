@@ -342,7 +342,7 @@ TEST(StressFormatCommandTest, FilesVanishingDuringTheRunAreReportedOthersFormatt
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });
-    CommandResult run = RunFormatCommand({"--in-place", "--jobs", "2", folder.Path().string()});
+    CommandResult run = RunFormatCommand({"--in-place", "--quiet", "--jobs", "2", folder.Path().string()});
     stop = true;
     deleter.join();
 
