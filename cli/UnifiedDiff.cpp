@@ -8,18 +8,34 @@
 namespace qmcli
 {
 
-std::vector<std::string_view> SplitLines(std::string_view text)
+namespace
 {
-    std::vector<std::string_view> lines;
+
+template <class Char>
+std::vector<std::basic_string_view<Char>> SplitLinesOf(std::basic_string_view<Char> text)
+{
+    std::vector<std::basic_string_view<Char>> lines;
     size_t start = 0;
     while (start < text.size())
     {
-        size_t end = text.find('\n', start);
-        end = end == std::string_view::npos ? text.size() : end + 1;
+        size_t end = text.find(Char('\n'), start);
+        end = end == std::basic_string_view<Char>::npos ? text.size() : end + 1;
         lines.push_back(text.substr(start, end - start));
         start = end;
     }
     return lines;
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    return SplitLinesOf(text);
+}
+
+std::vector<std::u16string_view> SplitLines(std::u16string_view text)
+{
+    return SplitLinesOf(text);
 }
 
 namespace
@@ -27,15 +43,15 @@ namespace
 
 // Lines are compared by index into a table of distinct lines, so the inner
 // loops compare integers.
+template <class Line>
 struct CLineTable
 {
     std::vector<uint32_t> m_aOld, m_aNew;
 
-    CLineTable(const std::vector<std::string_view>& oldLines,
-               const std::vector<std::string_view>& newLines)
+    CLineTable(const std::vector<Line>& oldLines, const std::vector<Line>& newLines)
     {
-        std::unordered_map<std::string_view, uint32_t> ids;
-        auto id = [&](std::string_view line) {
+        std::unordered_map<Line, uint32_t> ids;
+        auto id = [&](Line line) {
             return ids.emplace(line, static_cast<uint32_t>(ids.size())).first->second;
         };
         m_aOld.reserve(oldLines.size());
@@ -199,16 +215,30 @@ void AppendLine(std::string& out, char mark, std::string_view line)
         out += "\n\\ No newline at end of file\n";
 }
 
+template <class Line>
+void DiffLineTable(const std::vector<Line>& oldLines, const std::vector<Line>& newLines,
+                   std::vector<bool>& removed, std::vector<bool>& added)
+{
+    removed.assign(oldLines.size(), false);
+    added.assign(newLines.size(), false);
+    CLineTable<Line> table(oldLines, newLines);
+    CMyers(table.m_aOld, table.m_aNew, removed, added).Run();
+}
+
 } // namespace
 
 void DiffLines(const std::vector<std::string_view>& oldLines,
                const std::vector<std::string_view>& newLines,
                std::vector<bool>& removed, std::vector<bool>& added)
 {
-    removed.assign(oldLines.size(), false);
-    added.assign(newLines.size(), false);
-    CLineTable table(oldLines, newLines);
-    CMyers(table.m_aOld, table.m_aNew, removed, added).Run();
+    DiffLineTable(oldLines, newLines, removed, added);
+}
+
+void DiffLines(const std::vector<std::u16string_view>& oldLines,
+               const std::vector<std::u16string_view>& newLines,
+               std::vector<bool>& removed, std::vector<bool>& added)
+{
+    DiffLineTable(oldLines, newLines, removed, added);
 }
 
 std::string UnifiedDiff(std::string_view oldText, std::string_view newText,

@@ -12,13 +12,17 @@
 namespace qmcli
 {
 
-// The lines of a text, each with its line break (if any).
+// The lines of a text, each with its line feed (if any).
 std::vector<std::string_view> SplitLines(std::string_view text);
+std::vector<std::u16string_view> SplitLines(std::u16string_view text);
 
 // Marks, for two sequences of lines, which lines of each are not in the other's
 // common subsequence. removed.size() == oldLines.size(), added likewise.
 void DiffLines(const std::vector<std::string_view>& oldLines,
                const std::vector<std::string_view>& newLines,
+               std::vector<bool>& removed, std::vector<bool>& added);
+void DiffLines(const std::vector<std::u16string_view>& oldLines,
+               const std::vector<std::u16string_view>& newLines,
                std::vector<bool>& removed, std::vector<bool>& added);
 
 // "--- oldLabel", "+++ newLabel" and hunks with `context` lines around each
