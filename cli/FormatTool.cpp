@@ -68,7 +68,6 @@ struct CRunSettings
     bool m_bCheck = false;
     bool m_bDiff = false;
     bool m_bVerify = true;
-    bool m_bCorrupt = false;
     unsigned m_nCodePage = kCodePageLocale;
     bool m_bEncodingGiven = false;
     std::string m_sStdinLabel = "<stdin>";
@@ -82,19 +81,6 @@ struct CFileResult
     std::vector<std::string> m_aErrors;  // one line each, already prefixed
     bool m_bChanged = false;
 };
-
-// Damages a result the way a faulty layout would: its first word loses its
-// first character.
-void CorruptResult(std::u16string& text)
-{
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] != u' ' && text[i] != u'\n' && text[i] != u'\r' && text[i] != u'\t')
-        {
-            text.erase(i, 1);
-            return;
-        }
-    text += u"x";
-}
 
 // The engine of one thread, its options copied in for every file.
 struct CWorker
@@ -184,8 +170,8 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
     std::u16string output = RunEngine(*worker.m_pEngine, options, run.m_nMode, input);
     if (endsWithBreak)
         KeepFinalLineBreak(output);
-    if (run.m_bCorrupt)
-        CorruptResult(output);
+    if (env.m_DamageResult)
+        env.m_DamageResult(output);
 
     if (run.m_bVerify)
     {
@@ -281,8 +267,6 @@ CToolEnvironment ProcessEnvironment()
     env.m_bStdoutIsTerminal = ::isatty(STDOUT_FILENO) == 1;
     const char* noColor = std::getenv("NO_COLOR");
     env.m_bNoColor = noColor && *noColor;
-    const char* corrupt = std::getenv("QUILLMARK_TEST_CORRUPT_RESULT");
-    env.m_bCorruptResults = corrupt && *corrupt && std::string(corrupt) != "0";
     return env;
 }
 
@@ -324,7 +308,6 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     run.m_bCheck = cl.m_bCheck;
     run.m_bDiff = cl.m_bDiff;
     run.m_bVerify = cl.m_bVerify;
-    run.m_bCorrupt = env.m_bCorruptResults;
     run.m_bEncodingGiven = cl.m_sEncoding.has_value();
     run.m_nCodePage = CodePageFor(cl, error);
     if (!error.empty())

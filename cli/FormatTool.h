@@ -22,14 +22,14 @@ struct CToolEnvironment
     bool m_bStdinIsTerminal = false;
     bool m_bStdoutIsTerminal = false;
     bool m_bNoColor = false; // NO_COLOR is set and not empty
-    // Test hook: damage every result before the safety check, to prove that
-    // the check refuses it.
-    bool m_bCorruptResults = false;
+    // Set only by tests and the test build of the command: damages every
+    // result before the safety check, to prove that the check refuses it.
+    std::function<void(std::u16string&)> m_DamageResult;
 };
 
 // The environment of the real command: standard streams and whether they are
-// terminals, NO_COLOR, the user's store (QUILLMARK_CONFIG or the XDG
-// location) and QUILLMARK_TEST_CORRUPT_RESULT.
+// terminals, NO_COLOR and the user's store (QUILLMARK_CONFIG or the XDG
+// location).
 CToolEnvironment ProcessEnvironment();
 
 int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& env);

@@ -3,7 +3,32 @@
 #include "Interruption.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <iostream>
+
+#ifdef QUILLMARK_FAULT_INJECTION
+namespace
+{
+// The test build only (quillmark-format-fault-injection): with
+// QUILLMARK_TEST_CORRUPT_RESULT set, the first word of every result loses its
+// first character, the way a faulty layout would lose it.
+void InjectFaults(qmcli::CToolEnvironment& env)
+{
+    const char* corrupt = std::getenv("QUILLMARK_TEST_CORRUPT_RESULT");
+    if (!corrupt || !*corrupt || std::string(corrupt) == "0")
+        return;
+    env.m_DamageResult = [](std::u16string& text) {
+        for (size_t i = 0; i < text.size(); ++i)
+            if (text[i] != u' ' && text[i] != u'\n' && text[i] != u'\r' && text[i] != u'\t')
+            {
+                text.erase(i, 1);
+                return;
+            }
+        text += u"x";
+    };
+}
+} // namespace
+#endif
 
 int main(int argc, char** argv)
 {
@@ -12,5 +37,9 @@ int main(int argc, char** argv)
     std::ios::sync_with_stdio(false);
     qmcli::InstallInterruptionCleanup();
     std::vector<std::string> args(argv + 1, argv + argc);
-    return qmcli::RunFormatTool(args, qmcli::ProcessEnvironment());
+    qmcli::CToolEnvironment env = qmcli::ProcessEnvironment();
+#ifdef QUILLMARK_FAULT_INJECTION
+    InjectFaults(env);
+#endif
+    return qmcli::RunFormatTool(args, env);
 }

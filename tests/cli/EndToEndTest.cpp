@@ -39,6 +39,7 @@ struct CRunSpec
     rlim_t m_nFileSizeLimit = RLIM_INFINITY;
     rlim_t m_nAddressSpaceLimit = RLIM_INFINITY;
     std::string m_sDir; // working folder
+    std::string m_sProgram = QUILLMARK_FORMAT_EXE;
 };
 
 std::string ReadFile(const fs::path& path)
@@ -101,11 +102,11 @@ protected:
                 rlimit limit{run.m_nAddressSpaceLimit, run.m_nAddressSpaceLimit};
                 ::setrlimit(RLIMIT_AS, &limit);
             }
-            std::vector<char*> argv{const_cast<char*>(QUILLMARK_FORMAT_EXE)};
+            std::vector<char*> argv{const_cast<char*>(run.m_sProgram.c_str())};
             for (const std::string& a : run.m_aArgs)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            ::execv(QUILLMARK_FORMAT_EXE, argv.data());
+            ::execv(run.m_sProgram.c_str(), argv.data());
             ::_exit(127);
         }
         return pid;
@@ -192,12 +193,13 @@ const CStdinCase kStdinCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, StdinTest, ::testing::ValuesIn(kStdinCases),
                          [](const auto& info) { return std::string(info.param.m_sName); });
 
-TEST_F(EndToEnd, SafetyHookIsOffUnlessSet)
+TEST_F(EndToEnd, FaultInjectionOnlyInTheTestBuild)
 {
     CRunSpec run;
     run.m_aArgs = {"--capitalise"};
     run.m_sStdin = "select a from t";
     run.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
+    run.m_sProgram = QUILLMARK_FAULT_INJECTION_EXE;
     CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find("<stdin>: safety check failed, result not written: line 1: `select` became `ELECT`"),
@@ -208,6 +210,24 @@ TEST_F(EndToEnd, SafetyHookIsOffUnlessSet)
     r = Run(run);
     EXPECT_EQ(r.m_nStatus, 0);
     EXPECT_EQ(r.m_sOut, "ELECT a FROM t") << "the damage passes without the check";
+
+    // The command as installed, with its man page and completions, ignores the variable.
+    const fs::path prefix = m_dir / "prefix";
+    const std::string install = std::string(QUILLMARK_CMAKE_COMMAND) + " --install \"" +
+                                QUILLMARK_BINARY_DIR + "\" --component quillmark-format --prefix \"" +
+                                prefix.string() + "\" > /dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    for (const char* file : {"bin/quillmark-format", "share/man/man1/quillmark-format.1",
+                             "share/bash-completion/completions/quillmark-format",
+                             "share/zsh/site-functions/_quillmark-format",
+                             "share/fish/vendor_completions.d/quillmark-format.fish"})
+        EXPECT_TRUE(fs::exists(prefix / file)) << file;
+    EXPECT_FALSE(fs::exists(prefix / "bin/quillmark-format-fault-injection"));
+    run.m_sProgram = (prefix / "bin/quillmark-format").string();
+    run.m_aArgs = {"--capitalise"};
+    r = Run(run);
+    EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
+    EXPECT_EQ(r.m_sOut, "SELECT a FROM t");
 }
 
 TEST_F(EndToEnd, HelpNamesEveryFlagWithAnExample)
@@ -457,6 +477,7 @@ TEST_F(EndToEnd, SafetyCheckRefusesATamperedResultInPlace)
     CRunSpec run;
     run.m_aArgs = {"-i", P("a.sql")};
     run.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
+    run.m_sProgram = QUILLMARK_FAULT_INJECTION_EXE;
     const CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
     EXPECT_NE(r.m_sErr.find(P("a.sql") + ": safety check failed"), std::string::npos) << r.m_sErr;
