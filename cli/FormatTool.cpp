@@ -1,6 +1,6 @@
 #include "FormatTool.h"
 
-#include "AtomicWrite.h"
+#include "AtomicReplace.h"
 #include "CodePage.h"
 #include "CommandLine.h"
 #include "HelpText.h"
@@ -20,6 +20,7 @@
 #include <set>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qmcli
@@ -146,6 +147,12 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
 
     std::string bytes, error;
     CFileStamp stamp;
+    // Reading a pipe or a device for -i could wait for ever, and its result
+    // could not be put back: only regular files are rewritten.
+    struct stat st;
+    if (run.m_bInPlace && !source.m_bStdin && ::stat(source.m_sPath.c_str(), &st) == 0 &&
+        !S_ISREG(st.st_mode))
+        return fail("is not a regular file; nothing written");
     if (!ReadSource(source, env, bytes, stamp, error))
         return fail(error);
 
@@ -228,7 +235,7 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
     }
     else if (run.m_bCheck)
         result.m_sOut = label + "\n";
-    if (run.m_bInPlace && !ReplaceFileAtomically(source.m_sPath, newBytes, stamp, error))
+    if (run.m_bInPlace && !ReplaceFileContents(source.m_sPath, newBytes, stamp, error))
         return fail("cannot be rewritten: " + error);
     return result;
 }

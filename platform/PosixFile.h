@@ -1,15 +1,14 @@
 // A file on disk, over POSIX descriptors.
 //
 // Reading opens the file itself; a folder in its place is refused. Writing
-// (modeCreate | modeWrite) never touches an existing regular file until the new
-// data is complete: the bytes go to a temporary file beside it, which Close
-// flushes to disk, gives the old file's permission bits (and owner, where
-// allowed) and renames over it. When a write fails, Close removes the temporary
-// file and the old file stays as it was. A symbolic link is followed, so the file
-// it points to is replaced and the link kept. Devices, pipes and other special
-// files are written directly.
+// (modeCreate | modeWrite) a regular file, or one that does not exist yet, is
+// an atomic replacement (AtomicReplace.h, with its policy on links, owners,
+// modes, extended attributes and read-only files): nothing changes until Close
+// puts the complete new data in place, and when a write fails the old file
+// stays as it was. Devices, pipes and other special files are written directly.
 #pragma once
 
+#include "AtomicReplace.h"
 #include "File.h"
 
 #include <memory>
@@ -27,7 +26,7 @@ public:
     static std::unique_ptr<CPosixFile> Attach(int nDescriptor, const std::string& sName);
 
     bool Open(const std::filesystem::path& path, unsigned nFlags) override;
-    bool IsOpen() const override { return m_nDescriptor >= 0; }
+    bool IsOpen() const override { return m_nDescriptor >= 0 || m_replacement.IsActive(); }
     std::size_t Read(void* pBuffer, std::size_t nCount) override;
     bool Write(const void* pBuffer, std::size_t nCount) override;
     bool SeekToBegin() override;
@@ -38,16 +37,10 @@ public:
 private:
     bool OpenForReading(const std::filesystem::path& path);
     bool OpenForWriting(const std::filesystem::path& path, bool bTruncate);
-    bool CommitReplacement();
     void Fail(const std::string& sWhat, int nErrno);
 
     int m_nDescriptor = -1;
     bool m_bOwnsDescriptor = true;
     std::string m_sName;              // the path as given, for messages
-    std::filesystem::path m_target;   // the file a replacement is renamed to
-    std::filesystem::path m_temporary; // empty unless writing through a temporary file
-    bool m_bKeepMode = false;         // the target existed: give its mode to the new file
-    unsigned m_nMode = 0;
-    unsigned m_nOwner = 0;
-    unsigned m_nGroup = 0;
+    CAtomicReplacement m_replacement; // active while a regular file is written
 };

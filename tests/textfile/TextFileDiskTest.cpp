@@ -212,9 +212,13 @@ TEST_F(TextFileDisk, KeepsPermissionBitsOrUsesTheUmask)
         const fs::path path = PathOf("m.sql");
         Put(path, "old");
         ::chmod(path.c_str(), nMode);
-        EXPECT_TRUE(WriteFile(path, u"new", ENC_ANSI));
+        // A file without a write bit is refused, also for root.
+        const bool bReadOnly = (nMode & 0222) == 0;
+        std::string sError;
+        EXPECT_EQ(WriteFile(path, u"new", ENC_ANSI, &sError), !bReadOnly);
         EXPECT_EQ(ModeOf(path), nMode);
-        EXPECT_EQ(Get(path), "new");
+        EXPECT_EQ(Get(path), bReadOnly ? "old" : "new");
+        EXPECT_EQ(sError, bReadOnly ? path.string() + ": it is read-only" : "");
     }
     const mode_t nOldMask = ::umask(027);
     EXPECT_TRUE(WriteFile(PathOf("new.sql"), u"new", ENC_ANSI));
