@@ -25,13 +25,18 @@ What to do:
                          quillmark-format query.sql > query.formatted.sql
   -i, --in-place       rewrite each file that changes, keeping its encoding,
                        byte-order mark, line ending (CR LF where its first line
-                       break is CR LF), permissions and owner; the file is
-                       replaced atomically, and a file that would not change is
-                       not touched (its modification time stays). Mixed line
-                       endings are made uniform, unless a string literal spans
-                       lines: then the file is left alone with an error. A
-                       summary line follows on standard error ("3 files
-                       reformatted, 120 unchanged, 1 refused")
+                       break is CR LF), owner, group, mode and extended
+                       attributes; the file is replaced atomically (a file with
+                       several hard links is rewritten in place, see the man
+                       page), and a file that would not change is not touched
+                       (its modification time stays). Refused, and left alone:
+                       read-only files, files whose owner could not be kept,
+                       and anything but regular files. A link named on the
+                       command line is followed; links below a FOLDER are not.
+                       Mixed line endings are made uniform, unless a string
+                       literal spans lines: then the file is left alone with an
+                       error. A summary line follows on standard error ("3
+                       files reformatted, 120 unchanged, 1 refused")
                          quillmark-format --in-place src/sql/
       --check          write nothing; list each file that would change and exit
                        with status 1 if any would

@@ -49,14 +49,17 @@ void WalkFolder(const std::string& root, std::vector<std::string>& found,
         }
         const fs::directory_entry& entry = *it;
         const std::string name = entry.path().filename().string();
+        // Links are not followed, to files or to folders: a walk rewrites only
+        // what lies below the folder it was given.
         std::error_code typeError;
-        if (entry.is_directory(typeError))
+        const fs::file_status status = entry.symlink_status(typeError);
+        if (fs::is_directory(status))
         {
             if (name.size() > 1 && name[0] == '.')
                 it.disable_recursion_pending();
             continue;
         }
-        if (entry.is_regular_file(typeError) && IsSqlSourceName(name))
+        if (fs::is_regular_file(status) && IsSqlSourceName(name))
             files.push_back(entry.path().string());
     }
     std::sort(files.begin(), files.end());

@@ -26,8 +26,9 @@ struct CSourceList
 bool IsSqlSourceName(const std::string& fileName);
 
 // Expands the command line's inputs. No inputs means standard input. A file
-// named twice (by any path) is formatted once. Hidden folders (".git") below
-// a named folder and symbolic links to folders are not entered.
+// named twice (by any path) is formatted once. Below a named folder, hidden
+// folders (".git") are not entered and symbolic links are not followed; a
+// link named on the command line is.
 CSourceList FindSourceFiles(const std::vector<std::string>& inputs);
 
 } // namespace qmcli
