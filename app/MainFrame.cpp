@@ -297,8 +297,8 @@ CMainFrame::~CMainFrame()
 
 CProfileStore* CMainFrame::Store() const
 {
-    if (m_pDoc && m_pDoc->m_Parser.m_Options.Store())
-        return m_pDoc->m_Parser.m_Options.Store();
+    if (m_pDoc && m_pDoc->Options().Store())
+        return m_pDoc->Options().Store();
     return CQuillmarkApp::Profile();
 }
 
@@ -312,6 +312,11 @@ bool CMainFrame::LoadFrame()
     m_pDoc->m_pDialogParent = this;
     connect(m_pDoc, &CQuillmarkDoc::titleChanged, this, &CMainFrame::UpdateTitle);
     connect(m_pDoc, &CQuillmarkDoc::modifiedChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_pDoc, &CQuillmarkDoc::leftMarginChanged, this, [this](int32_t margin) {
+        // Setting the box's text programmatically never reports its command.
+        if (m_pMarginBox)
+            m_pMarginBox->SetContents(QString::number(margin));
+    });
     connect(m_pView, &CQuillmarkView::caretPositionChanged, this, &CMainFrame::ShowCaretPosition);
 
     CreateActions();
@@ -403,7 +408,7 @@ void CMainFrame::ResetToolBar()
     m_pToolBar->clear();
     if (!m_pMarginBox)
     {
-        m_pMarginBox = new CLeftMarginEditBtn(this, QString::number(m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin));
+        m_pMarginBox = new CLeftMarginEditBtn(this, QString::number(m_pDoc->GetLeftMargin()));
         connect(m_pMarginBox, &QAction::triggered, this, [this] { OnCommand(ID_LEFT_MARGIN_BOX); });
         m_aActions[ID_LEFT_MARGIN_BOX] = m_pMarginBox;
     }
@@ -421,7 +426,7 @@ void CMainFrame::ResetToolBar()
         if (auto* tool = qobject_cast<QToolButton*>(m_pToolBar->widgetForAction(action)))
             tool->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     }
-    m_pMarginBox->SetContents(QString::number(m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin));
+    m_pMarginBox->SetContents(QString::number(m_pDoc->GetLeftMargin()));
 }
 
 bool CMainFrame::CreateStatusBar()
@@ -601,17 +606,17 @@ void CMainFrame::UpdateEditCommands()
 
 void CMainFrame::OnFormat()
 {
-    if (!m_pDoc || !m_pDoc->m_pView)
+    if (!m_pDoc)
         return;
-    m_pDoc->m_pView->FormatInput();
+    m_pDoc->RunCommand(CSQLParser::MODE_FORMAT);
     RefreshLeftMargin();
 }
 
 void CMainFrame::OnCapitalise()
 {
-    if (!m_pDoc || !m_pDoc->m_pView)
+    if (!m_pDoc)
         return;
-    m_pDoc->m_pView->CapitaliseInput();
+    m_pDoc->RunCommand(CSQLParser::MODE_CAPITALISE);
     RefreshLeftMargin();
 }
 
@@ -621,50 +626,23 @@ void CMainFrame::OnLeftMarginBox()
     if (!edit || !m_pDoc)
         return;
     const int32_t value = TextToInt(edit->text());
-    m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin = value >= 0 && value <= kMaxLeftMargin ? value : 0;
-    RefreshLeftMargin();
+    m_pDoc->SetLeftMargin(value >= 0 && value <= kMaxLeftMargin ? value : 0);
 }
 
 void CMainFrame::OnLeftMarginDown()
 {
-    int32_t& margin = m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin;
-    if (margin > 0)
-        --margin;
-    RefreshLeftMargin();
+    m_pDoc->SetLeftMargin(std::max(m_pDoc->GetLeftMargin() - 1, 0));
 }
 
 void CMainFrame::OnLeftMarginUp()
 {
-    int32_t& margin = m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin;
-    if (margin < kMaxLeftMargin)
-        ++margin;
-    RefreshLeftMargin();
+    m_pDoc->SetLeftMargin(std::min(m_pDoc->GetLeftMargin() + 1, kMaxLeftMargin));
 }
 
 void CMainFrame::RefreshLeftMargin()
 {
-    if (!m_pDoc || !m_pMarginBox || !m_pMarginBox->GetEditBox())
-        return;
-    CSQLParser& parser = m_pDoc->m_Parser;
-    // Setting the box's text programmatically never reports its command.
-    m_pMarginBox->SetContents(QString::number(parser.m_Options.m_General.m_nLeftMargin));
-    CQuillmarkView* view = m_pDoc->m_pView;
-    if (view && view->GetDocument())
-    {
-        // The output tab's own text, so edits made there are kept.
-        QString output;
-        view->GetTabText(AppStrings::kOutputTab, output);
-        parser.m_sOutput = output.toStdU16String();
-    }
-    parser.FinishOutput(true);
-    if (parser.m_sOutput.empty() || !view)
-        return;
-    if (CSQLView* editor = view->FindTabView(AppStrings::kOutputTab))
-    {
-        const QString text = QString::fromStdU16String(parser.m_sOutput);
-        if (editor->text() != text)
-            editor->setText(text);
-    }
+    if (m_pDoc)
+        m_pDoc->RefreshLeftMargin();
 }
 
 void CMainFrame::ShowCaretPosition(int row, int column)

@@ -51,32 +51,50 @@ void CQuillmarkView::GetTabText(const QString& label, QString& text) const
 
 void CQuillmarkView::FormatInput()
 {
-    RunInput(CSQLParser::MODE_FORMAT);
+    if (m_pDoc)
+        m_pDoc->RunCommand(CSQLParser::MODE_FORMAT);
 }
 
 void CQuillmarkView::CapitaliseInput()
 {
-    RunInput(CSQLParser::MODE_CAPITALISE);
+    if (m_pDoc)
+        m_pDoc->RunCommand(CSQLParser::MODE_CAPITALISE);
 }
 
-void CQuillmarkView::RunInput(int mode)
+QString CQuillmarkView::GetInputText() const
 {
-    QString input;
-    GetTabText(AppStrings::kInputTab, input);
-    CSQLView* pOutput = FindTabView(AppStrings::kOutputTab);
-    if (input.isEmpty() || !m_pDoc || !pOutput)
-        return;
-    m_nLastCommand = mode;
-    CSQLParser& parser = m_pDoc->m_Parser;
-    parser.m_sInput = input.toStdU16String();
-    parser.Process(mode);
-    if (mode == CSQLParser::MODE_FORMAT)
-    {
-        int line = 0;
-        int index = 0;
-        pOutput->getCursorPosition(&line, &index);
-        pOutput->setCursorPosition(line, index);
-    }
-    pOutput->setText(QString::fromStdU16String(parser.m_sOutput));
-    setCurrentIndex(FindTabIndex(AppStrings::kOutputTab));
+    QString text;
+    GetTabText(AppStrings::kInputTab, text);
+    return text;
+}
+
+QString CQuillmarkView::GetOutputText() const
+{
+    QString text;
+    GetTabText(AppStrings::kOutputTab, text);
+    return text;
+}
+
+void CQuillmarkView::SetInputText(const QString& text)
+{
+    SetTabText(AppStrings::kInputTab, text);
+}
+
+void CQuillmarkView::SetOutputText(const QString& text)
+{
+    SetTabText(AppStrings::kOutputTab, text);
+}
+
+void CQuillmarkView::SetTabText(const QString& label, const QString& text)
+{
+    // Setting the text also drops the selection.
+    if (CSQLView* pView = FindTabView(label))
+        pView->setText(text);
+}
+
+void CQuillmarkView::ShowTab(bool bOutput)
+{
+    const int index = FindTabIndex(bOutput ? AppStrings::kOutputTab : AppStrings::kInputTab);
+    if (index >= 0)
+        setCurrentIndex(index);
 }

@@ -3,14 +3,14 @@
 // the other.
 #pragma once
 
-#include <QTabWidget>
+#include "DocumentView.h"
 
-#include <cstdint>
+#include <QTabWidget>
 
 class CQuillmarkDoc;
 class CSQLView;
 
-class CQuillmarkView : public QTabWidget
+class CQuillmarkView : public QTabWidget, public CDocumentView
 {
     Q_OBJECT
 public:
@@ -28,20 +28,23 @@ public:
     // when there is no such tab.
     void GetTabText(const QString& label, QString& text) const;
 
-    // Runs the engine on the input tab's text and shows the result in the
-    // output tab; an empty input changes nothing.
+    // The document's Format and Capitalise: the input tab's text through the
+    // engine into the output tab; an empty input changes nothing.
     void FormatInput();
     void CapitaliseInput();
 
-    // 0 after Format (and at start), 1 after Capitalise.
-    int32_t m_nLastCommand = 0;
+    QString GetInputText() const override;
+    QString GetOutputText() const override;
+    void SetInputText(const QString& text) override;
+    void SetOutputText(const QString& text) override;
+    void ShowTab(bool bOutput) override;
 
 signals:
     // The caret of either editor moved (row and column from 1).
     void caretPositionChanged(int nRow, int nColumn);
 
 private:
-    void RunInput(int mode);
+    void SetTabText(const QString& label, const QString& text);
 
     CQuillmarkDoc* m_pDoc;
 };

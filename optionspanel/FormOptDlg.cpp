@@ -2,8 +2,6 @@
 
 #include "InterfaceBehavior.h"
 #include "QuillmarkDoc.h"
-#include "QuillmarkView.h"
-#include "SQLView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,8 +12,6 @@
 #include <QRegularExpressionValidator>
 
 namespace {
-
-const char* const kOutputTab = "SQL Output";
 
 QWidget* MakeControl(const CControlTemplate& control, QWidget* parent)
 {
@@ -98,7 +94,7 @@ void CFormOptDlg::EnableDlgItem(int id, bool enable) const
 
 COptions& CFormOptDlg::Options() const
 {
-    return m_pDoc->m_Parser.m_Options;
+    return m_pDoc->Options();
 }
 
 void CFormOptDlg::BuildControls()
@@ -212,14 +208,8 @@ void CFormOptDlg::OnControlChanged(const COptionBinding& binding)
 
 void CFormOptDlg::ApplyOptionChange()
 {
-    if (!m_pDoc || !m_pDoc->m_pView)
-        return;
-    CSQLParser& parser = m_pDoc->m_Parser;
-    parser.Process(m_pDoc->m_pView->m_nLastCommand);
-    if (parser.m_sOutput.empty())
-        return;
-    if (CSQLView* output = m_pDoc->m_pView->FindTabView(QString::fromUtf8(kOutputTab)))
-        output->setText(QString::fromStdU16String(parser.m_sOutput));
+    if (m_pDoc)
+        m_pDoc->RerunLastCommand();
 }
 
 bool CFormOptDlg::eventFilter(QObject* watched, QEvent* event)

@@ -27,8 +27,7 @@ public:
     // options and shows the page. m_pDoc must be set before.
     bool Create(QWidget* parent);
 
-    // Re-runs the last command on the engine's stored input and shows a
-    // non-empty result in the "SQL Output" tab without activating it.
+    // The document re-runs its last command with the changed options.
     void ApplyOptionChange();
 
     int TemplateId() const { return m_Template.m_nId; }

@@ -46,7 +46,7 @@ TEST_F(Document, StartsWithTwoEmptyTabsAndTheInputActive)
     EXPECT_EQ(m_View.tabText(0), "SQL Input");
     EXPECT_EQ(m_View.tabText(1), "SQL Output");
     EXPECT_EQ(m_View.currentIndex(), 0);
-    EXPECT_EQ(m_View.m_nLastCommand, 0);
+    EXPECT_EQ(m_Doc.m_nLastCommand, 0);
     EXPECT_EQ(m_Doc.m_pView, &m_View);
     EXPECT_TRUE(Input()->text().isEmpty());
     EXPECT_TRUE(Output()->text().isEmpty());
@@ -112,13 +112,13 @@ TEST_F(Document, FindTabStopsAtTheFirstTabWithoutLabel)
 TEST_F(Document, FormatWithAnEmptyInputChangesNothing)
 {
     Output()->setText("earlier output");
-    m_View.m_nLastCommand = 1;
+    m_Doc.m_nLastCommand = 1;
     for (auto run : {&CQuillmarkView::FormatInput, &CQuillmarkView::CapitaliseInput})
     {
         (m_View.*run)();
         EXPECT_EQ(Output()->text(), "earlier output");
         EXPECT_EQ(m_View.currentIndex(), 0);
-        EXPECT_EQ(m_View.m_nLastCommand, 1);
+        EXPECT_EQ(m_Doc.m_nLastCommand, 1);
     }
 }
 
@@ -130,7 +130,7 @@ TEST_F(Document, FormatShowsTheEngineResultInTheOutputTab)
     EXPECT_EQ(Output()->text(), EngineResult(sql, CSQLParser::MODE_FORMAT));
     EXPECT_NE(Output()->text(), sql);
     EXPECT_EQ(m_View.currentIndex(), 1);
-    EXPECT_EQ(m_View.m_nLastCommand, 0);
+    EXPECT_EQ(m_Doc.m_nLastCommand, 0);
     EXPECT_EQ(QString::fromStdU16String(m_Doc.m_Parser.m_sInput), sql);
     // The input tab keeps what the user wrote.
     EXPECT_EQ(Input()->text(), sql);
@@ -143,10 +143,10 @@ TEST_F(Document, CapitaliseAfterAnEditUsesTheEditedInput)
     Input()->setText("select a,\n\n  b from t2 -- note");
     m_View.CapitaliseInput();
     EXPECT_EQ(Output()->text(), EngineResult("select a,\n\n  b from t2 -- note", CSQLParser::MODE_CAPITALISE));
-    EXPECT_EQ(m_View.m_nLastCommand, 1);
+    EXPECT_EQ(m_Doc.m_nLastCommand, 1);
     EXPECT_EQ(m_View.currentIndex(), 1);
     m_View.FormatInput();
-    EXPECT_EQ(m_View.m_nLastCommand, 0);
+    EXPECT_EQ(m_Doc.m_nLastCommand, 0);
 }
 
 TEST_F(Document, FormatClearsTheOutputSelection)

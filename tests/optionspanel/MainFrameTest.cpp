@@ -223,7 +223,7 @@ TEST_P(MainFrameRoutes, FormatAndCapitaliseReachTheTabView)
     else
         EXPECT_TRUE(Output().text().startsWith("SELECT")) << Output().text().toStdString();
     EXPECT_EQ(m_pFrame->GetView()->currentWidget(), &Output());
-    EXPECT_EQ(m_pFrame->GetView()->m_nLastCommand, row.m_nCommand == ID_FORMAT ? 0 : 1);
+    EXPECT_EQ(m_pDoc->m_nLastCommand, row.m_nCommand == ID_FORMAT ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,8 +2,6 @@
 
 #include "AppStrings.h"
 #include "Prompts.h"
-#include "QuillmarkView.h"
-#include "SQLView.h"
 #include "TextFileRead.h"
 #include "TextFileWrite.h"
 
@@ -25,6 +23,64 @@ CQuillmarkDoc::CQuillmarkDoc(CProfileStore* pStore, QObject* pParent)
 
 CQuillmarkDoc::~CQuillmarkDoc() = default;
 
+bool CQuillmarkDoc::RunCommand(int mode)
+{
+    if (!m_pView)
+        return false;
+    const QString input = m_pView->GetInputText();
+    if (input.isEmpty())
+        return false;
+    m_nLastCommand = mode;
+    m_Parser.m_sInput = input.toStdU16String();
+    m_pView->SetOutputText(RunEngine());
+    m_pView->ShowTab(true);
+    return true;
+}
+
+void CQuillmarkDoc::RerunLastCommand()
+{
+    if (!m_pView || m_Parser.m_sInput.empty())
+        return;
+    const QString output = RunEngine();
+    if (!output.isEmpty())
+        m_pView->SetOutputText(output);
+}
+
+QString CQuillmarkDoc::RunEngine()
+{
+    m_Parser.Process(m_nLastCommand);
+    const COptions::CGeneral& general = m_Parser.m_Options.m_General;
+    m_nDetectedMargin.reset();
+    if (general.m_bAutoDetectLeftMargin)
+        m_nDetectedMargin = general.m_nLeftMargin;
+    emit leftMarginChanged(GetLeftMargin());
+    return QString::fromStdU16String(m_Parser.m_sOutput);
+}
+
+int32_t CQuillmarkDoc::GetLeftMargin() const
+{
+    return m_nDetectedMargin.value_or(m_Parser.m_Options.m_General.m_nLeftMargin);
+}
+
+void CQuillmarkDoc::RefreshLeftMargin()
+{
+    emit leftMarginChanged(GetLeftMargin());
+    if (!m_pView)
+        return;
+    m_Parser.m_sOutput = m_pView->GetOutputText().toStdU16String();
+    m_Parser.FinishOutput(true);
+    const QString output = QString::fromStdU16String(m_Parser.m_sOutput);
+    if (!output.isEmpty() && output != m_pView->GetOutputText())
+        m_pView->SetOutputText(output);
+}
+
+void CQuillmarkDoc::SetLeftMargin(int32_t margin)
+{
+    m_Parser.m_Options.m_General.m_nLeftMargin = margin;
+    m_nDetectedMargin.reset();
+    RefreshLeftMargin();
+}
+
 bool CQuillmarkDoc::Serialize(const QString& path)
 {
     std::u16string text;
@@ -42,9 +98,8 @@ bool CQuillmarkDoc::Serialize(const QString& path)
     file.Close();
     if (!m_pView)
         return true;
-    if (CSQLView* pInput = m_pView->FindTabView(AppStrings::kInputTab))
-        pInput->setText(QString::fromStdU16String(text));
-    m_pView->FormatInput();
+    m_pView->SetInputText(QString::fromStdU16String(text));
+    RunCommand(CSQLParser::MODE_FORMAT);
     SetModifiedFlag(true);
     return true;
 }
@@ -53,10 +108,9 @@ bool CQuillmarkDoc::OnNewDocument()
 {
     if (m_pView)
     {
-        for (const QString& label : {AppStrings::kInputTab, AppStrings::kOutputTab})
-            if (CSQLView* pView = m_pView->FindTabView(label))
-                pView->clear();
-        m_pView->setCurrentIndex(m_pView->FindTabIndex(AppStrings::kInputTab));
+        m_pView->SetInputText(QString());
+        m_pView->SetOutputText(QString());
+        m_pView->ShowTab(false);
     }
     SetPathName(QString());
     SetModifiedFlag(false);
@@ -85,9 +139,7 @@ bool CQuillmarkDoc::OnOpenDocument(const QString& path)
 
 bool CQuillmarkDoc::OnSaveDocument(const QString& path)
 {
-    QString text;
-    if (m_pView)
-        m_pView->GetTabText(AppStrings::kOutputTab, text);
+    const QString text = m_pView ? m_pView->GetOutputText() : QString();
     CTextFileWrite file(ToPath(path), ENC_ANSI);
     const bool bWritten = file.Write(text.toStdU16String());
     const bool bClosed = file.Close();

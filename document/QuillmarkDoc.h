@@ -1,16 +1,21 @@
 // The document: owns the window's formatting engine (whose construction loads
-// the saved options and whose destruction saves them) and connects file open
-// and save to the two tabs: a file opens into "SQL Input" and is formatted at
-// once; saving writes "SQL Output".
+// the saved options and whose destruction saves them), runs Format and
+// Capitalise from the input tab into the output tab, re-runs the last command
+// when an option changes, and connects file open and save to the two tabs: a
+// file opens into "SQL Input" and is formatted at once; saving writes "SQL
+// Output". It reaches the tabs only through CDocumentView.
 #pragma once
 
+#include "DocumentView.h"
 #include "SQLParser.h"
 
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
+
 class CProfileStore;
-class CQuillmarkView;
 class QWidget;
 
 class CQuillmarkDoc : public QObject
@@ -19,6 +24,26 @@ class CQuillmarkDoc : public QObject
 public:
     explicit CQuillmarkDoc(CProfileStore* pStore, QObject* pParent = nullptr);
     ~CQuillmarkDoc() override;
+
+    // Formats or capitalises (mode) the input tab's text into the output tab
+    // and brings the output tab to the front; the command and its text are
+    // kept for RerunLastCommand. An empty input changes nothing: false.
+    bool RunCommand(int mode);
+    // Runs the last command again, on the text of that run, with the options
+    // as they are now, and shows a non-empty result in the output tab without
+    // changing the tab in front. Every option change calls it.
+    void RerunLastCommand();
+    // Re-indents the output tab's own text (edits made there are kept) to the
+    // left margin and removes its blank lines, without formatting again.
+    void RefreshLeftMargin();
+    // The left margin of the output: the one the last run detected when
+    // auto-detection was on, otherwise (and once a margin is set) the
+    // options' own.
+    int32_t GetLeftMargin() const;
+    // Stores the margin in the options and re-indents the output to it.
+    void SetLeftMargin(int32_t margin);
+
+    COptions& Options() { return m_Parser.m_Options; }
 
     // Loads a file into the input tab and formats it (the open pipeline calls
     // it for a file that is not empty). A file that cannot be read is
@@ -54,15 +79,23 @@ public:
     // The window used as parent of the document's dialogs.
     QWidget* m_pDialogParent = nullptr;
 
-    CQuillmarkView* m_pView = nullptr;
+    CDocumentView* m_pView = nullptr;
     CSQLParser m_Parser;
+    // MODE_FORMAT after Format (and at start), MODE_CAPITALISE after Capitalise.
+    int32_t m_nLastCommand = CSQLParser::MODE_FORMAT;
 
 signals:
     void titleChanged(const QString& title);
     void modifiedChanged(bool bModified);
+    // The output's left margin was set (also to the value it had).
+    void leftMarginChanged(int32_t margin);
 
 private:
     void SetPathName(const QString& path);
+    // Runs the engine over the text of the last command in its mode.
+    QString RunEngine();
+
+    std::optional<int32_t> m_nDetectedMargin;
 
     QString m_sPathName;
     bool m_bModified = false;
