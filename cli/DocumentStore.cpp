@@ -1,0 +1,101 @@
+#include "DocumentStore.h"
+
+#include <algorithm>
+
+namespace qmcli
+{
+
+CLineIndex::CLineIndex(std::u16string_view text)
+{
+    m_aStarts.push_back(0);
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] != u'\n' && text[i] != u'\r')
+            continue;
+        m_aEnds.push_back(i);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        m_aStarts.push_back(i + 1);
+    }
+    m_aEnds.push_back(text.size());
+}
+
+std::optional<size_t> CLineIndex::OffsetOf(const CDocumentPosition& position) const
+{
+    if (position.m_nLine < 0 || position.m_nCharacter < 0 ||
+        static_cast<uint64_t>(position.m_nLine) >= m_aStarts.size())
+        return std::nullopt;
+    const size_t line = static_cast<size_t>(position.m_nLine);
+    const size_t length = m_aEnds[line] - m_aStarts[line];
+    return m_aStarts[line] + std::min(length, static_cast<size_t>(position.m_nCharacter));
+}
+
+CDocumentPosition CLineIndex::PositionOf(size_t offset) const
+{
+    const size_t line = static_cast<size_t>(
+        std::upper_bound(m_aStarts.begin(), m_aStarts.end(), offset) - m_aStarts.begin() - 1);
+    return {static_cast<int64_t>(line), static_cast<int64_t>(offset - m_aStarts[line])};
+}
+
+void CDocumentStore::Open(const std::string& uri, std::u16string text, int64_t version)
+{
+    // Opening an open document again starts it afresh.
+    m_aDocuments[uri] = CDocument{std::move(text), version, {}};
+}
+
+bool CDocumentStore::Close(const std::string& uri)
+{
+    return m_aDocuments.erase(uri) != 0;
+}
+
+CDocument* CDocumentStore::Find(const std::string& uri)
+{
+    auto it = m_aDocuments.find(uri);
+    return it == m_aDocuments.end() ? nullptr : &it->second;
+}
+
+namespace
+{
+
+std::string Describe(const CDocumentPosition& position)
+{
+    return std::to_string(position.m_nLine) + ":" + std::to_string(position.m_nCharacter);
+}
+
+} // namespace
+
+bool CDocumentStore::Change(const std::string& uri, const std::vector<CTextChange>& changes,
+                            int64_t version, std::string& error)
+{
+    CDocument* document = Find(uri);
+    if (!document)
+    {
+        error = "a change to a document that is not open: " + uri;
+        return false;
+    }
+    document->m_nVersion = version;
+    for (const CTextChange& change : changes)
+    {
+        if (!change.m_Start || !change.m_End)
+        {
+            document->m_sText = change.m_sText;
+            document->m_sOutOfStep.clear();
+            continue;
+        }
+        const CLineIndex index(document->m_sText);
+        const auto start = index.OffsetOf(*change.m_Start);
+        const auto end = index.OffsetOf(*change.m_End);
+        if (!start || !end || *start > *end)
+        {
+            error = "a change of " + Describe(*change.m_Start) + " to " + Describe(*change.m_End) +
+                    (start && end ? ", which ends before it starts" : ", outside the text") +
+                    " (version " + std::to_string(version) + " of " + uri + ")";
+            document->m_sOutOfStep = error;
+            return false;
+        }
+        document->m_sText.replace(*start, *end - *start, change.m_sText);
+    }
+    return true;
+}
+
+} // namespace qmcli
