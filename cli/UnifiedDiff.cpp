@@ -117,7 +117,9 @@ private:
         auto A = [&](int64_t i) { return m_a[r.a0 + i]; };
         auto B = [&](int64_t j) { return m_b[r.b0 + j]; };
         const int64_t maxD = (n + m + 1) / 2;
-        const int64_t offset = maxD + 1;
+        // The search stops at the cost limit, so only the diagonals it can
+        // reach by then need room: a huge range costs no huge arrays.
+        const int64_t offset = std::min(maxD, kCostLimit + 1) + 1;
         std::vector<int64_t> vf(2 * offset + 2, -1), vb(2 * offset + 2, -1);
         vf[offset + 1] = 0;
         vb[offset + 1] = 0;
