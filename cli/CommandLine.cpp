@@ -80,8 +80,24 @@ const CFlag kFlags[] = {
          return SetAction(cl, CCommandLine::ACTION_VERSION);
      }},
     {"dump-options", 0, no_argument,
-     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+     [](CCommandLine& cl, const std::string&, const Value&, std::string& error) {
+         if (cl.m_nAction == CCommandLine::ACTION_LSP)
+         {
+             error = "--dump-options cannot be combined with --lsp";
+             return false;
+         }
          return SetAction(cl, CCommandLine::ACTION_DUMP_OPTIONS);
+     }},
+    {"lsp", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string& error) {
+         if (cl.m_nAction == CCommandLine::ACTION_DUMP_OPTIONS)
+         {
+             error = "--dump-options cannot be combined with --lsp";
+             return false;
+         }
+         if (cl.m_nAction == CCommandLine::ACTION_FORMAT)
+             cl.m_nAction = CCommandLine::ACTION_LSP;
+         return true;
      }},
     {"in-place", 'i', no_argument,
      [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
@@ -217,6 +233,14 @@ std::string LongNameTyped(const std::string& argument)
 // The checks that need the whole command line.
 bool CheckCombination(const CCommandLine& cl, std::string& error)
 {
+    if (cl.m_nAction == CCommandLine::ACTION_LSP &&
+        (!cl.m_aInputs.empty() || cl.m_bInPlace || cl.m_bCheck || cl.m_bDiff || cl.m_sStdinPath ||
+         !cl.m_bVerify))
+    {
+        error = "--lsp takes its documents from the editor: no files, and no --in-place, --check, "
+                "--diff, --stdin-path or --no-verify";
+        return false;
+    }
     if (cl.m_nAction != CCommandLine::ACTION_FORMAT)
         return true;
     if (cl.m_bInPlace && (cl.m_bCheck || cl.m_bDiff))

@@ -19,7 +19,7 @@ struct COptionSetting
 
 struct CCommandLine
 {
-    enum Action { ACTION_FORMAT, ACTION_HELP, ACTION_VERSION, ACTION_DUMP_OPTIONS };
+    enum Action { ACTION_FORMAT, ACTION_HELP, ACTION_VERSION, ACTION_DUMP_OPTIONS, ACTION_LSP };
     enum Color { COLOR_AUTO, COLOR_ALWAYS, COLOR_NEVER };
 
     Action m_nAction = ACTION_FORMAT;

@@ -54,6 +54,18 @@ CDocument* CDocumentStore::Find(const std::string& uri)
     return it == m_aDocuments.end() ? nullptr : &it->second;
 }
 
+size_t CDocumentStore::LoseTrack(const std::string& why)
+{
+    size_t count = 0;
+    for (auto& [uri, document] : m_aDocuments)
+        if (document.m_sOutOfStep.empty())
+        {
+            document.m_sOutOfStep = why;
+            ++count;
+        }
+    return count;
+}
+
 namespace
 {
 

@@ -61,6 +61,8 @@ public:
     // False when the document was not open.
     bool Close(const std::string& uri);
     CDocument* Find(const std::string& uri);
+    // Marks every document that is in step as out of step; how many were.
+    size_t LoseTrack(const std::string& why);
 
     // Applies the changes in order. False, with the reason, when the document
     // is not open or a change does not fit its text: then the changes before

@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "CommandLine.h"
 #include "HelpText.h"
+#include "LanguageServer.h"
 #include "OptionLayers.h"
 #include "ParallelRunner.h"
 #include "SQLParser.h"
@@ -300,6 +301,16 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     {
         out << VersionText();
         return EXIT_OK;
+    }
+    if (cl.m_nAction == CCommandLine::ACTION_LSP)
+    {
+        // A --set that names no option is a usage error now, not an error
+        // at every request.
+        COptions scratch;
+        for (const COptionSetting& setting : cl.m_aSettings)
+            if (!ApplySetting(setting, scratch, error))
+                return usageError(error);
+        return RunLanguageServer(cl, env.m_sUserStorePath);
     }
 
     // Waiting for a terminal to type SQL is never what was meant.

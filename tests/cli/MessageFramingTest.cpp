@@ -1,6 +1,7 @@
 // The message reader on sound and broken streams, each read whole, a byte at a
 // time, and with the sender falling silent where the case says.
 #include "MessageFraming.h"
+#include "PausingSource.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,39 +11,6 @@ using namespace qmcli;
 
 namespace
 {
-
-// Pieces of a stream; an empty piece is a pause in which nothing comes.
-class CPausingSource : public CByteSource
-{
-public:
-    CPausingSource(std::vector<std::string> pieces, size_t split)
-    {
-        for (const std::string& piece : pieces)
-        {
-            if (piece.empty())
-                m_aPieces.push_back("");
-            for (size_t i = 0; i < piece.size(); i += split)
-                m_aPieces.push_back(piece.substr(i, split));
-        }
-    }
-    Result Read(std::string& out, int waitMs) override
-    {
-        while (m_nNext < m_aPieces.size() && m_aPieces[m_nNext].empty())
-        {
-            ++m_nNext;
-            if (waitMs >= 0)
-                return READ_IDLE;
-        }
-        if (m_nNext == m_aPieces.size())
-            return READ_END;
-        out += m_aPieces[m_nNext++];
-        return READ_DATA;
-    }
-
-private:
-    std::vector<std::string> m_aPieces;
-    size_t m_nNext = 0;
-};
 
 struct CExpected
 {

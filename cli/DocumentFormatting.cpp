@@ -1,0 +1,137 @@
+#include "DocumentFormatting.h"
+
+#include "OptionLayers.h"
+#include "SQLParser.h"
+#include "SqlFileText.h"
+#include "TokenCheck.h"
+
+namespace qmcli
+{
+
+namespace
+{
+
+// The text with every line break (CR LF, CR or LF) as one LF, as the engine
+// takes it; crlf when the first line break was CR LF, mixed when they differ.
+std::u16string WithLineFeeds(std::u16string_view text, bool& crlf, bool& mixed)
+{
+    std::u16string lf;
+    lf.reserve(text.size());
+    int first = 0; // 1 LF, 2 CR LF, 3 CR
+    crlf = mixed = false;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        const char16_t c = text[i];
+        if (c != u'\n' && c != u'\r')
+        {
+            lf += c;
+            continue;
+        }
+        int kind = 1;
+        if (c == u'\r')
+        {
+            kind = i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 3;
+            i += kind == 2;
+        }
+        if (first == 0)
+            first = kind;
+        mixed = mixed || kind != first;
+        lf += u'\n';
+    }
+    crlf = first == 2;
+    return lf;
+}
+
+std::u16string WithCrLf(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char16_t c : text)
+    {
+        if (c == u'\n')
+            out += u'\r';
+        out += c;
+    }
+    return out;
+}
+
+// A text that ended with a line break keeps one: a Format result never ends
+// with one, and after a Capitalise the empty last line may hold margin blanks.
+void KeepFinalLineBreak(std::u16string& output)
+{
+    size_t end = output.size();
+    while (end > 0 && (output[end - 1] == u' ' || output[end - 1] == u'\t'))
+        --end;
+    if (end > 0 && output[end - 1] == u'\n')
+        output.resize(end);
+    else
+        output.push_back(u'\n');
+}
+
+} // namespace
+
+CDocumentFormatter::CDocumentFormatter(CCommandLine commandLine, std::string userStorePath)
+    : m_CommandLine(std::move(commandLine)), m_sUserStorePath(std::move(userStorePath)),
+      m_pEngine(std::make_unique<CSQLParser>())
+{
+}
+
+CDocumentFormatter::~CDocumentFormatter() = default;
+
+CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const std::string& path)
+{
+    CFormattedDocument result;
+    // A fresh set of layers each time: nothing of an options file is cached.
+    COptionLayers layers(m_CommandLine, m_sUserStorePath,
+                         [&](const std::string& warning) { result.m_aWarnings.push_back(warning); });
+    std::vector<std::string> errors;
+    const COptions* options =
+        path.empty() ? layers.OptionsFor(".", true, errors) : layers.OptionsFor(path, false, errors);
+    if (!options)
+    {
+        result.m_sError = "the options cannot be used:";
+        for (const std::string& error : errors)
+            result.m_sError += " " + error + ";";
+        result.m_sError.pop_back();
+        return result;
+    }
+
+    bool crlf = false, mixed = false;
+    std::u16string input = WithLineFeeds(text, crlf, mixed);
+    // Making mixed line endings uniform would change a literal that spans lines.
+    if (mixed && HasLineBreakInLiteral(input))
+    {
+        result.m_sError = "the document has mixed line endings and a string literal or quoted "
+                          "identifier that spans lines; make its line endings uniform first";
+        return result;
+    }
+
+    const int mode = m_CommandLine.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
+    CSQLParser& engine = *m_pEngine;
+    engine.m_Options.CopyValuesFrom(*options);
+    engine.m_sInput = input;
+    engine.m_sOutput.clear();
+    engine.Process(mode);
+    engine.ClearTokens();
+    std::u16string output = std::move(engine.m_sOutput);
+    engine.m_sOutput.clear();
+    engine.m_sInput.clear();
+    if (!input.empty() && input.back() == u'\n')
+        KeepFinalLineBreak(output);
+    if (m_DamageResult)
+        m_DamageResult(output);
+
+    CTokenCheckRules rules;
+    rules.m_bCommentsRemoved = mode == CSQLParser::MODE_FORMAT && options->m_Comments.m_bRemoveComments;
+    rules.m_bHintsKept = options->m_Comments.m_bDontRemoveHints;
+    if (auto difference = CompareTokens(input, output, rules))
+    {
+        result.m_sError = "safety check failed, the document is left as it is: " + difference->Describe();
+        return result;
+    }
+    result.m_sText = crlf ? WithCrLf(output) : std::move(output);
+    result.m_bOk = true;
+    return result;
+}
+
+} // namespace qmcli
