@@ -55,6 +55,12 @@ What to do:
       --dump-options   print the options in effect (for the first input, or the
                        current folder) as an options file, and exit
                          quillmark-format --dump-options > .quillmark.ini
+      --lsp            serve editors as a language server on standard input and
+                       output: whole documents are formatted
+                       with the options that apply to each document's path;
+                       --options, --set, --left-margin and --capitalise apply
+                       to every document (see the man page)
+                         quillmark-format --lsp
 
 Options of the formatting:
       --options FILE   take the options from FILE, an INI file with the

@@ -3,7 +3,7 @@ _quillmark_format()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     local flags='--in-place -i --check --diff --color --capitalise --capitalize
-        --dump-options --options --set --left-margin --encoding --stdin-path
+        --dump-options --lsp --options --set --left-margin --encoding --stdin-path
         --no-verify --jobs -j --quiet -q --verbose -v --help -h --version -V'
     COMPREPLY=()
     case $prev in

@@ -6,6 +6,7 @@ complete -c quillmark-format -l color -f -a 'auto always never' -d 'Colour the d
 complete -c quillmark-format -l capitalise -d 'Only re-case the words'
 complete -c quillmark-format -l capitalize -d 'Only re-case the words'
 complete -c quillmark-format -l dump-options -d 'Print the options in effect and exit'
+complete -c quillmark-format -l lsp -d 'Serve editors as a language server on standard input and output'
 complete -c quillmark-format -l options -r -F -d 'Take the options from an options file'
 complete -c quillmark-format -l set -x -d 'Override one option (GROUP.FIELD=VALUE)'
 complete -c quillmark-format -l left-margin -x -d 'Blanks before every line (-1 keeps the input\'s)'

@@ -118,6 +118,16 @@ const CParseCase kCases[] = {
     {"InPlaceWithCheck", {"-i", "--check", "a.sql"}, "cannot be combined", {}},
     {"InPlaceOnStandardInput", {"-i"}, "standard input", {}},
     {"InPlaceOnDash", {"-i", "a.sql", "-"}, "standard input", {}},
+    {"LanguageServerWithItsOptions", {"--lsp", "--capitalise", "--set", "CCase.m_nIndent=2"}, nullptr,
+     [](const CCommandLine& cl) {
+         EXPECT_EQ(cl.m_nAction, CCommandLine::ACTION_LSP);
+         EXPECT_TRUE(cl.m_bCapitalise);
+         EXPECT_EQ(cl.m_aSettings.size(), 1u);
+     }},
+    {"LanguageServerWithAFile", {"--lsp", "a.sql"}, "--lsp takes its documents from the editor", {}},
+    {"LanguageServerInPlace", {"-i", "--lsp"}, "--lsp takes its documents from the editor", {}},
+    {"LanguageServerUnverified", {"--lsp", "--no-verify"}, "--lsp takes its documents from the editor", {}},
+    {"LanguageServerDumpingOptions", {"--dump-options", "--lsp"}, "cannot be combined with --lsp", {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandLineTest, ::testing::ValuesIn(kCases),
