@@ -1,6 +1,7 @@
 #include "FormOptDlg.h"
 
 #include "InterfaceBehavior.h"
+#include "PageLayout.h"
 #include "QuillmarkDoc.h"
 
 #include <QCheckBox>
@@ -68,18 +69,6 @@ bool CFormOptDlg::Create(QWidget* parent)
     return true;
 }
 
-QSize CFormOptDlg::TemplateSize() const
-{
-    return DialogUnitsToPixels(font(), 0, 0, m_Template.m_nWidth, m_Template.m_nHeight).size();
-}
-
-QSize CFormOptDlg::ContentSize() const
-{
-    const QRect margin = DialogUnitsToPixels(font(), 0, 0, 7, 7);
-    const QRect used = childrenRect();
-    return QSize(used.right() + 1 + margin.width(), used.bottom() + 1 + margin.height());
-}
-
 QWidget* CFormOptDlg::GetDlgItem(int id) const
 {
     auto it = m_aControls.find(id);
@@ -100,21 +89,11 @@ COptions& CFormOptDlg::Options() const
 void CFormOptDlg::BuildControls()
 {
     setObjectName(QStringLiteral("page%1").arg(m_Template.m_nId));
+    std::vector<QWidget*> widgets;
     QLabel* pendingLabel = nullptr;
     for (const CControlTemplate& control : m_Template.m_aControls)
     {
         QWidget* widget = MakeControl(control, this);
-        QRect rect = DialogUnitsToPixels(font(), control.m_nX, control.m_nY, control.m_nWidth,
-                                         control.m_nHeight);
-        if (control.m_nKind == ControlKind::List || control.m_nKind == ControlKind::DigitEdit)
-            rect.setHeight(std::max(rect.height(), widget->sizeHint().height()));
-        if (control.m_nKind == ControlKind::List)
-            rect.setHeight(widget->sizeHint().height()); // the template's height holds the drop-down
-        if (control.m_nKind == ControlKind::Static || control.m_nKind == ControlKind::CheckBox)
-            rect.setHeight(std::max(rect.height(), widget->sizeHint().height()));
-        if (control.m_nKind == ControlKind::GroupBox)
-            widget->lower(); // behind the controls drawn inside it
-        widget->setGeometry(rect);
         if (control.m_nId != 0)
         {
             widget->setObjectName(QStringLiteral("ctl%1").arg(control.m_nId));
@@ -124,7 +103,9 @@ void CFormOptDlg::BuildControls()
         }
         pendingLabel = control.m_nKind == ControlKind::Static ? static_cast<QLabel*>(widget) : nullptr;
         widget->installEventFilter(this);
+        widgets.push_back(widget);
     }
+    LayOutPage(*this, m_Template.m_aControls, widgets);
     installEventFilter(this);
 }
 

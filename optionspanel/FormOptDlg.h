@@ -32,11 +32,6 @@ public:
 
     int TemplateId() const { return m_Template.m_nId; }
     QString Caption() const { return QString::fromUtf8(m_Template.m_sCaption); }
-    // The template's size in pixels for the page's font.
-    QSize TemplateSize() const;
-    // The size the page's controls need, with the template's margin of 7
-    // dialog units right and below them.
-    QSize ContentSize() const;
     // The control with that identifier, or null.
     QWidget* GetDlgItem(int id) const;
 

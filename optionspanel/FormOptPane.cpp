@@ -3,7 +3,7 @@
 #include "FormOptDlg.h"
 
 #include <QPainter>
-#include <QResizeEvent>
+#include <QVBoxLayout>
 
 namespace {
 // The page stops this far above the pane's bottom edge.
@@ -24,19 +24,14 @@ bool CFormOptPane::Create(const QRect& rect, QWidget* parent, CFormOptDlg* page,
     setVisible(true);
     if (page && page->TemplateId() == templateId && page->Create(this))
     {
-        // The panel scrolls rather than squeezing a page's controls.
-        const QSize size = page->ContentSize();
-        setMinimumSize(size.width(), size.height() + kPageBottomGap);
-        page->setGeometry(0, 0, width(), std::max(0, height() - kPageBottomGap));
+        // The page fills the pane's width and its height less the gap; the
+        // pane asks for what the page's layout needs, so that the panel
+        // scrolls rather than squeezing a control.
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, kPageBottomGap);
+        layout->addWidget(page);
     }
     return true;
-}
-
-void CFormOptPane::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (m_pPage && m_pPage->parentWidget() == this)
-        m_pPage->setGeometry(0, 0, event->size().width(), std::max(0, event->size().height() - kPageBottomGap));
 }
 
 void CFormOptPane::paintEvent(QPaintEvent*)

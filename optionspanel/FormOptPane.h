@@ -1,6 +1,6 @@
 // The window that hosts one option page inside the options panel: it keeps the
-// page at its own width and 5 pixels short of its height, and paints the
-// background the page does not cover.
+// page at its own width and 5 pixels short of its height, asks for the room
+// the page's layout needs, and paints the background the page does not cover.
 #pragma once
 
 #include <QWidget>
@@ -23,7 +23,6 @@ public:
     int Id() const { return m_nId; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -12,6 +12,7 @@
 #include "FormOptParenthesis.h"
 #include "FormOptSelect.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QSignalSpy>
@@ -171,8 +172,9 @@ class PageTexts : public OptionPageTest, public testing::WithParamInterface<CTex
 TEST_P(PageTexts, ShowTheirLabels)
 {
     Page(GetParam().m_nPage);
+    QApplication::processEvents();
     QStringList texts;
-    for (QObject* child : m_pPage->children())
+    for (QWidget* child : m_pPage->findChildren<QWidget*>())
     {
         if (auto* label = qobject_cast<QLabel*>(child))
             texts << label->text();
@@ -180,16 +182,13 @@ TEST_P(PageTexts, ShowTheirLabels)
             texts << group->title();
         else if (auto* check = qobject_cast<QCheckBox*>(child))
             texts << check->text();
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child))
+        {
+            EXPECT_GE(child->width(), child->sizeHint().width()) << "cut short: " << texts.last().toStdString();
+        }
     }
     for (const QString& expected : GetParam().m_aTexts)
         EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
-    for (QObject* child : m_pPage->children())
-        if (qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child))
-        {
-            auto* widget = static_cast<QWidget*>(child);
-            EXPECT_GE(widget->width(), widget->sizeHint().width()) << "cut short: " << widget->objectName().toStdString()
-                                                                   << (qobject_cast<QLabel*>(child) ? qobject_cast<QLabel*>(child)->text().toStdString() : "");
-        }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -416,7 +415,8 @@ TEST_F(OptionPageTest, PaneSizesPageToItsWidthAndHeightLessFive)
     CFormOptPane pane;
     ASSERT_TRUE(pane.Create(QRect(0, 0, 10, 10), nullptr, &page, 315, 1204));
     EXPECT_EQ(pane.m_pPage, &page);
-    const QSize least = pane.minimumSize();
+    pane.show();
+    const QSize least = pane.minimumSizeHint();
     pane.resize(least.width() + 40, least.height() + 30);
     EXPECT_EQ(page.geometry(), QRect(0, 0, least.width() + 40, least.height() + 25));
     pane.resize(least.width() + 300, least.height() + 200);
