@@ -24,6 +24,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QScreen>
+#include <QShowEvent>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTextBrowser>
@@ -49,7 +52,14 @@ constexpr int kDefaultVisualStyle = ID_VIEW_APPLOOK_LAST;
 
 constexpr int kMaxLeftMargin = 1000;
 constexpr int kCaretPaneWidth = 75;
-constexpr int kPanelWidthUnits = 175; // dialog units
+// At the first start the editors get room for this many characters of their
+// font beside the panel, and the window leaves this much of the screen for
+// its frame and title bar.
+constexpr int kEditorColumns = 80;
+// The editors never get narrower than this many characters: the panel gives
+// way first.
+constexpr int kEditorLeastColumns = 32;
+constexpr QSize kWindowFrameAllowance(16, 40);
 
 const char* const kApplicationLook = "ApplicationLook";
 const char* const kOutlookAnimation = "OutlookAnimation";
@@ -278,6 +288,13 @@ void WriteStored(CProfileStore* store, const char* name, const QString& value)
         store->WriteString(AppStrings::kWorkspaceSection, name, value.toStdString());
 }
 
+// The width of that many characters in the editors' font.
+int EditorColumnsWidth(CQuillmarkView& view, int columns)
+{
+    const CEditorSettings& editor = view.FindTabView(AppStrings::kInputTab)->Settings();
+    return QFontMetrics(QFont(editor.m_sFontFamily, editor.m_nFontSize)).horizontalAdvance(QString(columns, u'M'));
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CQuillmarkDoc* pDoc, QWidget* pParent) : QMainWindow(pParent), m_pDoc(pDoc)
@@ -309,6 +326,7 @@ bool CMainFrame::LoadFrame()
         return false;
     m_pView = new CQuillmarkView(m_pDoc, this);
     setCentralWidget(m_pView);
+    m_pView->setMinimumWidth(EditorColumnsWidth(*m_pView, kEditorLeastColumns));
     m_pDoc->m_pDialogParent = this;
     connect(m_pDoc, &CQuillmarkDoc::titleChanged, this, &CMainFrame::UpdateTitle);
     connect(m_pDoc, &CQuillmarkDoc::modifiedChanged, this, &CMainFrame::UpdateTitle);
@@ -481,8 +499,10 @@ bool CMainFrame::CreateOutlookBar()
         m_wndOutlookBar.AddControl(panes[i], QString::fromUtf8(button.m_sCaption), button.m_nImage);
     }
     box->layout()->setContentsMargins(5, 5, 5, 5);
-    // Wide enough for most pages whole; a restored layout may change it.
-    resizeDocks({&m_wndOutlookBar}, {DialogUnitsToPixels(font(), 0, 0, kPanelWidthUnits, 0).width()}, Qt::Horizontal);
+    m_wndOutlookBar.installEventFilter(this);
+    // The buttons stack without gaps, as an outlook bar's do, leaving the
+    // height to the open page.
+    box->layout()->setSpacing(0);
     m_wndOutlookBar.EnableAnimation(StoredInt(Store(), kOutlookAnimation, 1) != 0);
     m_wndOutlookBar.SetButtonsFont(QApplication::font());
     return true;
@@ -752,12 +772,81 @@ void CMainFrame::MovePaneFocus(int step)
         target->nextInFocusChain()->setFocus(Qt::TabFocusReason);
 }
 
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_bFitPending)
+    {
+        m_bFitPending = false;
+        FitToScreen();
+    }
+}
+
+QSize CMainFrame::PanelPageShortfall() const
+{
+    // Every page opens in the same place: the current one's scroll area shows
+    // how much room each page gets.
+    const QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow();
+    const QWidget* current = box ? box->currentWidget() : nullptr;
+    const auto* area = current ? qobject_cast<const QScrollArea*>(current->parentWidget()->parentWidget()) : nullptr;
+    if (!area)
+        return QSize();
+    QSize needed;
+    for (int i = 0; i < box->count(); ++i)
+        needed = needed.expandedTo(box->widget(i)->minimumSizeHint());
+    return needed - area->maximumViewportSize();
+}
+
+void CMainFrame::FitToScreen()
+{
+    // Shown, the window has laid out its bars and the panel: what the pages
+    // lack now is what the window and the panel must grow by.
+    const QRect available = screen()->availableGeometry();
+    const QSize shortfall = PanelPageShortfall();
+    // On a large screen the editors get three quarters of it.
+    const int wantedHeight = std::max(height() + shortfall.height(), available.height() * 3 / 4);
+    const int fittedHeight = std::min(wantedHeight, available.height() - kWindowFrameAllowance.height());
+    // A page that must scroll up and down gets the scroll bar beside it, not over it.
+    const int scrollBar = fittedHeight < wantedHeight ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    const int panelWidth = m_wndOutlookBar.width() + std::max(0, shortfall.width()) + scrollBar;
+    const int editorWidth = EditorColumnsWidth(*m_pView, kEditorColumns);
+    const int wantedWidth = std::max(panelWidth + editorWidth + (width() - m_wndOutlookBar.width() - m_pView->width()),
+                                     available.width() * 3 / 4);
+    const QSize fitted(std::min(wantedWidth, available.width() - kWindowFrameAllowance.width()), fittedHeight);
+    resize(fitted);
+    m_nPanelWidth = panelWidth;
+    resizeDocks({&m_wndOutlookBar}, {panelWidth}, Qt::Horizontal);
+    move(available.center() - QPoint(fitted.width() / 2, (fitted.height() + kWindowFrameAllowance.height()) / 2));
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    // The bars have been laid out for the new size already. A panel that gave
+    // way to the editors takes its width back first when the window grows.
+    QMainWindow::resizeEvent(event);
+    const int spare = m_pView->width() - m_pView->minimumWidth();
+    if (!m_wndOutlookBar.isFloating() && m_wndOutlookBar.width() < m_nPanelWidth && spare > 0)
+        resizeDocks({&m_wndOutlookBar}, {std::min(m_nPanelWidth, m_wndOutlookBar.width() + spare)}, Qt::Horizontal);
+    m_nFrameWidth = width();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // The panel's width changing while the window's does not is the user's
+    // (or a restored layout's) choice, and the width the panel keeps.
+    if (watched == &m_wndOutlookBar && event->type() == QEvent::Resize && width() == m_nFrameWidth
+        && !m_wndOutlookBar.isFloating())
+        m_nPanelWidth = m_wndOutlookBar.width();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void CMainFrame::ReadWindowState()
 {
     CProfileStore* store = Store();
     const QByteArray geometry = QByteArray::fromBase64(StoredText(store, kWindowGeometry).toLatin1());
-    if (!geometry.isEmpty())
-        restoreGeometry(geometry);
+    // Without a stored geometry this is the first start: the window is fitted
+    // to the screen and the pages when it is first shown.
+    m_bFitPending = geometry.isEmpty() || !restoreGeometry(geometry);
     const QByteArray layout = QByteArray::fromBase64(StoredText(store, kWindowLayout).toLatin1());
     if (!layout.isEmpty())
         restoreState(layout, kWindowLayoutVersion);

@@ -80,6 +80,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool LoadFrame();
@@ -89,6 +92,12 @@ private:
     bool CreateStatusBar();
     bool CreateOutlookBar();
     void ReadWindowState();
+    // At the first start: sizes the window to show every option page whole
+    // beside the editors, as far as the screen allows, and centres it.
+    void FitToScreen();
+    // How much wider and taller the panel's pages need to be than the room
+    // they have now (negative where they have more).
+    QSize PanelPageShortfall() const;
     void WriteWindowState();
     void UpdateTitle();
     void UpdateLockIndicators();
@@ -126,4 +135,7 @@ private:
     std::map<int, QLabel*> m_aStatusPanes;
     QPointer<QTextBrowser> m_pHelpWindow;
     bool m_bCreated = false;
+    bool m_bFitPending = false;
+    int m_nPanelWidth = 0; // the width the panel keeps while the window changes size
+    int m_nFrameWidth = 0; // the window's width at its last resize
 };
