@@ -485,7 +485,6 @@ bool CMainFrame::CreateOutlookBar()
     QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow();
     if (!box)
         return false;
-    m_wndOutlookBar.EnableInPlaceEdit(true);
     m_wndOutlookBar.SetImageList(QPixmap(kPanelImages), 16, QColor(255, 0, 255));
 
     CFormOptPane* panes[] = {&m_wndPaneAlignments, &m_wndPaneSelect,         &m_wndPaneCommas,  &m_wndPaneParenthesis,

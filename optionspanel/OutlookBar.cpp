@@ -1,11 +1,13 @@
 #include "OutlookBar.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QImage>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QTimer>
@@ -84,13 +86,50 @@ void COutlookBar::SetButtonsFont(const QFont& font)
     m_pToolBox->update();
 }
 
+bool COutlookBar::IsPageButton(const QObject* object) const
+{
+    const auto* button = qobject_cast<const QAbstractButton*>(object);
+    return button && button->objectName() == QLatin1String(kToolBoxButtonName) && m_pToolBox
+           && m_pToolBox->isAncestorOf(button);
+}
+
+bool COutlookBar::IsSecondClick(const QObject* watched, const QEvent* event)
+{
+    if (m_HeaderClickTime.elapsed() > QApplication::doubleClickInterval())
+    {
+        m_HeaderClickTime.invalidate();
+        qApp->removeEventFilter(this);
+        return false;
+    }
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    if (!widget || !m_pToolBox->isAncestorOf(widget) || (m_bInPlaceEdit && IsPageButton(widget)))
+        return false;
+    const QPoint at = static_cast<const QMouseEvent*>(event)->globalPosition().toPoint();
+    return (at - m_ptHeaderClick).manhattanLength() <= QApplication::startDragDistance();
+}
+
 bool COutlookBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_bInPlaceEdit && event->type() == QEvent::MouseButtonDblClick && m_pToolBox)
+    // A click on a page's button moves the button up and opens the page where
+    // the button was: the second click of a double click would land on one of
+    // the page's controls. Until the double-click time has passed, clicks at
+    // that spot go nowhere.
+    if (m_HeaderClickTime.isValid() && IsSecondClick(watched, event))
+        return true;
+    if (event->type() == QEvent::MouseButtonRelease && IsPageButton(watched))
     {
-        // The buttons are the box's own; find which page a button opens by its position.
-        auto* button = qobject_cast<QAbstractButton*>(watched);
-        for (int i = 0; button && i < m_pToolBox->count(); ++i)
+        m_ptHeaderClick = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        m_HeaderClickTime.start();
+        qApp->installEventFilter(this);
+    }
+    if (m_bInPlaceEdit && event->type() == QEvent::MouseButtonDblClick && IsPageButton(watched))
+    {
+        // The buttons are the box's own; find which page a button opens by its caption.
+        auto* button = static_cast<QAbstractButton*>(watched);
+        for (int i = 0; i < m_pToolBox->count(); ++i)
             if (m_pToolBox->itemText(i) == button->text())
             {
                 EditCaption(i);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QList>
 #include <QIcon>
 
@@ -28,7 +29,8 @@ public:
     // Adds a page button with the caption and the strip's image at imageIndex.
     void AddControl(QWidget* pane, const QString& caption, int imageIndex);
 
-    // Lets the user rename a button by double-clicking its caption.
+    // Lets the user rename a button by double-clicking its caption (off unless
+    // asked for: a double click otherwise only opens the page).
     void EnableInPlaceEdit(bool enable) { m_bInPlaceEdit = enable; }
     bool IsInPlaceEditEnabled() const { return m_bInPlaceEdit; }
     // Fades a newly opened page in.
@@ -42,6 +44,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool IsPageButton(const QObject* object) const;
+    // Whether the event is a click that follows a click on a page's button
+    // closely enough in time and place to make a double click with it.
+    bool IsSecondClick(const QObject* watched, const QEvent* event);
     void OnCurrentChanged(int index);
     void EditCaption(int index);
 
@@ -50,4 +56,6 @@ private:
     int m_nId = 0;
     bool m_bInPlaceEdit = false;
     bool m_bAnimation = true;
+    QElapsedTimer m_HeaderClickTime; // since the last click on a page's button
+    QPoint m_ptHeaderClick;          // where it was, in screen coordinates
 };

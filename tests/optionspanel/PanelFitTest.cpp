@@ -1,5 +1,6 @@
 // The options panel in the main window at its first start: every page shows
-// whole, and the panel keeps its width while the window changes size.
+// whole, the panel keeps its width while the window changes size, and a double
+// click on a page's button only opens the page.
 #include "PanelTest.h"
 
 #include "MainFrame.h"
@@ -113,6 +114,45 @@ TEST_F(PanelFitTest, PanelKeepsAWidthTheUserChose)
         QApplication::processEvents();
     }
     EXPECT_EQ(m_pFrame->OutlookBar().width(), chosen);
+}
+
+TEST_F(PanelFitTest, DoubleClickOnAPageButtonOnlyOpensThePage)
+{
+    // In a short window the Comments page opens with "Don't remove hints"
+    // where its button was: the second click of a double click lands there.
+    m_pFrame->resize(m_pFrame->width(), m_pFrame->minimumSizeHint().height());
+    QWidget* comments = Box()->widget(6);
+    ClickCheck(comments->findChild<QWidget*>("ctl1012")); // "Remove comments" enables the hints box
+    auto* hints = comments->findChild<QCheckBox*>("ctl1013");
+    QAbstractButton* button = Box()->findChildren<QAbstractButton*>("qt_toolbox_toolboxbutton").value(6);
+    ASSERT_NE(button, nullptr);
+    const QRect buttonPlace(button->mapToGlobal(QPoint(0, 0)), button->size());
+
+    // Find the spot of the button that the hints box covers once the page is open.
+    Box()->setCurrentIndex(6);
+    QApplication::processEvents();
+    const QRect overlap = buttonPlace & QRect(hints->mapToGlobal(QPoint(0, 0)), hints->size());
+    ASSERT_FALSE(overlap.isEmpty());
+    const QPoint spot(overlap.left() + 10, overlap.center().y());
+    Box()->setCurrentIndex(0);
+    QApplication::processEvents();
+    const bool hintsChecked = hints->isChecked();
+
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->mapFromGlobal(spot));
+    ASSERT_EQ(Box()->currentIndex(), 6);
+    ASSERT_EQ(QApplication::widgetAt(spot), hints);
+    // The second click of a double click: press, double click, release.
+    const QPoint onHints = hints->mapFromGlobal(spot);
+    QTest::mousePress(hints, Qt::LeftButton, {}, onHints);
+    QTest::mouseDClick(hints, Qt::LeftButton, {}, onHints);
+    QTest::mouseRelease(hints, Qt::LeftButton, {}, onHints);
+
+    EXPECT_EQ(hints->isChecked(), hintsChecked);
+    EXPECT_EQ(Box()->currentIndex(), 6);
+    EXPECT_TRUE(button->findChildren<QLineEdit*>().empty()) << "no caption editor opens";
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(hints, Qt::LeftButton, {}, onHints);
+    EXPECT_NE(hints->isChecked(), hintsChecked) << "later clicks reach the page";
 }
 
 } // namespace
