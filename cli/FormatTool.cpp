@@ -163,15 +163,6 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
     CSqlText text;
     if (!DecodeSqlText(bytes, codePage, text, error))
         return fail(error);
-    if (source.m_bStdin)
-    {
-        // Whatever came in, standard output gets UTF-8 without a mark; a
-        // UTF-8 mark is skipped, so --check compares the text after it.
-        if (text.m_nEncoding == ENC_UTF8)
-            bytes.erase(0, ByteOrderMark(ENC_UTF8).size());
-        text.m_nEncoding = ENC_UTF8;
-        text.m_nCodePage = kCodePageUtf8;
-    }
 
     const bool endsWithBreak = !text.m_sText.empty() && text.m_sText.back() == u'\n';
     std::u16string input = std::move(text.m_sText);
@@ -191,17 +182,18 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
             return fail("safety check failed, result not written: " + difference->Describe());
     }
 
-    // Standard output and standard input's text are UTF-8 without a mark;
-    // a file keeps its own encoding and mark.
+    // Standard output gets UTF-8 without a mark. A file keeps its own
+    // encoding, mark and line ending, and --check and --diff judge standard
+    // input the same way, so that a file piped in is judged as the file it is.
     const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
     CSqlText target = text;
-    if (!toFile || source.m_bStdin)
+    if (!toFile)
     {
         target.m_nEncoding = ENC_UTF8;
         target.m_nCodePage = kCodePageUtf8;
     }
     std::string newBytes;
-    if (!EncodeSqlText(output, target, toFile && !source.m_bStdin, newBytes, error))
+    if (!EncodeSqlText(output, target, toFile, newBytes, error))
         return fail(error + "; nothing written");
     if (!toFile)
     {

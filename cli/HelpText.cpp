@@ -12,8 +12,10 @@ std::string HelpText()
     return R"(Usage: quillmark-format [OPTION]... [FILE|FOLDER|-]...
 Format Oracle SQL: every clause keyword on its own line, aligned on one keyword
 column, lists stacked or wrapped, words re-cased by their kind. With no FILE,
-or when FILE is -, read standard input (UTF-8) and write the result (UTF-8) to
-standard output; with no FILE and a terminal on standard input, show how to use
+or when FILE is -, read standard input (UTF-8, or as its byte-order mark or
+--encoding says) and write the result (UTF-8) to standard output; --check and
+--diff judge standard input in its own encoding and line ending, as they
+would the file it came from; with no FILE and a terminal on standard input, show how to use
 the command and exit with status 2. A FOLDER stands for every *.sql, *.pks, *.pkb, *.pls, *.plb,
 *.tps, *.tpb, *.trg, *.prc and *.fnc file below it, in sorted order (hidden
 folders such as .git are skipped). Files are formatted in parallel; results
