@@ -213,18 +213,10 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
 
     if (run.m_bDiff)
     {
-        std::string oldUtf8, newUtf8;
-        CSqlText utf8 = text;
-        utf8.m_nEncoding = ENC_UTF8;
-        utf8.m_nCodePage = kCodePageUtf8;
-        EncodeSqlText(input, utf8, false, oldUtf8, error);
-        EncodeSqlText(output, utf8, false, newUtf8, error);
-        result.m_sOut = UnifiedDiff(oldUtf8, newUtf8, label, label);
+        // In the file's own bytes, so that the diff applies to the file.
+        result.m_sOut = UnifiedDiff(bytes, newBytes, GitPathLabel('a', label), GitPathLabel('b', label));
         if (run.m_bColour)
             result.m_sOut = ColourDiff(result.m_sOut);
-        if (result.m_sOut.empty())
-            result.m_sOut = "Only the line endings of " + label + " would change (to " +
-                            (text.m_bCrLf ? "CR LF" : "LF") + " throughout)\n";
     }
     else if (run.m_bCheck)
         result.m_sOut = label + "\n";

@@ -43,8 +43,13 @@ What to do:
       --check          write nothing; list each file that would change and exit
                        with status 1 if any would
                          quillmark-format --check src/sql/ || echo "run quillmark-format -i"
-      --diff           write nothing; print a unified diff of what would change
-                       (with --check also exit 1 when there is a change)
+      --diff           write nothing; print a unified diff of what would change,
+                       with git's headers (--- a/PATH, +++ b/PATH), which
+                       git apply and patch -p1 apply (with --check also exit 1
+                       when there is a change). Each file's lines are written
+                       in its own encoding and line ending, as the tools must
+                       find them in the file: the diff of a UTF-16 or Latin-1
+                       file holds UTF-16 or Latin-1 text
                          quillmark-format --diff report.sql | less
       --color[=WHEN]   colour the --diff output: auto (the default: when
                        standard output is a terminal and NO_COLOR is not set),

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <unordered_map>
 
 namespace qmcli
@@ -310,6 +312,46 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
         }
     }
     return out;
+}
+
+std::string GitPathLabel(char side, const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    std::error_code ec;
+    if (p.is_absolute())
+    {
+        const fs::path relative = p.lexically_relative(fs::current_path(ec));
+        if (!ec && !relative.empty() && *relative.begin() != "..")
+            p = relative;
+    }
+    std::string name = p.lexically_normal().generic_string();
+    name.erase(0, std::min(name.find_first_not_of('/'), name.size()));
+    name = std::string(1, side) + "/" + name;
+
+    bool quote = false;
+    for (unsigned char c : name)
+        quote = quote || c < 0x20 || c == 0x7F || c == '"' || c == '\\';
+    if (!quote)
+        return name.find(' ') == std::string::npos ? name : name + "\t";
+    std::string quoted = "\"";
+    for (unsigned char c : name)
+    {
+        static constexpr const char* kEscapes[] = {"\\a", "\\b", "\\t", "\\n", "\\v", "\\f", "\\r"};
+        if (c >= '\a' && c <= '\r')
+            quoted += kEscapes[c - '\a'];
+        else if (c == '"' || c == '\\')
+            quoted += std::string("\\") + char(c);
+        else if (c < 0x20 || c == 0x7F)
+        {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "\\%03o", c);
+            quoted += octal;
+        }
+        else
+            quoted += char(c);
+    }
+    return quoted + "\"";
 }
 
 std::string ColourDiff(std::string_view diff)

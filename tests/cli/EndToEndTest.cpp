@@ -1,6 +1,7 @@
 // The built quillmark-format run on temporary folders: in place with every
 // encoding kept, check and diff modes, options files and their errors, write
 // failures, parallel runs and the safety check.
+#include "SourceFiles.h"
 #include "TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -694,6 +695,8 @@ TEST_F(EndToEnd, CheckAndDiffWriteNothingAndSayWhatWouldChange)
 {
     WriteFile(m_dir / "ok.sql", "SELECT 1 FROM dual\n");
     WriteFile(m_dir / "bad.sql", "select 1 from dual\n");
+    WriteFile(m_dir / "mixed.sql", "SELECT 1\r\nFROM dual\n");
+    const std::string badDiff = "--- a/bad.sql\n+++ b/bad.sql\n@@ -1 +1 @@\n-select 1 from dual\n+SELECT 1 FROM dual\n";
     struct
     {
         const char* name;
@@ -701,29 +704,163 @@ TEST_F(EndToEnd, CheckAndDiffWriteNothingAndSayWhatWouldChange)
         int status;
         std::string out;
     } rows[] = {
-        {"CheckFormatted", {"--check", P("ok.sql")}, 0, ""},
-        {"CheckListsChanged", {"--check", m_dir.string()}, 1, P("bad.sql") + "\n"},
-        {"DiffAloneExitsZero", {"--diff", P("bad.sql"), P("ok.sql")}, 0,
-         "--- " + P("bad.sql") + "\n+++ " + P("bad.sql") +
-             "\n@@ -1 +1 @@\n-select 1 from dual\n+SELECT 1 FROM dual\n"},
-        {"CheckWithDiff", {"--check", "--diff", P("bad.sql")}, 1,
-         "--- " + P("bad.sql") + "\n+++ " + P("bad.sql") +
-             "\n@@ -1 +1 @@\n-select 1 from dual\n+SELECT 1 FROM dual\n"},
+        {"CheckFormatted", {"--check", "ok.sql"}, 0, ""},
+        {"CheckListsChanged", {"--check", "bad.sql", "ok.sql"}, 1, "bad.sql\n"},
+        {"DiffAloneExitsZero", {"--diff", "bad.sql", "ok.sql"}, 0, badDiff},
+        {"CheckWithDiff", {"--check", "--diff", "bad.sql"}, 1, badDiff},
+        {"AbsolutePathBelowTheCurrentFolder", {"--diff", P("bad.sql")}, 0, badDiff},
+        {"LineEndingsAloneShowAsChangedLines", {"--diff", "mixed.sql"}, 0,
+         "--- a/mixed.sql\n+++ b/mixed.sql\n@@ -1,2 +1,2 @@\n SELECT 1\r\n-FROM dual\n+FROM dual\r\n"},
     };
     for (const auto& row : rows)
     {
-        std::vector<std::string> args = row.args;
-        args.push_back("--capitalise");
-        const CRunResult r = Run(args);
+        CRunSpec run;
+        run.m_aArgs = row.args;
+        run.m_aArgs.push_back("--capitalise");
+        run.m_sDir = m_dir.string();
+        const CRunResult r = Run(run);
         EXPECT_EQ(r.m_nStatus, row.status) << row.name << ": " << r.m_sErr;
         EXPECT_EQ(r.m_sOut, row.out) << row.name;
     }
     EXPECT_EQ(ReadFile(m_dir / "bad.sql"), "select 1 from dual\n") << "nothing written";
+}
 
-    WriteFile(m_dir / "mixed.sql", "SELECT 1\r\nFROM dual\n");
-    const CRunResult mixed = Run({"--diff", "--check", "--capitalise", P("mixed.sql")});
-    EXPECT_EQ(mixed.m_nStatus, 1);
-    EXPECT_EQ(mixed.m_sOut, "Only the line endings of " + P("mixed.sql") + " would change (to CR LF throughout)\n");
+// Diffs that git apply and patch -p1 apply: the result equals what -i writes.
+TEST_F(EndToEnd, DiffsApplyWithGitAndPatch)
+{
+    if (std::system("command -v git > /dev/null && command -v patch > /dev/null && command -v iconv > /dev/null") != 0)
+        GTEST_SKIP() << "git, patch or iconv is not installed";
+    auto wide = [](const std::string& utf8, const char* encoding, const std::string& mark) {
+        WriteFile(fs::temp_directory_path() / "qmf-iconv-in", utf8);
+        const std::string out = (fs::temp_directory_path() / "qmf-iconv-out").string();
+        const std::string command = std::string("iconv -f UTF-8 -t ") + encoding + " < " +
+                                    (fs::temp_directory_path() / "qmf-iconv-in").string() + " > " + out;
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return mark + ReadFile(out);
+    };
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"plain.sql", "select a, b from t where x = 1;\nselect 2 from dual\n"},
+        {"sub dir/with blanks.sql", "select a from t\n"},
+        {"tab\tname.sql", "select a from t\n"},
+        {"crlf.sql", "select a\r\nfrom t\r\n"},
+        {"mixed.sql", "select 1\r\nfrom t\nwhere x=1"},
+        {"no-break.sql", "select 1 from dual"},
+        {"latin1.sql", "select '\xE9' from t\n"},
+        {"wide-le.sql", wide("select a,\r\nb from t\r\n", "UTF-16LE", "\xFF\xFE")},
+        {"wide-be.sql", wide("select a, b from t\n", "UTF-16BE", "\xFE\xFF")},
+    };
+    const fs::path applied = m_dir / "applied", rewritten = m_dir / "rewritten", patched = m_dir / "patched";
+    for (const fs::path& root : {applied, rewritten, patched})
+        for (const auto& [name, bytes] : files)
+            WriteFile(root / name, bytes);
+    auto run = [&](const fs::path& dir, std::vector<std::string> args) {
+        CRunSpec spec;
+        spec.m_aArgs = {"--encoding", "latin1"};
+        spec.m_aArgs.insert(spec.m_aArgs.end(), args.begin(), args.end());
+        spec.m_sDir = dir.string();
+        return Run(spec);
+    };
+    std::vector<std::string> names;
+    for (const auto& file : files)
+        names.push_back(file.first);
+    names.insert(names.begin(), "--diff");
+    const CRunResult diff = run(applied, names);
+    ASSERT_EQ(diff.m_nStatus, 0) << diff.m_sErr;
+    WriteFile(m_dir / "all.diff", diff.m_sOut);
+    names[0] = "-i";
+    ASSERT_EQ(run(rewritten, names).m_nStatus, 0);
+
+    const std::string gitApply = "cd '" + applied.string() + "' && git init -q . && git apply --whitespace=nowarn '" +
+                                 (m_dir / "all.diff").string() + "' 2>&1";
+    EXPECT_EQ(std::system(gitApply.c_str()), 0) << diff.m_sOut;
+    for (const auto& [name, bytes] : files)
+        EXPECT_EQ(ReadFile(applied / name), ReadFile(rewritten / name)) << "git apply: " << name;
+
+    // patch -p1 reads every diff of a file with LF line ends in an ASCII-
+    // compatible encoding; it takes CR LF patches for its own.
+    const CRunResult lf = run(patched, {"--diff", "plain.sql", "sub dir/with blanks.sql", "tab\tname.sql",
+                                        "no-break.sql", "latin1.sql"});
+    WriteFile(m_dir / "lf.diff", lf.m_sOut);
+    const std::string patch = "cd '" + patched.string() + "' && patch -s -p1 < '" + (m_dir / "lf.diff").string() + "'";
+    EXPECT_EQ(std::system(patch.c_str()), 0) << lf.m_sOut;
+    for (const std::string name : {"plain.sql", "sub dir/with blanks.sql", "tab\tname.sql", "no-break.sql", "latin1.sql"})
+        EXPECT_EQ(ReadFile(patched / name), ReadFile(rewritten / name)) << "patch -p1: " << name;
+}
+
+// The corpus of real SQL, copied three times: a --diff of it applied with
+// git apply, and for the UTF-8 files with LF line ends with patch -p1, gives
+// exactly what -i writes. Files that are not UTF-8 are run with --encoding
+// latin1.
+TEST_F(EndToEnd, CorpusDiffsApplyAsInPlaceRewrites)
+{
+    const char* env = std::getenv("QUILLMARK_CORPUS_DIR");
+    const fs::path corpus = env && *env ? fs::path(env) : fs::path(QUILLMARK_CORPUS_DIR);
+    if (corpus.empty() || !fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at '" << corpus.string() << "' (set QUILLMARK_CORPUS_DIR)";
+    if (std::system("command -v git > /dev/null && command -v patch > /dev/null") != 0)
+        GTEST_SKIP() << "git or patch is not installed";
+    const fs::path applied = m_dir / "applied", rewritten = m_dir / "rewritten", patched = m_dir / "patched";
+    for (const fs::path& copy : {applied, rewritten, patched})
+    {
+        fs::copy(corpus, copy, fs::copy_options::recursive);
+        // The corpus may be kept read-only; its copies are to be rewritten.
+        fs::permissions(copy, fs::perms::owner_all, fs::perm_options::add);
+        for (const auto& entry : fs::recursive_directory_iterator(copy))
+            fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+    }
+    auto run = [&](const fs::path& dir, std::vector<std::string> args) {
+        CRunSpec spec;
+        spec.m_aArgs = std::move(args);
+        spec.m_sDir = dir.string();
+        spec.m_nTimeLimit = 300;
+        return Run(spec);
+    };
+    auto shell = [](const std::string& command) { return std::system(command.c_str()); };
+
+    // The files that are not UTF-8 are named by the first run, one line each.
+    const CRunResult diff = run(applied, {"--diff", "-q", "."});
+    std::vector<std::string> latin1{"--diff", "--encoding", "latin1"};
+    std::istringstream errors(diff.m_sErr);
+    for (std::string line; std::getline(errors, line);)
+    {
+        const size_t end = line.find(": is not valid UTF-8");
+        ASSERT_NE(end, std::string::npos) << line;
+        latin1.push_back(line.substr(std::string("quillmark-format: ").size(),
+                                     end - std::string("quillmark-format: ").size()));
+    }
+    const CRunResult latin1Diff = run(applied, latin1);
+    ASSERT_EQ(latin1Diff.m_nStatus, 0) << latin1Diff.m_sErr;
+    WriteFile(m_dir / "corpus.diff", diff.m_sOut + latin1Diff.m_sOut);
+    ASSERT_EQ(shell("cd '" + applied.string() + "' && git init -q . && git apply --whitespace=nowarn '" +
+                    (m_dir / "corpus.diff").string() + "'"),
+              0);
+
+    EXPECT_EQ(run(rewritten, {"-i", "-q", "."}).m_nStatus, latin1.size() > 3 ? 2 : 0);
+    latin1[0] = "-i";
+    EXPECT_EQ(run(rewritten, latin1).m_nStatus, 0);
+    ASSERT_EQ(shell("diff -r -q -x .git '" + applied.string() + "' '" + rewritten.string() + "'"), 0)
+        << "git apply of the diffs gives what -i writes";
+
+    // patch -p1, for the files in UTF-8 with LF line ends.
+    std::vector<std::string> lf{"--diff"};
+    for (const auto& entry : fs::recursive_directory_iterator(patched))
+    {
+        const std::string name = fs::relative(entry.path(), patched).string();
+        if (!entry.is_regular_file() || !qmcli::IsSqlSourceName(entry.path().filename().string()) ||
+            std::find(latin1.begin(), latin1.end(), "./" + name) != latin1.end())
+            continue;
+        const std::string bytes = ReadFile(entry.path());
+        if (bytes.find('\r') == std::string::npos && bytes.rfind("\xEF\xBB\xBF", 0) != 0)
+            lf.push_back(name);
+    }
+    const CRunResult lfDiff = run(patched, lf);
+    WriteFile(m_dir / "lf.diff", lfDiff.m_sOut);
+    ASSERT_EQ(shell("cd '" + patched.string() + "' && patch -s -p1 < '" + (m_dir / "lf.diff").string() + "'"), 0);
+    size_t compared = 0;
+    for (size_t i = 1; i < lf.size(); ++i, ++compared)
+        if (ReadFile(patched / lf[i]) != ReadFile(rewritten / lf[i]))
+            ADD_FAILURE() << "patch -p1 differs from -i: " << lf[i];
+    EXPECT_GT(compared, 1000u);
 }
 
 TEST_F(EndToEnd, FoldersAreWalkedForSourceFilesInSortedOrder)

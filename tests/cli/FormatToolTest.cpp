@@ -69,18 +69,18 @@ const CToolCase kCases[] = {
     {"TerminalWithDashIsRead", {"-"}, "select 1", EXIT_OK, "SELECT 1", "",
      [](CToolEnvironment& env) { env.m_bStdinIsTerminal = true; }},
     {"DiffColouredOnATerminal", {"--diff", "--capitalise"}, "select 1\n", EXIT_OK,
-     "\x1b[1m--- <stdin>\x1b[m\n\x1b[1m+++ <stdin>\x1b[m\n\x1b[36m@@ -1 +1 @@\x1b[m\n"
+     "\x1b[1m--- a/<stdin>\x1b[m\n\x1b[1m+++ b/<stdin>\x1b[m\n\x1b[36m@@ -1 +1 @@\x1b[m\n"
      "\x1b[31m-select 1\x1b[m\n\x1b[32m+SELECT 1\x1b[m\n",
      "", [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = true; }},
     {"DiffNoColorOnATerminal", {"--diff", "--capitalise"}, "select 1\n", EXIT_OK,
-     "--- <stdin>\n+++ <stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
+     "--- a/<stdin>\n+++ b/<stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
      [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = env.m_bNoColor = true; }},
     {"DiffColourAlwaysOverridesNoColor", {"--diff", "--capitalise", "--color"}, "select 1\n", EXIT_OK,
-     "\x1b[1m--- <stdin>\x1b[m\n\x1b[1m+++ <stdin>\x1b[m\n\x1b[36m@@ -1 +1 @@\x1b[m\n"
+     "\x1b[1m--- a/<stdin>\x1b[m\n\x1b[1m+++ b/<stdin>\x1b[m\n\x1b[36m@@ -1 +1 @@\x1b[m\n"
      "\x1b[31m-select 1\x1b[m\n\x1b[32m+SELECT 1\x1b[m\n",
      "", [](CToolEnvironment& env) { env.m_bNoColor = true; }},
     {"DiffNeverColoured", {"--diff", "--capitalise", "--color=never"}, "select 1\n", EXIT_OK,
-     "--- <stdin>\n+++ <stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
+     "--- a/<stdin>\n+++ b/<stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
      [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = true; }},
     {"DumpWithoutStore", {"--dump-options"}, "", EXIT_OK,
      "; options for <stdin>, from the defaults\n", ""},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 using namespace qmcli;
@@ -186,6 +187,33 @@ TEST(ColourDiffTest, ColoursByPlaceNotByLookAlone)
     EXPECT_EQ(coloured, "\x1b[1m--- a.sql\x1b[m\n\x1b[1m+++ a.sql\x1b[m\n"
                         "\x1b[36m@@ -1 +0,0 @@\x1b[m\n\x1b[31m--- x\x1b[m\n"
                         "\x1b[36m@@ -2,0 +2 @@\x1b[m\n\x1b[32m+-- x\x1b[m\n");
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(GitPathLabelTest, NamesAsGitWritesThem)
+{
+    const std::string here = std::filesystem::current_path().string();
+    struct
+    {
+        const char* name;
+        std::string path;
+        std::string label;
+    } rows[] = {
+        {"Relative", "q.sql", "a/q.sql"},
+        {"StepsResolved", "./sub/../x/q.sql", "a/x/q.sql"},
+        {"BelowTheCurrentFolder", here + "/sub/q.sql", "a/sub/q.sql"},
+        {"ElsewhereWithoutItsSlash", "/nowhere-else/q.sql", "a/nowhere-else/q.sql"},
+        {"BlankGetsATab", "my file.sql", "a/my file.sql\t"},
+        {"ControlCharactersQuoted", "tab\tname\n.sql", "\"a/tab\\tname\\n.sql\""},
+        {"QuoteAndBackslashQuoted", "it\"s\\x \x01.sql", "\"a/it\\\"s\\\\x \\001.sql\""},
+        {"OtherLettersAsTheyAre", "caf\xC3\xA9.sql", "a/caf\xC3\xA9.sql"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(GitPathLabel('a', row.path), row.label) << row.name;
 }
 
 } // namespace
