@@ -85,7 +85,8 @@ Options of the formatting:
                        override one option for this run (repeatable)
                          quillmark-format --set CCapitalisation.m_nKeywords=1 q.sql
       --left-margin N  put N blanks (0 to 1000) before every line; -1 keeps the
-                       input's indentation
+                       input's indentation (the result is indented as far as
+                       the input's least indented line)
                          quillmark-format --left-margin 4 snippet.sql
 
 Input and safety:
@@ -93,7 +94,8 @@ Input and safety:
                        latin1, cp1252, iso-8859-15, ...; by default the
                        locale's character set, UTF-8 in a C locale); files
                        with a mark follow their mark. A file whose bytes do not
-                       decode exactly is left alone with an error.
+                       decode exactly, or that holds a NUL character, is left
+                       alone with an error.
                          quillmark-format --encoding cp1252 -i old/
       --stdin-path PATH
                        treat standard input as the file PATH: its folder finds

@@ -268,8 +268,12 @@ COptionLayers::CLayer COptionLayers::Build(const std::string& optionsFile)
     }
     if (m_CommandLine.m_nLeftMargin)
     {
+        // -1 keeps the input's indentation: Format measures it from the input
+        // and indents its result by as much; Capitalise leaves every line's
+        // indentation as it is anyway.
         options->m_General.m_nLeftMargin = *m_CommandLine.m_nLeftMargin;
-        options->m_General.m_bAutoDetectLeftMargin = false;
+        options->m_General.m_bAutoDetectLeftMargin =
+            *m_CommandLine.m_nLeftMargin == -1 && !m_CommandLine.m_bCapitalise;
     }
     if (layer.m_aErrors.empty())
         layer.m_pOptions = std::move(options);

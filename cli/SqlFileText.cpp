@@ -49,6 +49,17 @@ bool SameUpToLineBreaks(std::string_view file, std::string_view encoded, size_t 
 
 bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error)
 {
+    // The reader ends a line at a NUL, so a NUL would lose text: such a file
+    // is refused, with the place of its first NUL.
+    const bool wide = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                            (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    for (size_t i = wide ? 2 : 0; i < bytes.size(); i += wide ? 2 : 1)
+        if (bytes[i] == '\0' && (!wide || (i + 1 < bytes.size() && bytes[i + 1] == '\0')))
+        {
+            error = "holds a NUL character at byte offset " + std::to_string(i) +
+                    " (counted from 0), which cannot be formatted";
+            return false;
+        }
     CTextFileRead reader(std::make_unique<CMemoryFile>(bytes), "", codePage);
     std::u16string text;
     if (!reader.ReadAll(text, u"\n"))

@@ -23,8 +23,9 @@ struct CSqlText
 };
 
 // Decodes bytes (a whole file). False, with a one-line reason, when the bytes do
-// not decode without loss in their encoding: a replaced or dropped byte would
-// change the file when it is written back.
+// not decode without loss in their encoding (a replaced or dropped byte would
+// change the file when it is written back) or hold a NUL character (named with
+// its byte offset).
 bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error);
 
 // The bytes of text (LF line breaks) in the encoding and line ending of `like`,

@@ -63,7 +63,10 @@ const CDecodeCase kDecodeCases[] = {
     {"LoneCrIsNotExact", "a\rb", kCodePageUtf8, nullptr, u"a\nb", ENC_ANSI, false, false},
     {"EmptyFile", "", kCodePageUtf8, nullptr, u"", ENC_ANSI, false, true},
     {"InvalidUtf8", "select '\xE9' from dual", kCodePageUtf8, "is not valid UTF-8", u"", ENC_ANSI, false, false},
-    {"NulByte", "a\0b"s, kCodePageUtf8, "is not valid", u"", ENC_ANSI, false, false},
+    {"NulByte", "a\0b"s, kCodePageUtf8, "holds a NUL character at byte offset 1 (counted from 0)", u"", ENC_ANSI, false, false},
+    {"NulAfterUtf8Mark", "\xEF\xBB\xBFxy\0"s, kCodePageUtf8, "NUL character at byte offset 5 ", u"", ENC_ANSI, false, false},
+    {"NulInUtf16", "\xFF\xFE" "a\0\0\0"s, kCodePageUtf8, "NUL character at byte offset 4 ", u"", ENC_ANSI, false, false},
+    {"ZeroBytesOfUtf16Letters", "\xFE\xFF\0a\0b"s, kCodePageUtf8, nullptr, u"ab", ENC_UTF16_BE, false, true},
     {"OddUtf16Byte", "\xFF\xFE" "a\0b"s, kCodePageUtf8, "is not valid UTF-16LE", u"", ENC_ANSI, false, false},
     {"TruncatedUtf8AtEnd", "abc\xE2\x82", kCodePageUtf8, "is not valid", u"", ENC_ANSI, false, false},
 };
