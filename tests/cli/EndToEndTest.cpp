@@ -49,7 +49,6 @@ struct CRunSpec
     unsigned m_nTimeLimit = 60;  // seconds, then SIGALRM ends a hung run
 };
 
-constexpr uid_t kNobody = 65534;
 
 std::string ReadFile(const fs::path& path)
 {
