@@ -3,18 +3,23 @@
 // them (they are not counted, take no correction and set no anchor).
 #include "LayoutRules.h"
 
+#include <optional>
+
 namespace
 {
 
 // The column a comment on a line of its own is indented to: under the SELECT
-// list's items, else one right of the level's anchor; -1 when there is none.
-int64_t IndentColumn(const LevelState& level)
+// list's items, else one right of the level's anchor; none when neither is
+// set. A level anchor of -2 is set and gives the column -1, which still puts
+// the comment on a line of its own (with no indentation), so "none" cannot be
+// told by the column's value.
+std::optional<int64_t> IndentColumn(const LevelState& level)
 {
     if (level.m_nSelectListCol != -1)
         return int64_t(level.m_nSelectListCol) + 1;
     if (level.m_nLevelCol != -1)
         return int64_t(level.m_nLevelCol) + 1;
-    return -1;
+    return std::nullopt;
 }
 
 } // namespace
@@ -34,7 +39,7 @@ void CommentRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token
 
     const CTokenList& tokens = ctx.m_Tokens;
     const bool likeInput = options.m_bCommentsOnNewLineLikeInInputSQL;
-    const int64_t indent = IndentColumn(level);
+    const std::optional<int64_t> indent = IndentColumn(level);
 
     std::u16string_view leadingBreak;
     std::u16string_view leadingText;
@@ -42,10 +47,10 @@ void CommentRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token
     {
         const bool breakBefore =
             (likeInput && token.m_nLine != tokens[index - 1].m_nLine) || options.m_bCommentsOnNewLineBefore;
-        if (breakBefore && indent != -1)
+        if (breakBefore && indent)
         {
             leadingBreak = ctx.m_sNewLine;
-            leadingText = BlankRun(indent);
+            leadingText = BlankRun(*indent);
         }
         else
         {
@@ -69,6 +74,6 @@ void CommentRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token
     // SELECT list's items or one right of the level's anchor.
     const bool endsLine = !trailing.empty() ? trailing.back() == u'\n'
                                             : !token.m_sText.empty() && token.m_sText.back() == u'\n';
-    if (endsLine && indent != -1)
-        ctx.Write(BlankRun(level.m_nSelectListCol != -1 ? int64_t(level.m_nSelectListCol) : indent));
+    if (endsLine && indent)
+        ctx.Write(BlankRun(level.m_nSelectListCol != -1 ? int64_t(level.m_nSelectListCol) : *indent));
 }
