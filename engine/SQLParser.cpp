@@ -153,12 +153,11 @@ void CSQLParser::FinishOutput(bool removeBlankLines)
 
 void CSQLParser::FinishOutput(bool removeBlankLines, const std::vector<int32_t>& literalLines)
 {
-    // The margin neither makes nor unmakes a blank line, but for the one line
-    // of an empty text, which is not taken for a blank line.
-    const bool blankLines = removeBlankLines && !m_sOutput.empty();
     const int32_t margin = m_Options.m_General.m_nLeftMargin;
     if (margin > 0 || (margin != -1 && !FirstLineUnindented(m_sOutput)))
         ApplyLeftMargin(margin, m_TextFunc, m_sOutput, literalLines);
-    if (blankLines)
+    // After the margin: an empty text takes it as one line of blanks, which
+    // must go like every other.
+    if (removeBlankLines)
         RemoveBlankLines(m_sOutput, literalLines);
 }
