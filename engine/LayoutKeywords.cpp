@@ -105,10 +105,13 @@ void WithRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
 
 // INSERT, DELETE, UPDATE, MERGE. They open their line, so they take no
 // separator; where one follows other text of its level on the same line (a
-// statement after BEGIN or THEN) a single space keeps the words apart.
+// statement after BEGIN or THEN) a single space keeps the words apart. That
+// space is decided when the keyword is written, after a first-item correction
+// (after WITH, say) has written its blanks, so it never doubles them.
 void StatementRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
 {
-    level.m_sSep = ctx.LevelTextNeedsSpace(level) ? u" " : u"";
+    level.m_sSep.Clear();
+    level.m_bSpaceIfJoined = true;
     level.m_nClause = token.m_nCode;
     if (level.m_nKeywordCol == -1)
         level.m_nKeywordCol = ToColumn(int64_t(ctx.Column()) + (ctx.RightAligned() ? 6 : 0));

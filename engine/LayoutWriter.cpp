@@ -206,6 +206,11 @@ void CLayoutWriter::CloseGroup()
 
 void CLayoutWriter::WriteToken(LevelState& level, const CBaseToken& token)
 {
+    if (level.m_bSpaceIfJoined)
+    {
+        level.m_sSep = m_Ctx.LevelTextNeedsSpace(level) ? u" " : u"";
+        level.m_bSpaceIfJoined = false;
+    }
     if (!m_Ctx.RightAligned())
         KeywordFill(m_Ctx, level, token);
     if (!level.m_bWrapped && m_Ctx.m_Options.m_Commas.m_nListComma == COMMA_BEFORE_SPACE && level.m_nTokens == 0)

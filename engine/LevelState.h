@@ -79,6 +79,9 @@ struct LevelState
     CShortText m_sSuffix;
     bool m_bHandled = false;
     bool m_bGlue = false; // the next token gets no separator
+    // The separator is chosen only when the token is written: a space if the
+    // text before it would run into it, else none.
+    bool m_bSpaceIfJoined = false;
 
     // Pending first-item corrections of the named lists.
     bool m_bPendSelect = false;
