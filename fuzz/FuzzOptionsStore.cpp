@@ -107,17 +107,38 @@ std::string ReadWhole(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::filesystem::path ScratchFolder()
+// A folder of this process's own for the file store, made on first use and
+// removed with everything in it when the process exits (libFuzzer ends its
+// runs with exit, which destroys statics). The removal is the destructor of
+// the static that holds the path, so it cannot run after the path is gone.
+class CScratchFolder
 {
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path base =
+public:
+    CScratchFolder()
+    {
+        const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        auto path = base / ("quillmark-fuzz-store-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        std::atexit([] { std::error_code ec; std::filesystem::remove_all(folder, ec); });
-        return path;
-    }();
-    return folder;
+        m_Path = base / ("quillmark-fuzz-store-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_Path);
+    }
+    ~CScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_Path, ec);
+    }
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_Path; }
+
+private:
+    std::filesystem::path m_Path;
+};
+
+const std::filesystem::path& ScratchFolder()
+{
+    static const CScratchFolder folder;
+    return folder.Path();
 }
 
 void CheckFileStore(std::string_view bytes, const CIniDocument& original, bool hadMalformed)
