@@ -96,6 +96,8 @@ Input and safety:
                        with a mark follow their mark. A file whose bytes do not
                        decode exactly, or that holds a NUL character, is left
                        alone with an error.
+                       Standard input without a mark is read as NAME too
+                       (as UTF-8 without --encoding).
                          quillmark-format --encoding cp1252 -i old/
       --stdin-path PATH
                        treat standard input as the file PATH: its folder finds

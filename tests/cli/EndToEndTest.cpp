@@ -205,6 +205,7 @@ const CStdinCase kStdinCases[] = {
      "    SELECT a\n      FROM t", nullptr},
     {"LeftMarginKeepsTheInputsInCapitalise", {"--capitalise", "--left-margin", "-1"}, "\tselect a\n  from t", 0,
      "\tSELECT a\n  FROM t", nullptr},
+    {"EncodingAppliesToStdin", {"--capitalise", "--encoding", "cp1252"}, "select '\xE9'", 0, "SELECT 'é'", nullptr},
     {"UnknownFlag", {"--fast"}, "", 2, "", "unknown option '--fast'"},
     {"CheckOnStdin", {"--check", "--capitalise"}, "select 1", 1, "<stdin>\n", nullptr},
     {"CheckOnFormattedStdin", {"--check", "--capitalise"}, "SELECT 1", 0, "", nullptr},
