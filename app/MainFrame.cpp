@@ -15,6 +15,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QScreen>
 #include <QShowEvent>
@@ -335,7 +337,6 @@ bool CMainFrame::LoadFrame()
         if (m_pMarginBox)
             m_pMarginBox->SetContents(QString::number(margin));
     });
-    connect(m_pView, &CQuillmarkView::caretPositionChanged, this, &CMainFrame::ShowCaretPosition);
 
     CreateActions();
     WatchEditors();
@@ -469,7 +470,7 @@ bool CMainFrame::CreateStatusBar()
     }
     m_aStatusPanes[ID_INDICATOR_ROWCOL]->setMinimumWidth(kCaretPaneWidth);
     m_aStatusPanes[ID_INDICATOR_ROWCOL]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    ShowCaretPosition(0, 0);
+    UpdateCaretPane();
     UpdateLockIndicators();
     auto* lockTimer = new QTimer(this);
     connect(lockTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
@@ -596,12 +597,20 @@ bool CMainFrame::OnCommand(int command)
 void CMainFrame::WatchEditors()
 {
     connect(m_pView, &QTabWidget::currentChanged, this, &CMainFrame::UpdateEditCommands);
+    connect(m_pView, &QTabWidget::currentChanged, this, &CMainFrame::UpdateCaretPane);
     for (const QString& label : {AppStrings::kInputTab, AppStrings::kOutputTab})
         if (CSQLView* editor = m_pView->FindTabView(label))
         {
             connect(editor, &QsciScintilla::selectionChanged, this, &CMainFrame::UpdateEditCommands);
             connect(editor, &QsciScintilla::textChanged, this, &CMainFrame::UpdateEditCommands);
+            connect(editor, &QsciScintilla::cursorPositionChanged, this, &CMainFrame::UpdateCaretPane);
+            // Typing over a selection drops it without a selection signal; the
+            // editor's update after every change of text, selection or caret
+            // catches that.
+            connect(editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CMainFrame::UpdateEditCommands);
+            connect(editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CMainFrame::UpdateCaretPane);
         }
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     UpdateEditCommands();
 }
 
@@ -609,18 +618,28 @@ void CMainFrame::UpdateEditCommands()
 {
     // A disabled command leaves its keys to the editor, which ignores them alike.
     const CSQLView* editor = ActiveEditor();
-    const bool selection = editor && editor->hasSelectedText();
+    const bool selection = editor && editor->HasSelection();
     const bool writable = editor && !editor->isReadOnly();
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
     const std::pair<int, bool> states[] = {
         {ID_EDIT_UNDO, editor && editor->isUndoAvailable()},
         {ID_EDIT_REDO, editor && editor->isRedoAvailable()},
         {ID_EDIT_CUT, selection && writable},
         {ID_EDIT_COPY, selection},
-        {ID_EDIT_PASTE, writable},
+        {ID_EDIT_PASTE, writable && clipboard && clipboard->hasText()},
     };
     for (const auto& [id, enabled] : states)
         if (QAction* action = Action(id))
             action->setEnabled(enabled);
+}
+
+void CMainFrame::UpdateCaretPane()
+{
+    int line = -1;
+    int index = -1;
+    if (const CSQLView* editor = ActiveEditor())
+        editor->getCursorPosition(&line, &index);
+    ShowCaretPosition(line + 1, index + 1);
 }
 
 void CMainFrame::OnFormat()

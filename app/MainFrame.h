@@ -104,6 +104,8 @@ private:
     // Undo, redo, cut, copy and paste are enabled as the active editor allows.
     void WatchEditors();
     void UpdateEditCommands();
+    // The caret pane shows where the caret of the active editor stands.
+    void UpdateCaretPane();
     void MovePaneFocus(int step);
     CSQLView* ActiveEditor() const;
     CProfileStore* Store() const;

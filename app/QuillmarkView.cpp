@@ -14,7 +14,6 @@ CQuillmarkView::CQuillmarkView(CQuillmarkDoc* pDoc, QWidget* pParent) : QTabWidg
     {
         auto* pView = new CSQLView(this);
         addTab(pView, label);
-        connect(pView, &CSQLView::caretPositionChanged, this, &CQuillmarkView::caretPositionChanged);
         if (m_pDoc)
             connect(pView, &QsciScintilla::textChanged, m_pDoc, [this] { m_pDoc->SetModifiedFlag(true); });
     }

@@ -39,10 +39,6 @@ public:
     void SetOutputText(const QString& text) override;
     void ShowTab(bool bOutput) override;
 
-signals:
-    // The caret of either editor moved (row and column from 1).
-    void caretPositionChanged(int nRow, int nColumn);
-
 private:
     void SetTabText(const QString& label, const QString& text);
 

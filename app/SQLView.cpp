@@ -142,6 +142,11 @@ void CSQLView::UpdateLineNumberWidth()
     setMarginWidth(kLineNumberMargin, QStringLiteral("0") + QString(digits.size(), QLatin1Char('9')));
 }
 
+bool CSQLView::HasSelection() const
+{
+    return SendScintilla(SCI_GETSELECTIONEMPTY) == 0;
+}
+
 bool CSQLView::OnCommand(int nCommand)
 {
     switch (nCommand)
@@ -165,7 +170,7 @@ QMenu* CSQLView::CreateContextMenu()
         pAction->setData(nCommand);
         pAction->setEnabled(bEnabled);
     };
-    const bool bSelection = hasSelectedText();
+    const bool bSelection = HasSelection();
     add(AppStrings::kMenuUndo, ID_EDIT_UNDO, isUndoAvailable());
     pMenu->addSeparator();
     add(AppStrings::kMenuCut, ID_EDIT_CUT, bSelection && !isReadOnly());
@@ -278,7 +283,7 @@ bool CSQLView::ReplaceAndFindNext()
     if (data.m_sFindWhat.isEmpty())
         return false;
     const Qt::CaseSensitivity cs = data.m_bMatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    if (hasSelectedText() && selectedText().compare(data.m_sFindWhat, cs) == 0)
+    if (HasSelection() && selectedText().compare(data.m_sFindWhat, cs) == 0)
         replaceSelectedText(data.m_sReplaceWith);
     return FindFromSelection(data.m_sFindWhat, false);
 }

@@ -39,6 +39,10 @@ public:
     void ApplySettings(const CEditorSettings& settings);
     const CEditorSettings& Settings() const { return m_Settings; }
 
+    // Whether text is selected now. The control's own hasSelectedText() goes
+    // on saying yes after the selection has been typed over.
+    bool HasSelection() const;
+
     // The commands of the context menu: undo, cut, copy, paste, delete and
     // select all, by command number. Returns false for any other command.
     bool OnCommand(int nCommand);

@@ -48,11 +48,15 @@ void CQuillmarkDoc::RerunLastCommand()
 
 QString CQuillmarkDoc::RunEngine()
 {
+    // The margin the engine detects is the output's, not the user's: the
+    // stored one stays as it was.
+    COptions::CGeneral& general = m_Parser.m_Options.m_General;
+    const int32_t storedMargin = general.m_nLeftMargin;
     m_Parser.Process(m_nLastCommand);
-    const COptions::CGeneral& general = m_Parser.m_Options.m_General;
     m_nDetectedMargin.reset();
     if (general.m_bAutoDetectLeftMargin)
         m_nDetectedMargin = general.m_nLeftMargin;
+    general.m_nLeftMargin = storedMargin;
     emit leftMarginChanged(GetLeftMargin());
     return QString::fromStdU16String(m_Parser.m_sOutput);
 }
@@ -67,10 +71,12 @@ void CQuillmarkDoc::RefreshLeftMargin()
     emit leftMarginChanged(GetLeftMargin());
     if (!m_pView)
         return;
-    m_Parser.m_sOutput = m_pView->GetOutputText().toStdU16String();
-    m_Parser.FinishOutput(true);
-    const QString output = QString::fromStdU16String(m_Parser.m_sOutput);
-    if (!output.isEmpty() && output != m_pView->GetOutputText())
+    const QString current = m_pView->GetOutputText();
+    std::u16string text = current.toStdU16String();
+    ApplyLeftMargin(GetLeftMargin(), m_Parser.m_TextFunc, text);
+    RemoveBlankLines(text);
+    const QString output = QString::fromStdU16String(text);
+    if (!output.isEmpty() && output != current)
         m_pView->SetOutputText(output);
 }
 

@@ -169,6 +169,7 @@ struct CMenuCase
     const char* m_pName;
     bool m_bSelect;
     bool m_bUndoable;
+    bool m_bTypeOver; // a key typed over the selection
     // Enabled state of Undo, Cut, Copy, Paste, Delete, Select All.
     std::array<bool, 6> m_aEnabled;
 };
@@ -195,6 +196,8 @@ TEST_P(ContextMenu, GreysWhatCannotBeDone)
     }
     if (c.m_bSelect)
         view.setSelection(0, 0, 0, 6);
+    if (c.m_bTypeOver)
+        QTest::keyClick(&view, Qt::Key_X);
     std::unique_ptr<QMenu> pMenu(view.CreateContextMenu());
     std::vector<std::pair<int, bool>> items;
     int separators = 0;
@@ -216,10 +219,11 @@ TEST_P(ContextMenu, GreysWhatCannotBeDone)
 }
 
 const CMenuCase kMenuCases[] = {
-    {"Nothing", false, false, {false, false, false, true, false, true}},
-    {"Selection", true, false, {false, true, true, true, true, true}},
-    {"Undoable", false, true, {true, false, false, true, false, true}},
-    {"Both", true, true, {true, true, true, true, true, true}},
+    {"Nothing", false, false, false, {false, false, false, true, false, true}},
+    {"Selection", true, false, false, {false, true, true, true, true, true}},
+    {"Undoable", false, true, false, {true, false, false, true, false, true}},
+    {"Both", true, true, false, {true, true, true, true, true, true}},
+    {"SelectionTypedOver", true, false, true, {true, false, false, true, false, true}},
 };
 
 INSTANTIATE_TEST_SUITE_P(App, ContextMenu, testing::ValuesIn(kMenuCases),

@@ -27,59 +27,6 @@ namespace {
 
 using ::PrintTo;
 
-class MainFrameTest : public testing::Test
-{
-protected:
-    void SetUp() override { Open(); }
-    void TearDown() override { Close(); }
-
-    void Open()
-    {
-        m_pDoc = std::make_unique<CQuillmarkDoc>(&TestStore());
-        m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
-        ASSERT_TRUE(m_pFrame->IsCreated());
-        m_pFrame->show();
-    }
-    void Close()
-    {
-        if (m_pFrame)
-            m_pFrame->close();
-        m_pFrame.reset();
-        m_pDoc.reset();
-    }
-
-    CSQLView& Editor(const QString& label) { return *m_pFrame->GetView()->FindTabView(label); }
-    CSQLView& Input() { return Editor(AppStrings::kInputTab); }
-    CSQLView& Output() { return Editor(AppStrings::kOutputTab); }
-    int32_t& Margin() { return m_pDoc->m_Parser.m_Options.m_General.m_nLeftMargin; }
-    QLineEdit* MarginEdit() { return m_pFrame->MarginBox()->GetEditBox(); }
-    QString Workspace(const char* name)
-    {
-        return QString::fromStdString(TestStore().GetString("Workspace", name).value_or("<none>"));
-    }
-    QAction* MenuItem(const QString& menuTitle, const QString& text)
-    {
-        for (QAction* menu : m_pFrame->menuBar()->actions())
-            if (menu->text() == menuTitle && menu->menu())
-                for (QAction* item : menu->menu()->actions())
-                    if (item->text() == text)
-                        return item;
-        return nullptr;
-    }
-    QToolButton* ToolButton(int command)
-    {
-        return qobject_cast<QToolButton*>(m_pFrame->ToolBar()->widgetForAction(m_pFrame->Action(command)));
-    }
-    QString PaneText(int id)
-    {
-        auto* label = qobject_cast<QLabel*>(m_pFrame->StatusPane(id));
-        return label ? label->text() : QStringLiteral("<no pane>");
-    }
-
-    std::unique_ptr<CQuillmarkDoc> m_pDoc;
-    std::unique_ptr<CMainFrame> m_pFrame;
-};
-
 // ---- Menus, tool bar and status bar ----------------------------------------------
 
 TEST_F(MainFrameTest, MenusHoldTheirCommandsInOrder)
@@ -167,7 +114,7 @@ TEST_F(MainFrameTest, ToolBarLayoutWithMarginBoxAndTextButtons)
 TEST_F(MainFrameTest, StatusBarPanesAndCaretReport)
 {
     EXPECT_EQ(m_pFrame->statusBar()->currentMessage(), "Ready");
-    EXPECT_EQ(PaneText(ID_INDICATOR_ROWCOL), "Ln 0, Col 0");
+    EXPECT_EQ(PaneText(ID_INDICATOR_ROWCOL), "Ln 1, Col 1") << "where the caret of the input tab stands";
     EXPECT_GE(m_pFrame->StatusPane(ID_INDICATOR_ROWCOL)->minimumWidth(), 75);
     EXPECT_EQ(PaneText(59137), "CAP");
     EXPECT_EQ(PaneText(59138), "NUM");

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "AppStrings.h"
+#include "LeftMarginEditBtn.h"
+#include "MainFrame.h"
 #include "ProfileStore.h"
 #include "QtTestHome.h"
 #include "QuillmarkDoc.h"
@@ -12,8 +14,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +48,62 @@ protected:
     // Declared in this order so that the view goes before its document.
     std::unique_ptr<CQuillmarkDoc> m_pDoc;
     std::unique_ptr<CQuillmarkView> m_pView;
+};
+
+// The whole main window over a document of its own, shown, with user-like ways
+// to reach its menu items, tool buttons and status panes.
+class MainFrameTest : public testing::Test
+{
+protected:
+    void SetUp() override { Open(); }
+    void TearDown() override { Close(); }
+
+    void Open()
+    {
+        m_pDoc = std::make_unique<CQuillmarkDoc>(&TestStore());
+        m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
+        ASSERT_TRUE(m_pFrame->IsCreated());
+        m_pFrame->show();
+    }
+    void Close()
+    {
+        if (m_pFrame)
+            m_pFrame->close();
+        m_pFrame.reset();
+        m_pDoc.reset();
+    }
+
+    CSQLView& Editor(const QString& label) { return *m_pFrame->GetView()->FindTabView(label); }
+    CSQLView& Input() { return Editor(AppStrings::kInputTab); }
+    CSQLView& Output() { return Editor(AppStrings::kOutputTab); }
+    COptions& Options() { return m_pDoc->Options(); }
+    int32_t& Margin() { return Options().m_General.m_nLeftMargin; }
+    QLineEdit* MarginEdit() { return m_pFrame->MarginBox()->GetEditBox(); }
+    QString Workspace(const char* name)
+    {
+        return QString::fromStdString(TestStore().GetString("Workspace", name).value_or("<none>"));
+    }
+    QAction* MenuItem(const QString& menuTitle, const QString& text)
+    {
+        for (QAction* menu : m_pFrame->menuBar()->actions())
+            if (menu->text() == menuTitle && menu->menu())
+                for (QAction* item : menu->menu()->actions())
+                    if (item->text() == text)
+                        return item;
+        return nullptr;
+    }
+    QToolButton* ToolButton(int command)
+    {
+        return qobject_cast<QToolButton*>(m_pFrame->ToolBar()->widgetForAction(m_pFrame->Action(command)));
+    }
+    QString PaneText(int id)
+    {
+        auto* label = qobject_cast<QLabel*>(m_pFrame->StatusPane(id));
+        return label ? label->text() : QStringLiteral("<no pane>");
+    }
+
+    std::unique_ptr<CQuillmarkDoc> m_pDoc;
+    std::unique_ptr<CMainFrame> m_pFrame;
 };
 
 // The user picks item index of a list (as a click in its drop-down does).
