@@ -13,6 +13,7 @@
 #include "Prompts.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -265,6 +266,7 @@ TEST_F(MainFrameTest, NewDocumentEmptiesBothTabs)
 TEST_F(MainFrameTest, EditCommandsFollowTheActiveEditor)
 {
     auto enabled = [this](int id) { return m_pFrame->Action(id)->isEnabled(); };
+    QGuiApplication::clipboard()->setText("x");
     m_pFrame->GetView()->setCurrentWidget(&Input());
     EXPECT_FALSE(enabled(ID_EDIT_COPY)) << "nothing selected";
     EXPECT_FALSE(enabled(ID_EDIT_UNDO));
