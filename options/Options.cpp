@@ -18,7 +18,9 @@ COptions::CCommas::CCommas() : COptElementBase("CCommas")
     QM_FIELD(m_nListComma, OPT_INT);
     QM_FIELD(m_nListCommaCorrection, OPT_INT);
     QM_FIELD(m_nStackedWrappedLength, OPT_INT);
-    // m_nRightMarginLength lives for one session only: no descriptor.
+    // Not stored: a store written before it existed would load it as 0, which
+    // stacks every list. Options files and the command line may still set it.
+    AddUnstoredField("m_nRightMarginLength", &m_nRightMarginLength, OPT_INT);
 }
 
 COptions::CAlignment::CAlignment() : COptElementBase("CAlignment")
@@ -101,12 +103,18 @@ void COptions::COptElementBase::AddField(const char* name, void* field, int32_t 
     m_aInfo.push_back(COptElInfo{name, field, type});
 }
 
+void COptions::COptElementBase::AddUnstoredField(const char* name, void* field, int32_t type)
+{
+    m_aUnstoredInfo.push_back(COptElInfo{name, field, type});
+}
+
 const COptions::COptElementBase::COptElInfo*
 COptions::COptElementBase::FindField(std::string_view name) const
 {
-    for (const COptElInfo& info : m_aInfo)
-        if (info.m_sName == name)
-            return &info;
+    for (const auto* list : {&m_aInfo, &m_aUnstoredInfo})
+        for (const COptElInfo& info : *list)
+            if (info.m_sName == name)
+                return &info;
     return nullptr;
 }
 
@@ -204,10 +212,8 @@ void COptions::CopyValuesFrom(const COptions& other)
     if (&other == this)
         return;
     // Both objects build the same descriptors in the same order.
-    for (size_t g = 0; g < m_aGroups.size(); ++g)
-    {
-        const auto& mine = m_aGroups[g]->m_aInfo;
-        const auto& theirs = other.m_aGroups[g]->m_aInfo;
+    auto copy = [](const std::vector<COptElementBase::COptElInfo>& mine,
+                   const std::vector<COptElementBase::COptElInfo>& theirs) {
         for (size_t f = 0; f < mine.size(); ++f)
         {
             switch (mine[f].m_nType)
@@ -224,8 +230,12 @@ void COptions::CopyValuesFrom(const COptions& other)
                 break;
             }
         }
+    };
+    for (size_t g = 0; g < m_aGroups.size(); ++g)
+    {
+        copy(m_aGroups[g]->m_aInfo, other.m_aGroups[g]->m_aInfo);
+        copy(m_aGroups[g]->m_aUnstoredInfo, other.m_aGroups[g]->m_aUnstoredInfo);
     }
-    m_Commas.m_nRightMarginLength = other.m_Commas.m_nRightMarginLength;
 }
 
 int32_t OptionTextToInt(std::string_view text)

@@ -41,13 +41,16 @@ public:
         COptElementBase& operator=(const COptElementBase&) = delete;
 
         void AddField(const char* name, void* field, int32_t type);
+        // A field that options files and the command line may set but that
+        // the store neither loads nor saves.
+        void AddUnstoredField(const char* name, void* field, int32_t type);
         // Reads the group from the store; without the marker value the group
         // writes its current values (its defaults) instead.
         void LoadGroup(CProfileStore& store);
         void SaveGroup(CProfileStore& store) const;
         std::string SectionName() const { return "Options\\" + m_sName; }
 
-        // The descriptor of a stored field, or null.
+        // The descriptor of a field, stored or not, or null.
         const COptElInfo* FindField(std::string_view name) const;
         // The field's value as it is stored ("%d" or the string as UTF-8).
         static std::string FieldText(const COptElInfo& info);
@@ -56,7 +59,8 @@ public:
         static void SetFieldFromText(const COptElInfo& info, std::string_view text);
 
         std::string m_sName;
-        std::vector<COptElInfo> m_aInfo;
+        std::vector<COptElInfo> m_aInfo;         // the stored fields, in store order
+        std::vector<COptElInfo> m_aUnstoredInfo; // the fields the store never sees
     };
 
     class CParentheses : public COptElementBase
@@ -74,7 +78,7 @@ public:
         int32_t m_nListComma = COMMA_AFTER;
         int32_t m_nListCommaCorrection = 0;
         int32_t m_nStackedWrappedLength = 50;
-        int32_t m_nRightMarginLength = 100; // held in memory only, never stored
+        int32_t m_nRightMarginLength = 100; // not in the store: the desktop app keeps it for a session
     };
 
     class CAlignment : public COptElementBase
