@@ -51,7 +51,7 @@ bool ParseSetting(const std::string& text, COptionSetting& setting, std::string&
     if (eq == std::string::npos || dot == std::string::npos || dot > eq || dot == 0 ||
         dot + 1 == eq)
     {
-        error = "--set needs Group.field=value (for example CCapitalisation.m_nKeywords=1), not '" +
+        error = "--set needs section.key=value (for example capitalisation.keywords=lower), not '" +
                 text + "'";
         return false;
     }

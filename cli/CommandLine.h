@@ -11,9 +11,9 @@ namespace qmcli
 
 struct COptionSetting
 {
-    std::string m_sGroup; // "CCapitalisation"
-    std::string m_sField; // "m_nKeywords"
-    std::string m_sValue; // "1"
+    std::string m_sGroup; // "capitalisation" or "CCapitalisation"
+    std::string m_sField; // "keywords" or "m_nKeywords"
+    std::string m_sValue; // "lower" or "1"
     std::string m_sArgument; // as typed, for messages
 };
 
@@ -33,6 +33,7 @@ struct CCommandLine
     Color m_nColor = COLOR_AUTO;
     std::optional<int> m_nLeftMargin;
     std::optional<std::string> m_sOptionsFile;
+    bool m_bNoConfig = false; // neither discovered options files nor the desktop store
     std::optional<std::string> m_sEncoding;
     std::optional<std::string> m_sStdinPath; // where standard input's text "lives"
     std::vector<COptionSetting> m_aSettings; // --set, in command-line order

@@ -70,7 +70,7 @@ struct CRunSettings
     bool m_bCheck = false;
     bool m_bDiff = false;
     bool m_bVerify = true;
-    unsigned m_nCodePage = kCodePageLocale;
+    std::optional<unsigned> m_nEncodingCodePage; // --encoding
     bool m_bEncodingGiven = false;
     std::string m_sStdinLabel = "<stdin>";
     bool m_bSeveralResults = false; // more than one result goes to standard output
@@ -137,7 +137,7 @@ void KeepFinalLineBreak(std::u16string& output)
 }
 
 CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions& options,
-                      const CRunSettings& run, const CToolEnvironment& env)
+                      unsigned fileCodePage, const CRunSettings& run, const CToolEnvironment& env)
 {
     CFileResult result;
     const std::string label = source.m_bStdin ? run.m_sStdinLabel : source.m_sPath;
@@ -159,7 +159,7 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
 
     // Standard input is UTF-8 unless --encoding says otherwise.
     const unsigned codePage =
-        source.m_bStdin && !run.m_bEncodingGiven ? kCodePageUtf8 : run.m_nCodePage;
+        source.m_bStdin && !run.m_bEncodingGiven ? kCodePageUtf8 : fileCodePage;
     CSqlText text;
     if (!DecodeSqlText(bytes, codePage, text, error))
         return fail(error);
@@ -225,23 +225,35 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
     return result;
 }
 
-unsigned CodePageFor(const CCommandLine& cl, std::string& error)
+std::optional<unsigned> CodePageFor(const CCommandLine& cl, std::string& error)
 {
     if (!cl.m_sEncoding)
-        return kCodePageLocale;
+        return std::nullopt;
     auto codePage = CodePageFromName(*cl.m_sEncoding);
     if (!codePage)
     {
         error = "unknown encoding '" + *cl.m_sEncoding + "' (try utf-8, latin1, cp1252)";
-        return 0;
+        return std::nullopt;
     }
     CCodePage probe(*codePage);
     if (!probe.IsValid())
     {
         error = "encoding '" + *cl.m_sEncoding + "' cannot be converted here: " + probe.GetError();
-        return 0;
+        return std::nullopt;
     }
     return *codePage;
+}
+
+// How a file without a byte-order mark is read: --encoding, else the encoding
+// of its options file, else the locale's character set.
+unsigned FileCodePage(const CRunSettings& run, const CToolSettings& tool)
+{
+    if (run.m_nEncodingCodePage)
+        return *run.m_nEncodingCodePage;
+    if (tool.m_sEncoding)
+        if (const auto codePage = CodePageFromName(*tool.m_sEncoding))
+            return *codePage;
+    return kCodePageLocale;
 }
 
 } // namespace
@@ -311,7 +323,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     run.m_bDiff = cl.m_bDiff;
     run.m_bVerify = cl.m_bVerify;
     run.m_bEncodingGiven = cl.m_sEncoding.has_value();
-    run.m_nCodePage = CodePageFor(cl, error);
+    run.m_nEncodingCodePage = CodePageFor(cl, error);
     if (!error.empty())
         return usageError(error);
     if (cl.m_sStdinPath)
@@ -329,9 +341,13 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
             err << kProgramName << ": " << warning << "\n";
     });
     std::vector<const COptions*> optionsOf;
+    std::vector<unsigned> codePageOf;
     std::vector<std::string> optionErrors;
     for (const CSourceFile& source : sources.m_aFiles)
+    {
         optionsOf.push_back(layers.OptionsFor(source.m_sPath, source.m_bStdin, optionErrors));
+        codePageOf.push_back(FileCodePage(run, layers.ToolSettingsFor(source.m_sPath, source.m_bStdin)));
+    }
     if (sources.m_aFiles.empty())
         layers.OptionsFor(".", true, optionErrors);
     if (!optionErrors.empty())
@@ -349,9 +365,9 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
         const bool isStdin = none || sources.m_aFiles[0].m_bStdin;
         std::vector<std::string> ignored;
         const COptions* options = layers.OptionsFor(path, isStdin, ignored);
-        out << "; options for " << (isStdin ? run.m_sStdinLabel : path) << ", from "
-            << layers.SourceFor(path, isStdin) << "\n"
-            << FormatOptionsText(*options);
+        out << "# options for " << (isStdin ? run.m_sStdinLabel : path) << ", from "
+            << layers.SourceFor(path, isStdin).Describe() << "\n\n"
+            << FormatOptionsText(*options, &layers.ToolSettingsFor(path, isStdin));
         return EXIT_OK;
     }
 
@@ -371,7 +387,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
         [&](CWorker& worker, size_t i) {
             try
             {
-                return FormatOne(worker, files[i], *optionsOf[i], run, env);
+                return FormatOne(worker, files[i], *optionsOf[i], codePageOf[i], run, env);
             }
             catch (const std::bad_alloc&)
             {

@@ -1,16 +1,18 @@
 // Which options format a file, in layers:
-//   1. a shared options file: --options FILE, or else the nearest
-//      ".quillmark.ini" in the file's folder or a folder above it, read
-//      strictly over the defaults; without either, the user's saved options
-//      (the desktop app's store, opened read-only: never written);
-//   2. every --set Group.field=value, in order;
+//   1. one source: --options FILE; else, unless --no-config, the nearest
+//      ".quillmark.ini" in the file's folder or a folder above it; else,
+//      unless --no-config, the options saved by the desktop app (its store,
+//      opened read-only: never written); else the built-in defaults. An
+//      options file is read strictly over the defaults;
+//   2. every --set section.key=value, in order;
 //   3. --left-margin N.
-// Every source is read before any file is formatted, so a bad option stops
-// the run before a file is touched.
+// The options file that applies also gives the command's own settings (its
+// "[quillmark-format]" section). Every source is read before any file is
+// formatted, so a bad option stops the run before a file is touched.
 #pragma once
 
 #include "CommandLine.h"
-#include "Options.h"
+#include "OptionsFile.h"
 
 #include <functional>
 #include <map>
@@ -25,19 +27,57 @@ namespace qmcli
 // The name of the options file found by discovery.
 inline constexpr const char* kDiscoveredOptionsName = ".quillmark.ini";
 
-// Applies an options file's text over options, strictly: every section must be
-// one of the nine groups ("[Options\CSelect]"), every name one of its stored
-// fields, every integer a whole number and every flag 0 or 1. Each problem is
-// one line "label:LINE: ..." in errors; returns errors.empty().
-bool ApplyOptionsText(std::string_view text, const std::string& label, COptions& options,
-                      std::vector<std::string>& errors);
+// Where to look for options.
+struct COptionsSearch
+{
+    std::optional<std::string> m_sOptionsFile; // --options
+    bool m_bNoConfig = false;                  // --no-config
+    std::string m_sUserStorePath;              // the desktop app's store; empty: none
+};
 
-// Applies one --set; false with a one-line error for an unknown group or field
-// or a value that does not parse.
-bool ApplySetting(const COptionSetting& setting, COptions& options, std::string& error);
+// Where a document's options come from, and why.
+struct COptionsSource
+{
+    enum Kind { FROM_OPTIONS_FLAG, FROM_DISCOVERED, FROM_USER_STORE, FROM_DEFAULTS, FROM_NO_CONFIG };
+    Kind m_nKind = FROM_DEFAULTS;
+    std::string m_sPath; // the options file or the store; empty for the defaults
 
-// The options as an options file that ApplyOptionsText reads back.
-std::string FormatOptionsText(const COptions& options);
+    // An options file (--options or discovered), as opposed to the store or the defaults.
+    bool IsOptionsFile() const { return m_nKind == FROM_OPTIONS_FLAG || m_nKind == FROM_DISCOVERED; }
+    // "team.ini (--options)", "built-in defaults (--no-config)", ...
+    std::string Describe() const;
+    bool operator<(const COptionsSource& other) const
+    {
+        return m_nKind != other.m_nKind ? m_nKind < other.m_nKind : m_sPath < other.m_sPath;
+    }
+};
+
+// What earlier searches learnt, for a caller that asks about many documents
+// while the files stay as they are.
+struct COptionsSearchCache
+{
+    std::map<std::string, std::string> m_aDiscovered; // folder -> options file or ""
+    std::optional<bool> m_bStoreHoldsOptions;
+};
+
+// The options source of a document at documentPath (which need not exist;
+// its folder is where discovery starts). A store that holds no saved options
+// counts as none. An editor's server calls this for each document, without a
+// cache, so that an options file changed meanwhile is seen.
+COptionsSource FindOptionsSource(const std::string& documentPath, const COptionsSearch& search,
+                                 COptionsSearchCache* cache = nullptr);
+
+// The options and the command's settings of one source.
+struct CLoadedOptions
+{
+    std::unique_ptr<COptions> m_pOptions; // null when the source is bad
+    CToolSettings m_Tool;
+    std::vector<std::string> m_aErrors; // one line each
+};
+
+// Reads a source; warn receives the store's own warnings (a malformed line).
+CLoadedOptions LoadOptionsSource(const COptionsSource& source,
+                                 const std::function<void(const std::string&)>& warn);
 
 class COptionLayers
 {
@@ -52,27 +92,22 @@ public:
     // each) appended to errors. Results are cached by options source.
     const COptions* OptionsFor(const std::string& path, bool isStdin,
                                std::vector<std::string>& errors);
-    // Where those options came from, for --dump-options.
-    std::string SourceFor(const std::string& path, bool isStdin);
+    // The command's settings from the same source; the defaults when it has none.
+    const CToolSettings& ToolSettingsFor(const std::string& path, bool isStdin);
+    // Where those options came from.
+    COptionsSource SourceFor(const std::string& path, bool isStdin);
 
 private:
-    struct CLayer
-    {
-        std::unique_ptr<COptions> m_pOptions; // null when the source is bad
-        std::vector<std::string> m_aErrors;
-    };
-
-    // The options file that applies to a path: --options, the nearest
-    // discovered one, or "" for the user's store.
-    std::string OptionsFileFor(const std::string& path, bool isStdin);
-    std::string DiscoverFrom(const std::string& folder);
-    CLayer Build(const std::string& optionsFile);
+    std::string DocumentPath(const std::string& path, bool isStdin) const;
+    // The source's options with --set and --left-margin applied; its errors
+    // are appended to errors the first time only.
+    CLoadedOptions& LayerFor(const COptionsSource& source, std::vector<std::string>* errors);
 
     const CCommandLine& m_CommandLine;
-    std::string m_sUserStorePath;
+    COptionsSearch m_Search;
     WarningSink m_warn;
-    std::map<std::string, std::string> m_aDiscovered; // folder -> options file or ""
-    std::map<std::string, CLayer> m_aLayers;          // options file ("" = store) -> options
+    COptionsSearchCache m_Cache;
+    std::map<COptionsSource, CLoadedOptions> m_aLayers;
 };
 
 } // namespace qmcli

@@ -10,8 +10,8 @@
 #include "FuzzInput.h"
 #include "IniFile.h"
 #include "IniProfileStore.h"
-#include "OptionLayers.h"
 #include "Options.h"
+#include "OptionsFile.h"
 #include "ProfileStore.h"
 
 #include <unistd.h>

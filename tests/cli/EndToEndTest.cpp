@@ -197,8 +197,9 @@ const CStdinCase kStdinCases[] = {
     {"EmptyInput", {}, "", 0, "", nullptr},
     {"InvalidUtf8", {"--capitalise"}, "select '\xE9'", 2, "", "<stdin>: is not valid UTF-8"},
     {"StdinPathNamesIt", {"--stdin-path", "q/x.sql"}, "select '\xE9'", 2, "", "q/x.sql: is not valid"},
-    {"BadSetGroup", {"--set", "CNope.m_nX=1"}, "select 1", 2, "", "unknown group 'CNope'"},
-    {"BadSetValue", {"--set", "CCase.m_nIdentThenFromWhen=two"}, "select 1", 2, "", "needs a whole number"},
+    {"BadSetGroup", {"--set", "CNope.m_nX=1"}, "select 1", 2, "", "unknown section 'CNope'"},
+    {"BadSetValue", {"--set", "CCase.m_nIdentThenFromWhen=two"}, "select 1", 2, "",
+     "'two' is not a whole number from 0 to 1000"},
     {"UnknownEncoding", {"--encoding", "klingon"}, "select 1", 2, "", "unknown encoding 'klingon'"},
     {"NulRefusedWithItsOffset", {}, "select 1\0 from t"s, 2, "", "<stdin>: holds a NUL character at byte offset 8 (counted from 0)"},
     {"LeftMarginKeepsTheInputsInFormat", {"--left-margin", "-1"}, "    select a\n      from t", 0,
@@ -935,9 +936,9 @@ TEST_F(EndToEnd, OptionsFileLayersOverDefaultsAndIsReadStrictly)
     } bad[] = {
         {"UnknownSection", "[Options\\CKeywords]\nm_nKeywords=1\n", P("bad.ini") + ":1: unknown section"},
         {"UnknownField", "\n[Options\\CCapitalisation]\nm_nKeyword=1\n",
-         P("bad.ini") + ":3: unknown field 'm_nKeyword'"},
-        {"NotANumber", "[Options\\CCapitalisation]\nm_nKeywords=upper\n",
-         P("bad.ini") + ":2: CCapitalisation.m_nKeywords needs a whole number"},
+         P("bad.ini") + ":3: unknown key 'm_nKeyword'"},
+        {"OutsideTheChoice", "[Options\\CCapitalisation]\nm_nKeywords=99\n",
+         P("bad.ini") + ":2: capitalisation.keywords: '99' is not one of upper | lower | initcap"},
     };
     for (const auto& row : bad)
     {
@@ -982,7 +983,7 @@ TEST_F(EndToEnd, NearestDiscoveredOptionsFileApplies)
     WriteFile(m_dir / "sub/deep/.quillmark.ini", "[Options\\CCase]\nm_nIdentThenFromWhen=far\n");
     r = Run({"-i", "--capitalise", m_dir.string()});
     EXPECT_EQ(r.m_nStatus, 2);
-    EXPECT_NE(r.m_sErr.find(P("sub/deep/.quillmark.ini") + ":2: CCase.m_nIdentThenFromWhen needs a whole number"),
+    EXPECT_NE(r.m_sErr.find(P("sub/deep/.quillmark.ini") + ":2: case.then-indent: 'far' is not a whole number"),
               std::string::npos)
         << r.m_sErr;
     EXPECT_EQ(ReadFile(m_dir / "top.sql"), "SELECT x\n");
@@ -1016,10 +1017,11 @@ TEST_F(EndToEnd, DumpedOptionsReadBackAsAnOptionsFile)
 {
     CRunResult r = Run({"--dump-options", "--set", "CSelect.m_nColumnListComma=0", "--left-margin", "2"});
     EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
-    EXPECT_NE(r.m_sOut.find("\n[Options\\CSelect]\nm_bAlignColumnsAfterDistinct=0\nm_nColumnListComma=0\n"),
+    EXPECT_NE(r.m_sOut.find("\n[select]\n# true | false: a stacked SELECT list aligns after DISTINCT\n"
+                            "align-after-distinct = false\n# after | before | before-with-space\ncolumn-list-comma = after\n"),
               std::string::npos)
         << r.m_sOut;
-    EXPECT_NE(r.m_sOut.find("m_nLeftMargin=2\n"), std::string::npos);
+    EXPECT_NE(r.m_sOut.find("\nleft-margin = 2\n"), std::string::npos);
     WriteFile(m_dir / "dump.ini", r.m_sOut);
     const CRunResult again = Run({"--dump-options", "--options", P("dump.ini")});
     EXPECT_EQ(again.m_nStatus, 0) << again.m_sErr;

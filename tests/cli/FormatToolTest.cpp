@@ -83,7 +83,9 @@ const CToolCase kCases[] = {
      "--- a/<stdin>\n+++ b/<stdin>\n@@ -1 +1 @@\n-select 1\n+SELECT 1\n", "",
      [](CToolEnvironment& env) { env.m_bStdoutIsTerminal = true; }},
     {"DumpWithoutStore", {"--dump-options"}, "", EXIT_OK,
-     "; options for <stdin>, from the defaults\n", ""},
+     "# options for <stdin>, from built-in defaults (no .quillmark.ini in the file's folder or above, "
+     "and no options saved by the desktop app)\n",
+     ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FormatToolTest, ::testing::ValuesIn(kCases),
