@@ -64,7 +64,8 @@ bool ParseSetting(const std::string& text, COptionSetting& setting, std::string&
 
 bool SetAction(CCommandLine& cl, CCommandLine::Action action)
 {
-    // --help and --version win over everything; --dump-options over formatting.
+    // --help, --help-options and --version win over everything; --dump-options
+    // over formatting.
     if (action != CCommandLine::ACTION_DUMP_OPTIONS || cl.m_nAction == CCommandLine::ACTION_FORMAT)
         cl.m_nAction = action;
     return true;
@@ -78,6 +79,10 @@ const CFlag kFlags[] = {
     {"version", 'V', no_argument,
      [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
          return SetAction(cl, CCommandLine::ACTION_VERSION);
+     }},
+    {"help-options", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return SetAction(cl, CCommandLine::ACTION_HELP_OPTIONS);
      }},
     {"dump-options", 0, no_argument,
      [](CCommandLine& cl, const std::string&, const Value&, std::string& error) {
@@ -181,6 +186,20 @@ const CFlag kFlags[] = {
     {"options", 0, required_argument,
      [](CCommandLine& cl, const std::string&, const Value& value, std::string&) {
          cl.m_sOptionsFile = *value;
+         return true;
+     }},
+    {"no-config", 0, no_argument,
+     [](CCommandLine& cl, const std::string&, const Value&, std::string&) {
+         return cl.m_bNoConfig = true;
+     }},
+    {"exclude", 0, required_argument,
+     [](CCommandLine& cl, const std::string& name, const Value& value, std::string& error) {
+         if (value->find_first_not_of(" \t!/") == std::string::npos)
+         {
+             error = name + " needs a pattern, not '" + *value + "'";
+             return false;
+         }
+         cl.m_aExclude.push_back(*value);
          return true;
      }},
     {"encoding", 0, required_argument,

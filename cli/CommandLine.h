@@ -19,7 +19,15 @@ struct COptionSetting
 
 struct CCommandLine
 {
-    enum Action { ACTION_FORMAT, ACTION_HELP, ACTION_VERSION, ACTION_DUMP_OPTIONS, ACTION_LSP };
+    enum Action
+    {
+        ACTION_FORMAT,
+        ACTION_HELP,
+        ACTION_HELP_OPTIONS,
+        ACTION_VERSION,
+        ACTION_DUMP_OPTIONS,
+        ACTION_LSP
+    };
     enum Color { COLOR_AUTO, COLOR_ALWAYS, COLOR_NEVER };
 
     Action m_nAction = ACTION_FORMAT;
@@ -34,6 +42,7 @@ struct CCommandLine
     std::optional<int> m_nLeftMargin;
     std::optional<std::string> m_sOptionsFile;
     bool m_bNoConfig = false; // neither discovered options files nor the desktop store
+    std::vector<std::string> m_aExclude; // --exclude, relative to the current folder
     std::optional<std::string> m_sEncoding;
     std::optional<std::string> m_sStdinPath; // where standard input's text "lives"
     std::vector<COptionSetting> m_aSettings; // --set, in command-line order

@@ -13,6 +13,7 @@
 #include "TokenCheck.h"
 #include "UnifiedDiff.h"
 #include "UserFolders.h"
+#include "WalkFilter.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -256,6 +257,20 @@ unsigned FileCodePage(const CRunSettings& run, const CToolSettings& tool)
     return kCodePageLocale;
 }
 
+// For -vv: how a file's text is read when it has no byte-order mark.
+std::string EncodingWords(const CCommandLine& cl, const CToolSettings& tool, const COptionsSource& source,
+                          bool isStdin)
+{
+    if (cl.m_sEncoding)
+        return "text without a byte-order mark read as " + *cl.m_sEncoding + " (--encoding)";
+    if (isStdin)
+        return "standard input read as UTF-8";
+    if (tool.m_sEncoding)
+        return "text without a byte-order mark read as " + *tool.m_sEncoding + " (encoding in " +
+               source.m_sPath + ")";
+    return "text without a byte-order mark read in the locale's character set";
+}
+
 } // namespace
 
 CToolEnvironment ProcessEnvironment()
@@ -308,6 +323,11 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
                 return usageError(error);
         return RunLanguageServer(cl, env.m_sUserStorePath);
     }
+    if (cl.m_nAction == CCommandLine::ACTION_HELP_OPTIONS)
+    {
+        out << OptionsReferenceText();
+        return EXIT_OK;
+    }
 
     // Waiting for a terminal to type SQL is never what was meant.
     if (cl.m_aInputs.empty() && env.m_bStdinIsTerminal)
@@ -331,15 +351,17 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     run.m_bColour = cl.m_nColor == CCommandLine::COLOR_ALWAYS ||
                     (cl.m_nColor == CCommandLine::COLOR_AUTO && env.m_bStdoutIsTerminal && !env.m_bNoColor);
 
-    const CSourceList sources = FindSourceFiles(cl.m_aInputs);
-
-    // Every options source is read, and every bad one reported, before any
-    // file is formatted.
-    std::set<std::string> reported;
     COptionLayers layers(cl, env.m_sUserStorePath, [&](const std::string& warning) {
         if (cl.m_nVerbosity >= 0)
             err << kProgramName << ": " << warning << "\n";
     });
+    CWalkFilter walkFilter(layers, cl.m_aExclude);
+    const CSourceList sources = FindSourceFiles(
+        cl.m_aInputs, [&](const std::string& path, bool isFolder) { return walkFilter.ReasonToSkip(path, isFolder); });
+
+    // Every options source is read, and every bad one reported, before any
+    // file is formatted.
+    std::set<std::string> reported;
     std::vector<const COptions*> optionsOf;
     std::vector<unsigned> codePageOf;
     std::vector<std::string> optionErrors;
@@ -369,6 +391,25 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
             << layers.SourceFor(path, isStdin).Describe() << "\n\n"
             << FormatOptionsText(*options, &layers.ToolSettingsFor(path, isStdin));
         return EXIT_OK;
+    }
+
+    if (cl.m_nVerbosity > 0)
+    {
+        if (!walkFilter.GitProblem().empty())
+            err << kProgramName << ": " << walkFilter.GitProblem() << "\n";
+        for (const std::string& line : sources.m_aSkipped)
+            err << kProgramName << ": " << line << "\n";
+        for (const CSourceFile& source : sources.m_aFiles)
+        {
+            const std::string label = source.m_bStdin ? run.m_sStdinLabel : source.m_sPath;
+            err << kProgramName << ": " << label << ": " << layers.Explain(source.m_sPath, source.m_bStdin)
+                << "\n";
+            if (cl.m_nVerbosity > 1)
+                err << kProgramName << ": " << label << ": "
+                    << EncodingWords(cl, layers.ToolSettingsFor(source.m_sPath, source.m_bStdin),
+                                     layers.SourceFor(source.m_sPath, source.m_bStdin), source.m_bStdin)
+                    << "\n";
+        }
     }
 
     bool failed = false;

@@ -98,7 +98,7 @@ std::string COptionsSource::Describe() const
     case FROM_OPTIONS_FLAG: return m_sPath + " (--options)";
     case FROM_DISCOVERED: return m_sPath + " (the nearest " + kDiscoveredOptionsName + ")";
     case FROM_USER_STORE:
-        return "the desktop app's saved options in " + m_sPath + " (no " + kDiscoveredOptionsName +
+        return "the desktop app's store " + m_sPath + " (no " + kDiscoveredOptionsName +
                " in the file's folder or above)";
     case FROM_NO_CONFIG: return "built-in defaults (--no-config)";
     case FROM_DEFAULTS: break;
@@ -172,7 +172,7 @@ std::string COptionLayers::DocumentPath(const std::string& path, bool isStdin) c
     return m_CommandLine.m_sStdinPath ? *m_CommandLine.m_sStdinPath : std::string("./-");
 }
 
-CLoadedOptions& COptionLayers::LayerFor(const COptionsSource& source, std::vector<std::string>* errors)
+COptionLayers::CLayer& COptionLayers::LayerFor(const COptionsSource& source)
 {
     auto it = m_aLayers.find(source);
     if (it != m_aLayers.end())
@@ -194,27 +194,49 @@ CLoadedOptions& COptionLayers::LayerFor(const COptionsSource& source, std::vecto
             *m_CommandLine.m_nLeftMargin == -1 && !m_CommandLine.m_bCapitalise;
     }
     if (!loaded.m_aErrors.empty())
+    {
         loaded.m_pOptions.reset();
-    // Each bad source is reported once, however many files it governs.
-    if (errors)
-        errors->insert(errors->end(), loaded.m_aErrors.begin(), loaded.m_aErrors.end());
-    return m_aLayers.emplace(source, std::move(loaded)).first->second;
+        loaded.m_Tool = CToolSettings();
+    }
+    return m_aLayers.emplace(source, CLayer{std::move(loaded), false}).first->second;
 }
 
 const COptions* COptionLayers::OptionsFor(const std::string& path, bool isStdin,
                                           std::vector<std::string>& errors)
 {
-    return LayerFor(SourceFor(path, isStdin), &errors).m_pOptions.get();
+    CLayer& layer = LayerFor(SourceFor(path, isStdin));
+    // Each bad source is reported once, however many files it governs.
+    if (!layer.m_bReported)
+        errors.insert(errors.end(), layer.m_Loaded.m_aErrors.begin(), layer.m_Loaded.m_aErrors.end());
+    layer.m_bReported = true;
+    return layer.m_Loaded.m_pOptions.get();
 }
 
 const CToolSettings& COptionLayers::ToolSettingsFor(const std::string& path, bool isStdin)
 {
-    return LayerFor(SourceFor(path, isStdin), nullptr).m_Tool;
+    return LayerFor(SourceFor(path, isStdin)).m_Loaded.m_Tool;
+}
+
+const CToolSettings& COptionLayers::ToolSettingsOf(const COptionsSource& source)
+{
+    return LayerFor(source).m_Loaded.m_Tool;
 }
 
 COptionsSource COptionLayers::SourceFor(const std::string& path, bool isStdin)
 {
     return FindOptionsSource(DocumentPath(path, isStdin), m_Search, &m_Cache);
+}
+
+std::string COptionLayers::Explain(const std::string& path, bool isStdin)
+{
+    const std::string text = "options from " + SourceFor(path, isStdin).Describe();
+    std::string onTop;
+    for (const COptionSetting& setting : m_CommandLine.m_aSettings)
+        onTop += (onTop.empty() ? "" : ", ") + std::string("--set ") + setting.m_sArgument;
+    if (m_CommandLine.m_nLeftMargin)
+        onTop += (onTop.empty() ? "" : ", ") + std::string("--left-margin ") +
+                 std::to_string(*m_CommandLine.m_nLeftMargin);
+    return onTop.empty() ? text : text + ", then " + onTop;
 }
 
 } // namespace qmcli

@@ -92,22 +92,31 @@ public:
     // each) appended to errors. Results are cached by options source.
     const COptions* OptionsFor(const std::string& path, bool isStdin,
                                std::vector<std::string>& errors);
-    // The command's settings from the same source; the defaults when it has none.
+    // The command's settings from the same source; the defaults when it has
+    // none or it is bad (OptionsFor reports that).
     const CToolSettings& ToolSettingsFor(const std::string& path, bool isStdin);
-    // Where those options came from.
+    const CToolSettings& ToolSettingsOf(const COptionsSource& source);
+    // Where those options come from.
     COptionsSource SourceFor(const std::string& path, bool isStdin);
+    // The same in words, with what the command line puts on top: "options
+    // from team.ini (--options), then --set case.when-indent=4".
+    std::string Explain(const std::string& path, bool isStdin);
 
 private:
+    struct CLayer
+    {
+        CLoadedOptions m_Loaded; // with --set and --left-margin applied
+        bool m_bReported = false;
+    };
+
     std::string DocumentPath(const std::string& path, bool isStdin) const;
-    // The source's options with --set and --left-margin applied; its errors
-    // are appended to errors the first time only.
-    CLoadedOptions& LayerFor(const COptionsSource& source, std::vector<std::string>* errors);
+    CLayer& LayerFor(const COptionsSource& source);
 
     const CCommandLine& m_CommandLine;
     COptionsSearch m_Search;
     WarningSink m_warn;
     COptionsSearchCache m_Cache;
-    std::map<COptionsSource, CLoadedOptions> m_aLayers;
+    std::map<COptionsSource, CLayer> m_aLayers;
 };
 
 } // namespace qmcli

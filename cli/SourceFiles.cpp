@@ -29,9 +29,11 @@ namespace
 {
 
 // The files below a folder, sorted by path so that every run lists them alike.
-void WalkFolder(const std::string& root, std::vector<std::string>& found,
-                std::vector<std::string>& errors)
+void WalkFolder(const std::string& root, const CWalkSkip& skip, std::vector<std::string>& found,
+                CSourceList& list)
 {
+    std::vector<std::string>& errors = list.m_aErrors;
+    const size_t skippedBefore = list.m_aSkipped.size();
     std::error_code ec;
     fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
     if (ec)
@@ -57,18 +59,28 @@ void WalkFolder(const std::string& root, std::vector<std::string>& found,
         {
             if (name.size() > 1 && name[0] == '.')
                 it.disable_recursion_pending();
+            else if (const std::string why = skip ? skip(entry.path().string(), true) : ""; !why.empty())
+            {
+                list.m_aSkipped.push_back(entry.path().string() + "/: " + why);
+                it.disable_recursion_pending();
+            }
             continue;
         }
-        if (fs::is_regular_file(status) && IsSqlSourceName(name))
+        if (!fs::is_regular_file(status) || !IsSqlSourceName(name))
+            continue;
+        if (const std::string why = skip ? skip(entry.path().string(), false) : ""; !why.empty())
+            list.m_aSkipped.push_back(entry.path().string() + ": " + why);
+        else
             files.push_back(entry.path().string());
     }
     std::sort(files.begin(), files.end());
     found.insert(found.end(), files.begin(), files.end());
+    std::sort(list.m_aSkipped.begin() + std::ptrdiff_t(skippedBefore), list.m_aSkipped.end());
 }
 
 } // namespace
 
-CSourceList FindSourceFiles(const std::vector<std::string>& inputs)
+CSourceList FindSourceFiles(const std::vector<std::string>& inputs, const CWalkSkip& skip)
 {
     CSourceList list;
     if (inputs.empty())
@@ -99,7 +111,7 @@ CSourceList FindSourceFiles(const std::vector<std::string>& inputs)
         if (fs::is_directory(status))
         {
             std::vector<std::string> found;
-            WalkFolder(input, found, list.m_aErrors);
+            WalkFolder(input, skip, found, list);
             for (const std::string& path : found)
                 add(path);
         }
