@@ -15,10 +15,11 @@ column, lists stacked or wrapped, words re-cased by their kind. With no FILE,
 or when FILE is -, read standard input (UTF-8, or as its byte-order mark or
 --encoding says) and write the result (UTF-8) to standard output; --check and
 --diff judge standard input in its own encoding and line ending, as they
-would the file it came from; with no FILE and a terminal on standard input, show how to use
-the command and exit with status 2. A FOLDER stands for every *.sql, *.pks, *.pkb, *.pls, *.plb,
-*.tps, *.tpb, *.trg, *.prc and *.fnc file below it, in sorted order (hidden
-folders such as .git are skipped). Files are formatted in parallel; results
+would the file it came from; with no FILE and a terminal on standard input,
+show how to use the command and exit with status 2. A FOLDER stands for every
+*.sql, *.pks, *.pkb, *.pls, *.plb, *.tps, *.tpb, *.trg, *.prc and *.fnc file
+below it, in sorted order (hidden folders such as .git, what git ignores and
+what --exclude leaves out are skipped). Files are formatted in parallel; results
 appear in the order of the inputs. Short flags may be bundled (-ij1 is
 -i -j 1); long flags are typed in full.
 
@@ -60,7 +61,8 @@ What to do:
                        the default is the full re-layout (Format)
                          quillmark-format --capitalise legacy.pkb
       --dump-options   print the options in effect (for the first input, or the
-                       current folder) as an options file, and exit
+                       current folder) as an options file, with a comment line
+                       per key saying what it may hold, and exit
                          quillmark-format --dump-options > .quillmark.ini
       --lsp            serve editors as a language server on standard input and
                        output: whole documents are formatted
@@ -68,36 +70,62 @@ What to do:
                        --options, --set, --left-margin and --capitalise apply
                        to every document (see the man page)
                          quillmark-format --lsp
+      --help-options   list every key of an options file with its values, its
+                       default and what it does, and exit
+                         quillmark-format --help-options | less
 
 Options of the formatting:
-      --options FILE   take the options from FILE, an INI file with the
-                       sections and names of the saved options
-                       ([Options\CSelect] m_nColumnListComma=0 ...). It names
-                       only what it changes; the rest keep their defaults. It
-                       is read strictly: an unknown section or field, or a
-                       value that is not a whole number, stops the run.
+      --options FILE   take the options from FILE, an INI file that names only
+                       what it changes; the rest keep their defaults:
+                         [capitalisation]
+                         keywords = lower   ; comments after a blank
+                         [select]
+                         column-list-comma = after
+                       The desktop app's names ([Options\CCapitalisation]
+                       m_nKeywords=1) are read too. It is read strictly: an
+                       unknown section or key, or a value the key does not
+                       allow, stops the run with file, line and the allowed
+                       values.
                          quillmark-format --options team.ini -i src/
                        Without --options, the nearest .quillmark.ini in the
                        file's folder or a folder above it is used the same way;
                        without one, the options you saved in the desktop app
                        (read only: quillmark-format never changes them).
-      --set GROUP.FIELD=VALUE
+      --no-config      use neither a .quillmark.ini nor the desktop app's
+                       options: the built-in defaults, then --options and --set
+                         quillmark-format --no-config --set case.when-indent=4 q.sql
+      --set SECTION.KEY=VALUE
                        override one option for this run (repeatable)
-                         quillmark-format --set CCapitalisation.m_nKeywords=1 q.sql
+                         quillmark-format --set capitalisation.keywords=lower q.sql
       --left-margin N  put N blanks (0 to 1000) before every line; -1 keeps the
                        input's indentation (the result is indented as far as
                        the input's least indented line)
                          quillmark-format --left-margin 4 snippet.sql
 
+Which files:
+      --exclude GLOB   leave out what GLOB matches when a folder is walked, as
+                       in .gitignore and relative to the current folder (*
+                       stays within a folder, ** crosses folders, a trailing /
+                       matches folders, a leading ! takes back); repeatable.
+                       It adds to the exclude patterns of the options file's
+                       [quillmark-format] section, which are relative to that
+                       file's folder. Inside a git work tree a walk also skips
+                       what git ignores (respect-gitignore = false in that
+                       section turns it off). A file named on the command line
+                       is always formatted.
+                         quillmark-format --exclude 'generated/' --check .
+
 Input and safety:
       --encoding NAME  read files without a byte-order mark as NAME (utf-8,
                        latin1, cp1252, iso-8859-15, ...; by default the
-                       locale's character set, UTF-8 in a C locale); files
-                       with a mark follow their mark. A file whose bytes do not
-                       decode exactly, or that holds a NUL character, is left
-                       alone with an error.
-                       Standard input without a mark is read as NAME too
-                       (as UTF-8 without --encoding).
+                       encoding of the options file's [quillmark-format]
+                       section, else the locale's character set, UTF-8 in a C
+                       locale); files with a mark follow their mark. A file
+                       whose bytes do not decode exactly, or that holds a NUL
+                       character, is left alone with an error. Standard input
+                       without a mark is read as NAME too (without --encoding,
+                       as UTF-8, or by --check and --diff as the file it came
+                       from would be).
                          quillmark-format --encoding cp1252 -i old/
       --stdin-path PATH
                        treat standard input as the file PATH: its folder finds
@@ -115,8 +143,9 @@ Input and safety:
                          quillmark-format --jobs 1 -i src/
   -q, --quiet          print only errors: no summary, no warnings
                          quillmark-format --quiet -i src/
-  -v, --verbose        say which options apply to each file, and why (-vv:
-                       more)
+  -v, --verbose        say on standard error which options apply to each file
+                       and why, and what a folder walk skipped and why; -vv
+                       also says how each file's text is read
                          quillmark-format --verbose --check src/
   -h, --help           show this help and exit
                          quillmark-format --help | less

@@ -29,7 +29,8 @@ constexpr CToolKey kToolKeys[] = {
      "files and folders a folder walk leaves out, relative to this file's folder; "
      "the key may be repeated"},
     {"respect-gitignore", "true | false",
-     "inside a git work tree, a folder walk skips the files git ignores (default true)"},
+     "inside a git work tree, a folder walk skips the files git ignores; a file named on the "
+     "command line is always formatted (default true)"},
 };
 
 // The value without its inline comment (from a ';' or '#' after a blank) and
@@ -116,6 +117,30 @@ bool ApplyToolSetting(const std::string& key, const std::string& value, const st
         keys += (keys.empty() ? "" : ", ") + std::string(row.m_sKey);
     reason = "unknown key '" + key + "' in [" + kToolSection + "] (keys: " + keys + ")";
     return false;
+}
+
+// The text in lines of at most 79 columns, each indented by indent blanks.
+std::string WrapText(const std::string& text, size_t indent)
+{
+    std::string out, line;
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && indent + line.size() + 1 + word.size() > 79)
+        {
+            out += std::string(indent, ' ') + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    if (!line.empty())
+        out += std::string(indent, ' ') + line + "\n";
+    return out;
 }
 
 } // namespace
@@ -260,13 +285,13 @@ std::string OptionsReferenceText()
             if (key.m_sKey.empty() || !target)
                 continue;
             text += "  " + std::string(key.m_sKey) + " = " + OptionAllowedValues(*target) + "\n";
-            text += "      " + std::string(key.m_sMeaning) + "; default " + OptionValueText(*target) + "\n";
+            text += WrapText(std::string(key.m_sMeaning) + " (default " + OptionValueText(*target) + ")", 6);
         }
     }
     text += "\n[" + std::string(kToolSection) + "]\n";
     for (const CToolKey& key : kToolKeys)
-        text += "  " + std::string(key.m_sKey) + " = " + std::string(key.m_sValues) + "\n      " +
-                std::string(key.m_sMeaning) + "\n";
+        text += "  " + std::string(key.m_sKey) + " = " + std::string(key.m_sValues) + "\n" +
+                WrapText(std::string(key.m_sMeaning), 6);
     return text;
 }
 

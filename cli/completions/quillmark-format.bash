@@ -3,8 +3,9 @@ _quillmark_format()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     local flags='--in-place -i --check --diff --color --capitalise --capitalize
-        --dump-options --lsp --options --set --left-margin --encoding --stdin-path
-        --no-verify --jobs -j --quiet -q --verbose -v --help -h --version -V'
+        --dump-options --help-options --lsp --options --no-config --set
+        --left-margin --exclude --encoding --stdin-path --no-verify --jobs -j
+        --quiet -q --verbose -v --help -h --version -V'
     COMPREPLY=()
     case $prev in
         --encoding)

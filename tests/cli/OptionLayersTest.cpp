@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 using namespace qmcli;
 
 namespace
@@ -227,6 +230,53 @@ TEST(FormatOptionsTextTest, EveryValueOfEveryKeyReadsBack)
                     << target->ReadableName() << " = " << value;
             }
         }
+}
+
+// The man page lists every key under its section with the values it allows and
+// its default, so it cannot drift from the table.
+TEST(OptionsReferenceTest, ManPageListsEveryKeyWithValuesAndDefault)
+{
+    std::ifstream in(std::string(QUILLMARK_SOURCE_DIR) + "/cli/quillmark-format.1");
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    const std::string man = buffer.str();
+    ASSERT_FALSE(man.empty());
+    auto roff = [](std::string_view text) {
+        std::string out;
+        for (char c : text)
+            out += c == '-' ? std::string("\\-") : std::string(1, c);
+        return out;
+    };
+    const COptions defaults;
+    for (const COptionSection& section : OptionSections())
+    {
+        const size_t start = man.find(".SS [" + roff(section.m_sSection) + "]\n");
+        ASSERT_NE(start, std::string::npos) << section.m_sSection;
+        const std::string part = man.substr(start, man.find(".SS ", start + 1) - start);
+        for (const COptionKey& key : section.m_aKeys)
+        {
+            if (key.m_sKey.empty())
+                continue;
+            const auto target = FindOptionKey(defaults, section, key.m_sField);
+            const std::string entry = ".B " + roff(key.m_sKey) + "\n" + roff(OptionAllowedValues(*target)) +
+                                      "; default \\fB" + roff(OptionValueText(*target)) + "\\fR.\n";
+            EXPECT_NE(part.find(entry), std::string::npos) << entry;
+        }
+    }
+}
+
+// The example options file reads without an error.
+TEST(OptionsReferenceTest, ExampleOptionsFileIsClean)
+{
+    const std::string path = std::string(QUILLMARK_SOURCE_DIR) + "/examples/quillmark.ini";
+    std::ifstream in(path);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    ASSERT_FALSE(buffer.str().empty()) << path;
+    COptions options;
+    CToolSettings tool;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(ApplyOptionsText(buffer.str(), path, options, tool, errors)) << errors[0];
 }
 
 } // namespace
