@@ -192,7 +192,8 @@ std::string AbsolutePath(const std::string& path)
 }
 
 const CExcludePattern* ExcludingPattern(const std::vector<CExcludePattern>& patterns,
-                                        const std::string& absolutePath, bool isFolder)
+                                        const std::string& absolutePath, bool isFolder,
+                                        const std::string& walkRoot)
 {
     auto decide = [&](const std::string& path, bool folder) -> const CExcludePattern* {
         for (size_t k = patterns.size(); k-- > 0;)
@@ -201,7 +202,8 @@ const CExcludePattern* ExcludingPattern(const std::vector<CExcludePattern>& patt
         return nullptr;
     };
     // A folder left out takes everything below it along, whatever comes later.
-    for (size_t slash = absolutePath.find('/', 1); slash != std::string::npos;
+    const size_t first = walkRoot.size() > 1 && absolutePath.starts_with(walkRoot + "/") ? walkRoot.size() + 1 : 1;
+    for (size_t slash = absolutePath.find('/', first); slash != std::string::npos;
          slash = absolutePath.find('/', slash + 1))
         if (const CExcludePattern* pattern = decide(absolutePath.substr(0, slash), true))
             return pattern;

@@ -61,9 +61,12 @@ std::vector<std::string> SplitPatterns(std::string_view value);
 // The path made absolute and lexically normal, without a trailing '/'.
 std::string AbsolutePath(const std::string& path);
 
-// The pattern that leaves the path out (the folder's own or one above it, up to
-// the pattern's base), or null when the path is kept.
+// The pattern that leaves the path out, or null when the path is kept. The
+// path's own name counts, and so does every folder above it that lies below
+// walkRoot (absolute; empty: every folder above it): a walk does not leave out
+// the folder it was asked to walk, nor, through it, what lies below.
 const CExcludePattern* ExcludingPattern(const std::vector<CExcludePattern>& patterns,
-                                        const std::string& absolutePath, bool isFolder);
+                                        const std::string& absolutePath, bool isFolder,
+                                        const std::string& walkRoot = {});
 
 } // namespace qmcli

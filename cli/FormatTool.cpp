@@ -357,7 +357,9 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     });
     CWalkFilter walkFilter(layers, cl.m_aExclude);
     const CSourceList sources = FindSourceFiles(
-        cl.m_aInputs, [&](const std::string& path, bool isFolder) { return walkFilter.ReasonToSkip(path, isFolder); });
+        cl.m_aInputs, [&](const std::string& root, const std::string& path, bool isFolder) {
+            return walkFilter.ReasonToSkip(root, path, isFolder);
+        });
 
     // Every options source is read, and every bad one reported, before any
     // file is formatted.

@@ -112,7 +112,8 @@ Which files:
                        file's folder. Inside a git work tree a walk also skips
                        what git ignores (respect-gitignore = false in that
                        section turns it off). A file named on the command line
-                       is always formatted.
+                       is always formatted, and a folder named there is walked
+                       even when it is left out itself.
                          quillmark-format --exclude 'generated/' --check .
 
 Input and safety:

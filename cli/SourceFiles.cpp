@@ -59,7 +59,7 @@ void WalkFolder(const std::string& root, const CWalkSkip& skip, std::vector<std:
         {
             if (name.size() > 1 && name[0] == '.')
                 it.disable_recursion_pending();
-            else if (const std::string why = skip ? skip(entry.path().string(), true) : ""; !why.empty())
+            else if (const std::string why = skip ? skip(root, entry.path().string(), true) : ""; !why.empty())
             {
                 list.m_aSkipped.push_back(entry.path().string() + "/: " + why);
                 it.disable_recursion_pending();
@@ -68,7 +68,7 @@ void WalkFolder(const std::string& root, const CWalkSkip& skip, std::vector<std:
         }
         if (!fs::is_regular_file(status) || !IsSqlSourceName(name))
             continue;
-        if (const std::string why = skip ? skip(entry.path().string(), false) : ""; !why.empty())
+        if (const std::string why = skip ? skip(root, entry.path().string(), false) : ""; !why.empty())
             list.m_aSkipped.push_back(entry.path().string() + ": " + why);
         else
             files.push_back(entry.path().string());

@@ -23,8 +23,9 @@ struct CSourceList
     std::vector<std::string> m_aSkipped; // "path: why", what a walk left out
 };
 
-// Why a folder walk leaves out a file or folder it meets, or "" to keep it.
-using CWalkSkip = std::function<std::string(const std::string& path, bool isFolder)>;
+// Why the walk of the folder root leaves out a file or folder it meets, or ""
+// to keep it.
+using CWalkSkip = std::function<std::string(const std::string& root, const std::string& path, bool isFolder)>;
 
 // True for the extensions a folder walk picks up: .sql and .pks .pkb .pls .plb
 // .tps .tpb .trg .prc .fnc, in any case.

@@ -21,13 +21,19 @@ const std::vector<CExcludePattern>& CWalkFilter::PatternsOf(const COptionsSource
     return m_aPatterns.emplace(source, std::move(patterns)).first->second;
 }
 
-std::string CWalkFilter::ReasonToSkip(const std::string& path, bool isFolder)
+std::string CWalkFilter::ReasonToSkip(const std::string& root, const std::string& path, bool isFolder)
 {
     const COptionsSource source = m_Layers.SourceFor(path, false);
     const std::string absolute = AbsolutePath(path);
-    if (const CExcludePattern* pattern = ExcludingPattern(PatternsOf(source), absolute, isFolder))
+    const std::string absoluteRoot = AbsolutePath(root);
+    if (const CExcludePattern* pattern = ExcludingPattern(PatternsOf(source), absolute, isFolder, absoluteRoot))
         return "skipped, excluded by '" + pattern->Text() + "' (" + pattern->Origin() + ")";
-    if (m_Layers.ToolSettingsOf(source).m_bRespectGitignore && m_GitIgnored.IsIgnored(absolute, isFolder))
+    if (!m_Layers.ToolSettingsOf(source).m_bRespectGitignore)
+        return {};
+    auto rootIgnored = m_aRootIgnored.find(absoluteRoot);
+    if (rootIgnored == m_aRootIgnored.end())
+        rootIgnored = m_aRootIgnored.emplace(absoluteRoot, m_GitIgnored.IsIgnored(absoluteRoot, true)).first;
+    if (!rootIgnored->second && m_GitIgnored.IsIgnored(absolute, isFolder))
         return "skipped, git ignores it";
     return {};
 }

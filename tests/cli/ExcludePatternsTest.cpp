@@ -74,6 +74,16 @@ TEST(ExcludePatternTest, AppliesOnlyBelowItsBase)
     EXPECT_FALSE(ExcludingPattern(patterns, "/repo/subway/x.sql", false));
 }
 
+TEST(ExcludePatternTest, TheWalkedFolderItselfIsNotLeftOut)
+{
+    const std::vector<CExcludePattern> patterns{CExcludePattern("build/", "/r", "test"),
+                                                CExcludePattern("tmp/", "/r", "test")};
+    EXPECT_TRUE(ExcludingPattern(patterns, "/r/build/gen/x.sql", false, "/r"));
+    EXPECT_FALSE(ExcludingPattern(patterns, "/r/build/gen/x.sql", false, "/r/build"));
+    EXPECT_FALSE(ExcludingPattern(patterns, "/r/build/gen/x.sql", false, "/r/build/gen"));
+    EXPECT_TRUE(ExcludingPattern(patterns, "/r/build/tmp/x.sql", false, "/r/build")) << "below it still counts";
+}
+
 TEST(ExcludePatternTest, SplitsOnBlanksKeepingEscapedOnes)
 {
     EXPECT_EQ(SplitPatterns("  build/ \t*.tmp.sql  my\\ file.sql "),
