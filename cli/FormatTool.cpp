@@ -158,9 +158,12 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
     if (!ReadSource(source, env, bytes, stamp, error))
         return fail(error);
 
-    // Standard input is UTF-8 unless --encoding says otherwise.
+    // Standard input is UTF-8 unless --encoding says otherwise; --check and
+    // --diff judge it as the file it came from, so it is read as that file
+    // would be (its options file may name an encoding).
+    const bool judgedAsFile = run.m_bCheck || run.m_bDiff;
     const unsigned codePage =
-        source.m_bStdin && !run.m_bEncodingGiven ? kCodePageUtf8 : fileCodePage;
+        source.m_bStdin && !run.m_bEncodingGiven && !judgedAsFile ? kCodePageUtf8 : fileCodePage;
     CSqlText text;
     if (!DecodeSqlText(bytes, codePage, text, error))
         return fail(error);
@@ -263,8 +266,8 @@ std::string EncodingWords(const CCommandLine& cl, const CToolSettings& tool, con
 {
     if (cl.m_sEncoding)
         return "text without a byte-order mark read as " + *cl.m_sEncoding + " (--encoding)";
-    if (isStdin)
-        return "standard input read as UTF-8";
+    if (isStdin && !cl.m_bCheck && !cl.m_bDiff)
+        return "standard input without a byte-order mark read as UTF-8";
     if (tool.m_sEncoding)
         return "text without a byte-order mark read as " + *tool.m_sEncoding + " (encoding in " +
                source.m_sPath + ")";

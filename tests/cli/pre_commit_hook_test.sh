@@ -43,6 +43,9 @@ printf "SELECT '\xe9' FROM dual\n" | put latin.sql
 run_hook "a Latin-1 file passes with its encoding given" 0 "--capitalise --encoding latin1"
 printf "select '\xe9' FROM dual\n" | put latin.sql
 run_hook "an unformatted Latin-1 file fails" 1 "--capitalise --encoding latin1"
+printf '[quillmark-format]\nencoding = latin1\n' | put .quillmark.ini
+printf "SELECT '\xe9' FROM dual\n" | put latin.sql
+run_hook "a Latin-1 file passes with the encoding of its .quillmark.ini" 0
 
 # Extensions in any case, as the folder walk takes them; other files alone.
 new_repo
