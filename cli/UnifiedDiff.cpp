@@ -219,14 +219,48 @@ void AppendLine(std::string& out, char mark, std::string_view line)
         out += "\n\\ No newline at end of file\n";
 }
 
+// The lines of `side` whose ids also occur in `other`, and where each was.
+void KeepMatchable(const std::vector<uint32_t>& side, const std::vector<uint32_t>& other,
+                   std::vector<uint32_t>& kept, std::vector<size_t>& where)
+{
+    uint32_t ids = 0;
+    for (uint32_t id : side)
+        ids = std::max(ids, id + 1);
+    for (uint32_t id : other)
+        ids = std::max(ids, id + 1);
+    std::vector<bool> inOther(ids, false);
+    for (uint32_t id : other)
+        inOther[id] = true;
+    for (size_t i = 0; i < side.size(); ++i)
+        if (inOther[side[i]])
+        {
+            kept.push_back(side[i]);
+            where.push_back(i);
+        }
+}
+
 template <class Line>
 void DiffLineTable(const std::vector<Line>& oldLines, const std::vector<Line>& newLines,
                    std::vector<bool>& removed, std::vector<bool>& added)
 {
-    removed.assign(oldLines.size(), false);
-    added.assign(newLines.size(), false);
     CLineTable<Line> table(oldLines, newLines);
-    CMyers(table.m_aOld, table.m_aNew, removed, added).Run();
+    // A line that the other text does not hold is in no common subsequence:
+    // it is removed (or added) whatever the rest is, and the search runs on
+    // the lines that may match. After a re-layout most lines are new, so the
+    // search is far smaller, and the result just as short.
+    std::vector<uint32_t> oldKept, newKept;
+    std::vector<size_t> oldWhere, newWhere;
+    KeepMatchable(table.m_aOld, table.m_aNew, oldKept, oldWhere);
+    KeepMatchable(table.m_aNew, table.m_aOld, newKept, newWhere);
+    std::vector<bool> keptRemoved(oldKept.size(), false), keptAdded(newKept.size(), false);
+    CMyers(oldKept, newKept, keptRemoved, keptAdded).Run();
+
+    removed.assign(oldLines.size(), true);
+    added.assign(newLines.size(), true);
+    for (size_t k = 0; k < oldKept.size(); ++k)
+        removed[oldWhere[k]] = keptRemoved[k];
+    for (size_t k = 0; k < newKept.size(); ++k)
+        added[newWhere[k]] = keptAdded[k];
 }
 
 } // namespace

@@ -216,4 +216,41 @@ TEST(GitPathLabelTest, NamesAsGitWritesThem)
         EXPECT_EQ(GitPathLabel('a', row.path), row.label) << row.name;
 }
 
+// Below the cost limit the diff is a shortest one: as many lines kept as the
+// longest common subsequence holds, found here by the textbook table.
+TEST(DiffLinesProperty, KeepsALongestCommonSubsequence)
+{
+    std::mt19937 random(5);
+    const std::string_view alphabet[] = {"a\n", "b\n", "c\n", "d\n", "e\n", "f\n", "g\n"};
+    for (int round = 0; round < 300; ++round)
+    {
+        std::vector<std::string_view> a, b;
+        // Some letters only on one side, as after a re-layout.
+        for (int n = random() % 30; n > 0; --n)
+            a.push_back(alphabet[random() % 5]);
+        for (int n = random() % 30; n > 0; --n)
+            b.push_back(alphabet[2 + random() % 5]);
+        std::vector<std::vector<int>> lcs(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+        for (size_t i = a.size(); i-- > 0;)
+            for (size_t j = b.size(); j-- > 0;)
+                lcs[i][j] = a[i] == b[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+        std::vector<bool> removed, added;
+        DiffLines(a, b, removed, added);
+        const auto kept = static_cast<int>(std::count(removed.begin(), removed.end(), false));
+        EXPECT_EQ(kept, lcs[0][0]) << "round " << round;
+        EXPECT_EQ(std::count(added.begin(), added.end(), false), kept) << "round " << round;
+        // The kept lines pair up equal, in order.
+        size_t j = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+        {
+            if (removed[i])
+                continue;
+            while (j < b.size() && added[j])
+                ++j;
+            ASSERT_LT(j, b.size());
+            EXPECT_EQ(a[i], b[j++]) << "round " << round;
+        }
+    }
+}
+
 } // namespace
