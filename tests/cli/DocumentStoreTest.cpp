@@ -19,6 +19,11 @@ struct CChangeCase
     bool m_bFits = true;
 };
 
+void PrintTo(const CChangeCase& c, std::ostream* out)
+{
+    *out << c.m_sName;
+}
+
 CTextChange Replace(int64_t line0, int64_t char0, int64_t line1, int64_t char1, std::u16string text)
 {
     return {CDocumentPosition{line0, char0}, CDocumentPosition{line1, char1}, std::move(text)};

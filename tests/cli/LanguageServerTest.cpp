@@ -294,6 +294,11 @@ struct CDocumentCase
     std::string m_sFormatted; // empty: refused
 };
 
+void PrintTo(const CDocumentCase& c, std::ostream* out)
+{
+    *out << c.m_sName;
+}
+
 const CDocumentCase kDocumentCases[] = {
     {"NonAsciiAndSurrogatePairs", "select 'é𝄞' x, \"𝄞\" from t",
      "SELECT 'é𝄞' x\n      ,\"𝄞\"\n  FROM t"},

@@ -19,6 +19,11 @@ struct CEditCase
     std::vector<CTextEdit> m_aEdits;
 };
 
+void PrintTo(const CEditCase& c, std::ostream* out)
+{
+    *out << c.m_sName;
+}
+
 class LineEditsTest : public ::testing::TestWithParam<CEditCase>
 {
 };
