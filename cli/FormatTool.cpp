@@ -3,6 +3,7 @@
 #include "AtomicReplace.h"
 #include "CodePage.h"
 #include "CommandLine.h"
+#include "FixedPoint.h"
 #include "HelpText.h"
 #include "LanguageServer.h"
 #include "OptionLayers.h"
@@ -10,7 +11,6 @@
 #include "SQLParser.h"
 #include "SourceFiles.h"
 #include "SqlFileText.h"
-#include "TokenCheck.h"
 #include "UnifiedDiff.h"
 #include "UserFolders.h"
 #include "WalkFilter.h"
@@ -85,12 +85,6 @@ struct CFileResult
     bool m_bChanged = false;
 };
 
-// The engine of one thread, its options copied in for every file.
-struct CWorker
-{
-    std::unique_ptr<CSQLParser> m_pEngine = std::make_unique<CSQLParser>();
-};
-
 // A file's bytes (or standard input's), with its stamp for the rewrite.
 bool ReadSource(const CSourceFile& source, const CToolEnvironment& env, std::string& bytes,
                 CFileStamp& stamp, std::string& error)
@@ -106,38 +100,7 @@ bool ReadSource(const CSourceFile& source, const CToolEnvironment& env, std::str
     return ReadFileBytes(source.m_sPath, bytes, error);
 }
 
-// Runs the engine over the text; input and output are handed back, and the
-// engine keeps no copy of either.
-std::u16string RunEngine(CSQLParser& engine, const COptions& options, int mode, std::u16string& input)
-{
-    engine.m_Options.CopyValuesFrom(options);
-    engine.m_sInput = std::move(input);
-    engine.m_sOutput.clear();
-    engine.Process(mode);
-    // The tokens are not needed any more; their memory goes before the check.
-    engine.ClearTokens();
-    engine.m_aTokens.m_aTokens.shrink_to_fit();
-    std::u16string output = std::move(engine.m_sOutput);
-    engine.m_sOutput.clear();
-    input = std::move(engine.m_sInput);
-    engine.m_sInput.clear();
-    return output;
-}
-
-// A text that ended with a line break keeps one: a Format result never ends
-// with one, and after a Capitalise the empty last line may hold margin blanks.
-void KeepFinalLineBreak(std::u16string& output)
-{
-    size_t end = output.size();
-    while (end > 0 && (output[end - 1] == u' ' || output[end - 1] == u'	'))
-        --end;
-    if (end > 0 && output[end - 1] == u'\n')
-        output.resize(end);
-    else
-        output.push_back(u'\n');
-}
-
-CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions& options,
+CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, const COptions& options,
                       unsigned fileCodePage, const CRunSettings& run, const CToolEnvironment& env)
 {
     CFileResult result;
@@ -168,23 +131,15 @@ CFileResult FormatOne(CWorker& worker, const CSourceFile& source, const COptions
     if (!DecodeSqlText(bytes, codePage, text, error))
         return fail(error);
 
-    const bool endsWithBreak = !text.m_sText.empty() && text.m_sText.back() == u'\n';
-    std::u16string input = std::move(text.m_sText);
-    std::u16string output = RunEngine(*worker.m_pEngine, options, run.m_nMode, input);
-    if (endsWithBreak)
-        KeepFinalLineBreak(output);
-    if (env.m_DamageResult)
-        env.m_DamageResult(output);
-
-    if (run.m_bVerify)
-    {
-        CTokenCheckRules rules;
-        rules.m_bCommentsRemoved =
-            run.m_nMode == CSQLParser::MODE_FORMAT && options.m_Comments.m_bRemoveComments;
-        rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
-        if (auto difference = CompareTokens(input, output, rules))
-            return fail("safety check failed, result not written: " + difference->Describe());
-    }
+    const std::u16string input = std::move(text.m_sText);
+    CFixedPointSettings settings;
+    settings.m_nMode = run.m_nMode;
+    settings.m_bVerify = run.m_bVerify;
+    settings.m_DamageResult = env.m_DamageResult;
+    const CFixedPointResult formatted = FormatToFixedPoint(workspace, input, options, settings);
+    if (!formatted.m_sError.empty())
+        return fail(formatted.m_sError);
+    const std::u16string& output = formatted.m_sText;
 
     // Standard output gets UTF-8 without a mark. A file keeps its own
     // encoding, mark and line ending, and --check and --diff judge standard
@@ -429,19 +384,16 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     const auto& files = sources.m_aFiles;
     run.m_bSeveralResults = files.size() > 1;
     RunInOrder<CFileResult>(
-        files.size(), ThreadCount(cl.m_nJobs, files.size()), [] { return CWorker(); },
-        [&](CWorker& worker, size_t i) {
+        files.size(), ThreadCount(cl.m_nJobs, files.size()), [] { return CFormatWorkspace(); },
+        [&](CFormatWorkspace& workspace, size_t i) {
             try
             {
-                return FormatOne(worker, files[i], *optionsOf[i], codePageOf[i], run, env);
+                return FormatOne(workspace, files[i], *optionsOf[i], codePageOf[i], run, env);
             }
             catch (const std::bad_alloc&)
             {
                 // The engine stays usable; only its memory is given back.
-                CSQLParser& engine = *worker.m_pEngine;
-                engine.ClearTokens();
-                std::u16string().swap(engine.m_sInput);
-                std::u16string().swap(engine.m_sOutput);
+                workspace.Release();
                 CFileResult result;
                 result.m_aErrors.push_back(std::string(kProgramName) + ": " + files[i].m_sPath +
                                            ": out of memory; nothing written");

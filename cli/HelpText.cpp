@@ -153,14 +153,18 @@ Input and safety:
   -V, --version        show the version and exit
                          quillmark-format --version
 
-Format is not idempotent on a few percent of real files: a comment's
-indentation follows the input's lines, so formatting a formatted file can move
-a comment again. Capitalise is idempotent.
+Every result is settled: one run of the engine can leave a text that a second
+run changes again (a comment's indentation follows the input's lines), so the
+command formats each result again until a run changes nothing, at most 4 runs,
+and writes, checks or diffs that; --check passes right after -i. A text still
+changing after 4 runs is an error for its file. (The desktop app's Format is
+one run.)
 
 Exit status: 0 success; 1 --check found a file that would change; 2 an error
 (a bad option stops the run before any file is touched; an unreadable or
-undecodable file, or a failed safety check, is reported on one line of
-standard error and the other files are still formatted).
+undecodable file, a result that does not settle or a failed safety check is
+reported on one line of standard error and the other files are still
+formatted).
 )";
 }
 

@@ -265,7 +265,7 @@ TEST_F(EndToEnd, HelpNamesEveryFlagWithAnExample)
         EXPECT_NE(r.m_sOut.find(std::string("quillmark-format ") + flag), std::string::npos)
             << "an example for " << flag;
     }
-    EXPECT_NE(r.m_sOut.find("not idempotent"), std::string::npos);
+    EXPECT_NE(r.m_sOut.find("until a run changes nothing"), std::string::npos);
     const CRunResult v = Run({"--version"});
     EXPECT_EQ(v.m_nStatus, 0);
     EXPECT_EQ(v.m_sOut.rfind("quillmark-format", 0), 0u);
@@ -347,6 +347,21 @@ TEST_F(EndToEnd, InPlaceKeepsPermissionsAndLeavesUnchangedFilesAlone)
     for (const auto& entry : fs::directory_iterator(m_dir))
         EXPECT_EQ(entry.path().filename().string().find(".quillmark-"), std::string::npos)
             << "no temporary file left: " << entry.path();
+}
+
+TEST_F(EndToEnd, CheckPassesRightAfterInPlace)
+{
+    // Each of these moves again when a formatted result is formatted once more.
+    WriteFile(m_dir / "comment.sql", "select a from t; -- c\n");
+    WriteFile(m_dir / "hint.sql", "insert /*+ APPEND */ into t1 select * from t2;\n");
+    const CRunResult first = Run({"-i", m_dir.string()});
+    EXPECT_EQ(first.m_nStatus, 0) << first.m_sErr;
+    EXPECT_EQ(first.m_sErr, "2 files reformatted, 0 unchanged, 0 refused\n");
+    EXPECT_EQ(ReadFile(m_dir / "comment.sql"), "SELECT a\n  FROM t;\n -- c\n");
+    const CRunResult check = Run({"--check", m_dir.string()});
+    EXPECT_EQ(check.m_nStatus, 0) << check.m_sOut;
+    // Standard output gives the same settled text.
+    EXPECT_EQ(Run({}, "select a from t; -- c\n").m_sOut, ReadFile(m_dir / "comment.sql"));
 }
 
 TEST_F(EndToEnd, InPlaceEndsWithASummaryUnlessQuiet)
@@ -843,6 +858,11 @@ TEST_F(EndToEnd, CorpusDiffsApplyAsInPlaceRewrites)
 
     EXPECT_EQ(run(rewritten, {"-i", "-q", "."}).m_nStatus, latin1.size() > 3 ? 2 : 0);
     latin1[0] = "-i";
+    EXPECT_EQ(run(rewritten, latin1).m_nStatus, 0);
+    // Formatted once, every file is formatted for good.
+    const CRunResult check = run(rewritten, {"--check", "-q", "."});
+    EXPECT_EQ(check.m_sOut, "") << "files that -i left unsettled";
+    latin1[0] = "--check";
     EXPECT_EQ(run(rewritten, latin1).m_nStatus, 0);
     ASSERT_EQ(shell("diff -r -q -x .git '" + applied.string() + "' '" + rewritten.string() + "'"), 0)
         << "git apply of the diffs gives what -i writes";

@@ -1,0 +1,85 @@
+#include "FixedPoint.h"
+
+#include "SQLParser.h"
+#include "TokenCheck.h"
+
+namespace qmcli
+{
+
+// One run of the engine; the engine keeps no copy of the text or its tokens.
+struct CPassRunner
+{
+    static std::u16string Run(CFormatWorkspace& workspace, const COptions& options, int mode,
+                              std::u16string_view text)
+    {
+        CSQLParser& engine = *workspace.m_pEngine;
+        engine.m_Options.CopyValuesFrom(options);
+        engine.m_sInput.assign(text);
+        engine.m_sOutput.clear();
+        engine.Process(mode);
+        std::u16string output = std::move(engine.m_sOutput);
+        workspace.Release();
+        return output;
+    }
+};
+
+CFormatWorkspace::CFormatWorkspace() : m_pEngine(std::make_unique<CSQLParser>()) {}
+CFormatWorkspace::~CFormatWorkspace() = default;
+CFormatWorkspace::CFormatWorkspace(CFormatWorkspace&&) noexcept = default;
+CFormatWorkspace& CFormatWorkspace::operator=(CFormatWorkspace&&) noexcept = default;
+
+void CFormatWorkspace::Release()
+{
+    m_pEngine->ClearTokens();
+    m_pEngine->m_aTokens.m_aTokens.shrink_to_fit();
+    std::u16string().swap(m_pEngine->m_sInput);
+    std::u16string().swap(m_pEngine->m_sOutput);
+}
+
+CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string_view input,
+                                     const COptions& options, const CFixedPointSettings& settings)
+{
+    CFixedPointResult result;
+    // The engine gets the text without its final line break, which it would
+    // take for an empty last line: one without indentation, so that every
+    // run of Capitalise with a left margin would indent the text further.
+    // The break is put back on the result.
+    const bool endsWithBreak = !input.empty() && input.back() == u'\n';
+    std::u16string current(input.substr(0, input.size() - (endsWithBreak ? 1 : 0)));
+    bool settled = false;
+    while (!settled && result.m_nPasses < kMaxPasses)
+    {
+        std::u16string next = CPassRunner::Run(workspace, options, settings.m_nMode, current);
+        if (settings.m_DamageEachRun)
+            settings.m_DamageEachRun(next);
+        ++result.m_nPasses;
+        settled = next == current;
+        current = std::move(next);
+    }
+    if (!settled)
+    {
+        result.m_sError = "the result does not settle: formatting it again still changed it after " +
+                          std::to_string(kMaxPasses) + " passes; nothing written";
+        return result;
+    }
+    if (endsWithBreak)
+        current.push_back(u'\n');
+    if (settings.m_DamageResult)
+        settings.m_DamageResult(current);
+    if (settings.m_bVerify)
+    {
+        CTokenCheckRules rules;
+        rules.m_bCommentsRemoved =
+            settings.m_nMode == CSQLParser::MODE_FORMAT && options.m_Comments.m_bRemoveComments;
+        rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
+        if (auto difference = CompareTokens(input, current, rules))
+        {
+            result.m_sError = "safety check failed, result not written: " + difference->Describe();
+            return result;
+        }
+    }
+    result.m_sText = std::move(current);
+    return result;
+}
+
+} // namespace qmcli

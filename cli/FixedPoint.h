@@ -1,0 +1,61 @@
+// One text formatted as quillmark-format gives every result, for its files,
+// standard input and the language server's documents alike: the engine runs
+// again on its own result until a run changes nothing, so that formatting the
+// result once more (--check right after -i) finds nothing to do; a final line
+// break is kept; and the settled result must pass the safety check against
+// the original text.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class COptions;
+class CSQLParser;
+
+namespace qmcli
+{
+
+// Runs of the engine on one text at most: a text whose last run still changed
+// it has not settled, and is an error.
+inline constexpr int kMaxPasses = 4;
+
+// The engine and its working storage, reused from text to text by one thread.
+class CFormatWorkspace
+{
+public:
+    CFormatWorkspace();
+    ~CFormatWorkspace();
+    CFormatWorkspace(CFormatWorkspace&&) noexcept;
+    CFormatWorkspace& operator=(CFormatWorkspace&&) noexcept;
+    // Gives back the memory of the last text (after running out of it).
+    void Release();
+
+private:
+    friend struct CPassRunner;
+    std::unique_ptr<CSQLParser> m_pEngine;
+};
+
+struct CFixedPointSettings
+{
+    int m_nMode = 0; // MODE_FORMAT or MODE_CAPITALISE
+    bool m_bVerify = true;
+    // Tests only: damages the settled result before the safety check.
+    std::function<void(std::u16string&)> m_DamageResult;
+    // Tests only: changes every run's result, as an engine that never settles would.
+    std::function<void(std::u16string&)> m_DamageEachRun;
+};
+
+struct CFixedPointResult
+{
+    std::u16string m_sText; // the settled result, when m_sError is empty
+    int m_nPasses = 0;      // runs of the engine; the last one changed nothing
+    std::string m_sError;   // one line: why the result must not be used
+};
+
+// input has LF line breaks, as DecodeSqlText gives it.
+CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string_view input,
+                                     const COptions& options, const CFixedPointSettings& settings);
+
+} // namespace qmcli

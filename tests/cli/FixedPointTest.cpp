@@ -1,0 +1,76 @@
+// Formatting to the fixed point: how many runs a text takes, that the result
+// formats to itself, and the two ways a result is refused.
+#include "FixedPoint.h"
+#include "Options.h"
+#include "SQLParser.h"
+
+#include <gtest/gtest.h>
+
+using namespace qmcli;
+
+namespace
+{
+
+struct CFixedPointCase
+{
+    const char* m_sName;
+    std::u16string m_sInput;
+    int m_nMode;
+    int m_nPasses;
+    const char* m_sError; // substring; null when the result is good
+    void (*m_Setup)(CFixedPointSettings&, COptions&) = nullptr;
+};
+
+class FixedPointTest : public ::testing::TestWithParam<CFixedPointCase>
+{
+};
+
+TEST_P(FixedPointTest, SettlesOrSaysWhy)
+{
+    const CFixedPointCase& c = GetParam();
+    CFormatWorkspace workspace;
+    COptions options;
+    CFixedPointSettings settings;
+    settings.m_nMode = c.m_nMode;
+    if (c.m_Setup)
+        c.m_Setup(settings, options);
+    const CFixedPointResult result = FormatToFixedPoint(workspace, c.m_sInput, options, settings);
+    EXPECT_EQ(result.m_nPasses, c.m_nPasses);
+    if (c.m_sError)
+    {
+        EXPECT_NE(result.m_sError.find(c.m_sError), std::string::npos) << result.m_sError;
+        return;
+    }
+    ASSERT_EQ(result.m_sError, "");
+    // What is written formats to itself at once: --check passes after -i.
+    CFixedPointSettings again;
+    again.m_nMode = c.m_nMode;
+    const CFixedPointResult second = FormatToFixedPoint(workspace, result.m_sText, options, again);
+    EXPECT_EQ(second.m_nPasses, 1);
+    EXPECT_EQ(second.m_sText, result.m_sText);
+}
+
+const CFixedPointCase kCases[] = {
+    {"FormattedTextTakesOneRun", u"SELECT a\n  FROM t", CSQLParser::MODE_FORMAT, 1, nullptr},
+    {"PlainStatementTakesTwo", u"select a from t\n", CSQLParser::MODE_FORMAT, 2, nullptr},
+    // One run puts the comment at column 8, the next at column 2.
+    {"CommentAfterAStatementMovesTwice", u"select a from t; -- c\n", CSQLParser::MODE_FORMAT, 3, nullptr},
+    {"HintLosesItsTrailingBlankOnTheSecondRun", u"insert /*+ APPEND */ into t1 select * from t2;\n",
+     CSQLParser::MODE_FORMAT, 3, nullptr},
+    {"CapitaliseSettlesAtOnce", u"select a from t; -- c\n", CSQLParser::MODE_CAPITALISE, 2, nullptr},
+    // The final line break is no empty last line without a margin.
+    {"CapitaliseWithAMarginSettles", u"select 1\n", CSQLParser::MODE_CAPITALISE, 2, nullptr,
+     [](CFixedPointSettings&, COptions& o) { o.m_General.m_nLeftMargin = 4; }},
+    {"NeverSettling", u"select a from t", CSQLParser::MODE_FORMAT, kMaxPasses, "does not settle",
+     [](CFixedPointSettings& s, COptions&) { s.m_DamageEachRun = [](std::u16string& text) { text += u" x"; }; }},
+    {"DamagedResultFailsTheCheck", u"select a from t", CSQLParser::MODE_FORMAT, 2,
+     "safety check failed, result not written: line 1: `select` became `ELECT`",
+     [](CFixedPointSettings& s, COptions&) { s.m_DamageResult = [](std::u16string& text) { text.erase(0, 1); }; }},
+    {"RemovedCommentsPassTheCheck", u"select a /* gone */ from t", CSQLParser::MODE_FORMAT, 2, nullptr,
+     [](CFixedPointSettings&, COptions& o) { o.m_Comments.m_bRemoveComments = true; }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, FixedPointTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
+} // namespace
