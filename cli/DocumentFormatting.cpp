@@ -55,24 +55,10 @@ std::u16string WithCrLf(std::u16string_view text)
     return out;
 }
 
-// A text that ended with a line break keeps one: a Format result never ends
-// with one, and after a Capitalise the empty last line may hold margin blanks.
-void KeepFinalLineBreak(std::u16string& output)
-{
-    size_t end = output.size();
-    while (end > 0 && (output[end - 1] == u' ' || output[end - 1] == u'\t'))
-        --end;
-    if (end > 0 && output[end - 1] == u'\n')
-        output.resize(end);
-    else
-        output.push_back(u'\n');
-}
-
 } // namespace
 
 CDocumentFormatter::CDocumentFormatter(CCommandLine commandLine, std::string userStorePath)
-    : m_CommandLine(std::move(commandLine)), m_sUserStorePath(std::move(userStorePath)),
-      m_pEngine(std::make_unique<CSQLParser>())
+    : m_CommandLine(std::move(commandLine)), m_sUserStorePath(std::move(userStorePath))
 {
 }
 
@@ -106,29 +92,17 @@ CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const st
         return result;
     }
 
-    const int mode = m_CommandLine.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
-    CSQLParser& engine = *m_pEngine;
-    engine.m_Options.CopyValuesFrom(*options);
-    engine.m_sInput = input;
-    engine.m_sOutput.clear();
-    engine.Process(mode);
-    engine.ClearTokens();
-    std::u16string output = std::move(engine.m_sOutput);
-    engine.m_sOutput.clear();
-    engine.m_sInput.clear();
-    if (!input.empty() && input.back() == u'\n')
-        KeepFinalLineBreak(output);
-    if (m_DamageResult)
-        m_DamageResult(output);
-
-    CTokenCheckRules rules;
-    rules.m_bCommentsRemoved = mode == CSQLParser::MODE_FORMAT && options->m_Comments.m_bRemoveComments;
-    rules.m_bHintsKept = options->m_Comments.m_bDontRemoveHints;
-    if (auto difference = CompareTokens(input, output, rules))
+    CFixedPointSettings settings;
+    settings.m_nMode = m_CommandLine.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
+    settings.m_bVerify = true;
+    settings.m_DamageResult = m_DamageResult;
+    CFixedPointResult formatted = FormatToFixedPoint(m_workspace, input, *options, settings);
+    if (!formatted.m_sError.empty())
     {
-        result.m_sError = "safety check failed, the document is left as it is: " + difference->Describe();
+        result.m_sError = formatted.m_sError;
         return result;
     }
+    std::u16string& output = formatted.m_sText;
     result.m_sText = crlf ? WithCrLf(output) : std::move(output);
     result.m_bOk = true;
     return result;

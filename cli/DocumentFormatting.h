@@ -1,18 +1,17 @@
 // Formatting a document an editor holds, as quillmark-format formats a file:
 // its options found from its path (read afresh every time, so that a changed
 // .quillmark.ini applies at once), its line breaks made LF for the engine and
-// restored after, and the result refused unless it passes the safety check.
+// restored after, and the result settled and checked (FormatToFixedPoint).
 #pragma once
 
 #include "CommandLine.h"
+#include "FixedPoint.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CSQLParser;
 
 namespace qmcli
 {
@@ -44,7 +43,7 @@ public:
 private:
     CCommandLine m_CommandLine;
     std::string m_sUserStorePath;
-    std::unique_ptr<CSQLParser> m_pEngine;
+    CFormatWorkspace m_workspace;
 };
 
 } // namespace qmcli

@@ -59,7 +59,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     if (!settled)
     {
         result.m_sError = "the result does not settle: formatting it again still changed it after " +
-                          std::to_string(kMaxPasses) + " passes; nothing written";
+                          std::to_string(kMaxPasses) + " runs";
         return result;
     }
     if (endsWithBreak)
@@ -74,7 +74,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
         rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
         if (auto difference = CompareTokens(input, current, rules))
         {
-            result.m_sError = "safety check failed, result not written: " + difference->Describe();
+            result.m_sError = "safety check failed: " + difference->Describe();
             return result;
         }
     }

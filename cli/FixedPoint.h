@@ -51,7 +51,7 @@ struct CFixedPointResult
 {
     std::u16string m_sText; // the settled result, when m_sError is empty
     int m_nPasses = 0;      // runs of the engine; the last one changed nothing
-    std::string m_sError;   // one line: why the result must not be used
+    std::string m_sError;   // why the result must not be used: "safety check failed: line 3: ..."
 };
 
 // input has LF line breaks, as DecodeSqlText gives it.

@@ -138,7 +138,7 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     settings.m_DamageResult = env.m_DamageResult;
     const CFixedPointResult formatted = FormatToFixedPoint(workspace, input, options, settings);
     if (!formatted.m_sError.empty())
-        return fail(formatted.m_sError);
+        return fail(formatted.m_sError + "; nothing written");
     const std::u16string& output = formatted.m_sText;
 
     // Standard output gets UTF-8 without a mark. A file keeps its own

@@ -224,7 +224,7 @@ TEST_F(EndToEnd, FaultInjectionOnlyInTheTestBuild)
     run.m_sProgram = QUILLMARK_FAULT_INJECTION_EXE;
     CRunResult r = Run(run);
     EXPECT_EQ(r.m_nStatus, 2);
-    EXPECT_NE(r.m_sErr.find("<stdin>: safety check failed, result not written: line 1: `select` became `ELECT`"),
+    EXPECT_NE(r.m_sErr.find("<stdin>: safety check failed: line 1: `select` became `ELECT` (result line 1); nothing written"),
               std::string::npos)
         << r.m_sErr;
     EXPECT_EQ(r.m_sOut, "");

@@ -64,7 +64,7 @@ const CFixedPointCase kCases[] = {
     {"NeverSettling", u"select a from t", CSQLParser::MODE_FORMAT, kMaxPasses, "does not settle",
      [](CFixedPointSettings& s, COptions&) { s.m_DamageEachRun = [](std::u16string& text) { text += u" x"; }; }},
     {"DamagedResultFailsTheCheck", u"select a from t", CSQLParser::MODE_FORMAT, 2,
-     "safety check failed, result not written: line 1: `select` became `ELECT`",
+     "safety check failed: line 1: `select` became `ELECT`",
      [](CFixedPointSettings& s, COptions&) { s.m_DamageResult = [](std::u16string& text) { text.erase(0, 1); }; }},
     {"RemovedCommentsPassTheCheck", u"select a /* gone */ from t", CSQLParser::MODE_FORMAT, 2, nullptr,
      [](CFixedPointSettings&, COptions& o) { o.m_Comments.m_bRemoveComments = true; }},
