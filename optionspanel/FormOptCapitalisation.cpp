@@ -9,9 +9,9 @@ using C = COptions::CCapitalisation;
 const CControlTemplate kControls[] = {
     {K::Static, 0, "Keywords", 7, 7, 105, 8},
     {K::List, 1011, "", 7, 17, 105, 30},
-    {K::Static, 0, "Fucntions", 7, 35, 105, 8},
+    {K::Static, 0, "Functions", 7, 35, 105, 8},
     {K::List, 1012, "", 7, 45, 105, 30},
-    {K::Static, 0, "Standard fucntions", 7, 64, 105, 8},
+    {K::Static, 0, "Standard functions", 7, 64, 105, 8},
     {K::List, 1014, "", 7, 74, 105, 30},
     {K::Static, 0, "Bind variables", 7, 93, 105, 8},
     {K::List, 1016, "", 7, 103, 105, 30},

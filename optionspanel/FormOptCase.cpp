@@ -8,9 +8,9 @@ using C = COptions::CCase;
 const CControlTemplate kControls[] = {
     {K::GroupBox, 0, "When/Then clause", 7, 7, 129, 79},
     {K::CheckBox, 1009, "When Then in same Line", 15, 22, 111, 10},
-    {K::Static, 0, "Ident When from Case", 15, 40, 91, 8},
+    {K::Static, 0, "Indent WHEN from CASE", 15, 40, 91, 8},
     {K::DigitEdit, 1010, "", 99, 38, 27, 14},
-    {K::Static, 0, "Ident Then from When", 15, 61, 91, 8},
+    {K::Static, 0, "Indent THEN from WHEN", 15, 61, 91, 8},
     {K::DigitEdit, 1011, "", 99, 59, 27, 14},
 };
 

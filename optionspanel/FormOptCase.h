@@ -11,6 +11,6 @@ public:
     CFormOptCase();
 
 protected:
-    // "Ident Then from When" only applies while When and Then are on separate lines.
+    // "Indent THEN from WHEN" only applies while When and Then are on separate lines.
     void ApplyEnablingRules() override;
 };
