@@ -23,6 +23,9 @@ struct CControlTemplate
     int m_nId; // 0 for static texts and group boxes
     const char* m_sText;
     int m_nX, m_nY, m_nWidth, m_nHeight; // dialog units; a list's height includes its drop-down
+    // What the control changes; lines after the first are an example, shown
+    // in the editors' kind of type. The label before a control shows its tip too.
+    const char* m_sToolTip = nullptr;
 };
 
 struct CDialogTemplate

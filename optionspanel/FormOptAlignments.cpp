@@ -6,8 +6,10 @@ using K = ControlKind;
 
 const CControlTemplate kControls[] = {
     {K::Static, 0, "Keyword align in select/delete/update/insert", 7, 7, 169, 8},
-    {K::List, 1002, "", 7, 20, 106, 69},
-    {K::CheckBox, 1014, "Autodetect left margin", 7, 45, 106, 10},
+    {K::List, 1002, "", 7, 20, 106, 69,
+     "Lines up SELECT, FROM, WHERE and the other clause keywords on their right or on their left edge.\nRight:  SELECT a      Left:  SELECT a\n          FROM t             FROM   t"},
+    {K::CheckBox, 1014, "Autodetect left margin", 7, 45, 106, 10,
+     "Takes the left margin from the indentation of the input on every run, instead of the margin in the tool bar's box.\nInput indented 4 blanks gives output indented 4 blanks"},
 };
 
 const CDialogTemplate kTemplate{311, "Alignments", 183, 190, kControls};

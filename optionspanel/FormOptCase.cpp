@@ -7,11 +7,14 @@ using C = COptions::CCase;
 
 const CControlTemplate kControls[] = {
     {K::GroupBox, 0, "When/Then clause", 7, 7, 129, 79},
-    {K::CheckBox, 1009, "When Then in same Line", 15, 22, 111, 10},
+    {K::CheckBox, 1009, "When Then in same Line", 15, 22, 111, 10,
+     "Writes THEN on the line of its WHEN.\nWHEN a = 1 THEN 'x'"},
     {K::Static, 0, "Indent WHEN from CASE", 15, 40, 91, 8},
-    {K::DigitEdit, 1010, "", 99, 38, 27, 14},
+    {K::DigitEdit, 1010, "", 99, 38, 27, 14,
+     "How many blanks WHEN is indented from CASE.\n2:  CASE\n      WHEN a = 1"},
     {K::Static, 0, "Indent THEN from WHEN", 15, 61, 91, 8},
-    {K::DigitEdit, 1011, "", 99, 59, 27, 14},
+    {K::DigitEdit, 1011, "", 99, 59, 27, 14,
+     "How many blanks THEN is indented from WHEN, when THEN starts a line of its own.\n2:  WHEN a = 1\n      THEN 'x'"},
 };
 
 const CDialogTemplate kTemplate{315, "Case", 246, 254, kControls};

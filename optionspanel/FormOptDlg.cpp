@@ -41,6 +41,19 @@ QWidget* MakeControl(const CControlTemplate& control, QWidget* parent)
     return nullptr;
 }
 
+// A template's tip as rich text: the first line says what the control
+// changes, the lines after it are an example in a fixed-pitch font, whose
+// columns must line up.
+QString ToolTipHtml(const char* tip)
+{
+    const QString text = QString::fromUtf8(tip);
+    const qsizetype lineEnd = text.indexOf(u'\n');
+    QString html = QStringLiteral("<p>%1</p>").arg(text.left(lineEnd).toHtmlEscaped());
+    if (lineEnd >= 0)
+        html += QStringLiteral("<pre>%1</pre>").arg(text.mid(lineEnd + 1).toHtmlEscaped());
+    return html;
+}
+
 } // namespace
 
 bool IsPageSwallowedKey(int key)
@@ -94,12 +107,17 @@ void CFormOptDlg::BuildControls()
     for (const CControlTemplate& control : m_Template.m_aControls)
     {
         QWidget* widget = MakeControl(control, this);
+        if (control.m_sToolTip)
+            widget->setToolTip(ToolTipHtml(control.m_sToolTip));
         if (control.m_nId != 0)
         {
             widget->setObjectName(QStringLiteral("ctl%1").arg(control.m_nId));
             m_aControls[control.m_nId] = widget;
             if (pendingLabel)
+            {
                 pendingLabel->setBuddy(widget);
+                pendingLabel->setToolTip(widget->toolTip());
+            }
         }
         pendingLabel = control.m_nKind == ControlKind::Static ? static_cast<QLabel*>(widget) : nullptr;
         widget->installEventFilter(this);

@@ -6,7 +6,8 @@ using K = ControlKind;
 
 const CControlTemplate kControls[] = {
     {K::Static, 0, "Spacing", 7, 7, 105, 8},
-    {K::List, 1008, "", 7, 17, 105, 30},
+    {K::List, 1008, "", 7, 17, 105, 30,
+     "The blanks around parentheses.\nCompact: IN(1, 2)   Space before: IN (1, 2)\nSpace inside: IN( 1, 2 )   Both: IN ( 1, 2 )"},
 };
 
 const CDialogTemplate kTemplate{314, "Parentheses", 210, 188, kControls};

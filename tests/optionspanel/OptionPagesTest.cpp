@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <functional>
@@ -390,6 +391,35 @@ TEST_F(OptionPageTest, ChangeAfterFormatUsesTheTextOfThatRun)
     EXPECT_FALSE(Output().contains("t2"));
     EXPECT_TRUE(Output().contains("select")) << "the new option was used";
     EXPECT_EQ(m_pView->currentIndex(), m_pView->FindTabIndex(AppStrings::kInputTab)) << "the active tab stays";
+}
+
+// ---- Tool tips ----------------------------------------------------------------------
+
+TEST_F(OptionPageTest, EveryOptionControlAndItsLabelSayWhatItChanges)
+{
+    for (PageKind kind : {ALIGNMENTS, SELECT, COMMAS, PARENTHESES, CASE, CAPITALISATION, COMMENTS})
+    {
+        Page(kind);
+        int controls = 0;
+        for (QWidget* control : m_pPage->findChildren<QWidget*>(QRegularExpression("^ctl\\d+$")))
+        {
+            ++controls;
+            EXPECT_GT(control->toolTip().size(), 20) << m_pPage->Caption().toStdString() << " "
+                                                     << control->objectName().toStdString();
+        }
+        EXPECT_GT(controls, 0);
+        for (QLabel* label : m_pPage->findChildren<QLabel*>())
+            EXPECT_EQ(label->toolTip(), label->buddy() ? label->buddy()->toolTip() : QString())
+                << label->text().toStdString();
+    }
+}
+
+TEST_F(OptionPageTest, ToolTipExamplesKeepTheirColumns)
+{
+    Page(CASE);
+    const QString tip = Item(1010)->toolTip();
+    EXPECT_TRUE(tip.startsWith("<p>How many blanks WHEN is indented from CASE.</p>")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("<pre>2:  CASE\n      WHEN a = 1</pre>")) << tip.toStdString();
 }
 
 // ---- Keys and the pane ------------------------------------------------------------
