@@ -1,6 +1,7 @@
 #include "EditorPrefDlg.h"
 
 #include "AppStrings.h"
+#include "Contrast.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -29,7 +30,7 @@ QIcon Swatch(const QColor& colour)
 } // namespace
 
 CEditorPrefDlg::CEditorPrefDlg(const CEditorSettings& settings, QWidget* pParent)
-    : QDialog(pParent), m_Settings(settings)
+    : QDialog(pParent), m_Settings(settings), m_bDarkPaper(IsDark(palette().color(QPalette::Base)))
 {
     setWindowTitle(AppStrings::kPrefCaption);
     auto* pTabs = new QTabWidget(this);
@@ -89,7 +90,7 @@ QWidget* CEditorPrefDlg::CreateColourPage()
 {
     auto* pPage = new QWidget(this);
     m_pColours = new QListWidget(pPage);
-    for (const auto& style : m_Settings.m_aColours)
+    for (const auto& style : m_Settings.Colours(m_bDarkPaper))
         m_pColours->addItem(new QListWidgetItem(Swatch(style.m_crColour), style.m_sName));
     m_pColours->setCurrentRow(0);
     connect(m_pColours, &QListWidget::itemDoubleClicked, this, &CEditorPrefDlg::ChooseColour);
@@ -108,10 +109,10 @@ void CEditorPrefDlg::ChooseColour()
         return;
     const QString name = pItem->text();
     const QColor colour =
-        QColorDialog::getColor(m_Settings.Colour(name), this, AppStrings::kPrefChooseColour.arg(name));
+        QColorDialog::getColor(m_Settings.Colour(name, m_bDarkPaper), this, AppStrings::kPrefChooseColour.arg(name));
     if (!colour.isValid())
         return;
-    m_Settings.SetColour(name, colour);
+    m_Settings.SetColour(name, colour, m_bDarkPaper);
     pItem->setIcon(Swatch(colour));
 }
 

@@ -1,6 +1,6 @@
 // The editor preference sheet: tab width and margins, the font, and the
-// colours of the SQL scheme. Works on a copy of the settings; the caller takes
-// them on OK.
+// colours of the SQL scheme for the paper of the current visual style (light
+// or dark). Works on a copy of the settings; the caller takes them on OK.
 #pragma once
 
 #include "EditorSettings.h"
@@ -37,5 +37,6 @@ private:
     void UpdateSample();
 
     CEditorSettings m_Settings;
+    bool m_bDarkPaper; // the colours shown are those for a dark paper
     QPlainTextEdit* m_pSample = nullptr;
 };

@@ -17,30 +17,32 @@ struct CStyleDefault
 {
     const char* m_pName;
     int m_nStyle;
-    QRgb m_rgb;
+    QRgb m_rgbLight; // on a light paper
+    QRgb m_rgbDark;  // on a dark paper
 };
 
-// The scheme's colours by name, with the lexer style each paints and the colour
-// used when the scheme file does not give one.
+// The scheme's colours by name, with the lexer style each paints and the
+// colours used when the scheme file does not give them.
 const CStyleDefault kStyleDefaults[] = {
-    {"Default", QsciLexerSQL::Default, 0x000000},
-    {"Comment", QsciLexerSQL::Comment, 0x008000},
-    {"CommentLine", QsciLexerSQL::CommentLine, 0x008000},
-    {"CommentDoc", QsciLexerSQL::CommentDoc, 0x008000},
-    {"Number", QsciLexerSQL::Number, 0x800000},
-    {"Keyword", QsciLexerSQL::Keyword, 0x0000ff},
-    {"QuotedIdentifier", QsciLexerSQL::DoubleQuotedString, 0x800080},
-    {"String", QsciLexerSQL::SingleQuotedString, 0xa31515},
-    {"Operator", QsciLexerSQL::Operator, 0x000080},
-    {"Identifier", QsciLexerSQL::Identifier, 0x000000},
-    {"DataType", QsciLexerSQL::KeywordSet5, 0x2b91af},
-    {"Function", QsciLexerSQL::KeywordSet6, 0xaf00db},
-    {"SqlPlus", QsciLexerSQL::PlusKeyword, 0x808000},
+    {"Default", QsciLexerSQL::Default, 0x000000, 0xd4d4d4},
+    {"Comment", QsciLexerSQL::Comment, 0x008000, 0x6a9955},
+    {"CommentLine", QsciLexerSQL::CommentLine, 0x008000, 0x6a9955},
+    {"CommentDoc", QsciLexerSQL::CommentDoc, 0x008000, 0x6a9955},
+    {"Number", QsciLexerSQL::Number, 0x800000, 0xb5cea8},
+    {"Keyword", QsciLexerSQL::Keyword, 0x0000ff, 0x569cd6},
+    {"QuotedIdentifier", QsciLexerSQL::DoubleQuotedString, 0x800080, 0xc586c0},
+    {"String", QsciLexerSQL::SingleQuotedString, 0xa31515, 0xce9178},
+    {"Operator", QsciLexerSQL::Operator, 0x000080, 0xd4d4d4},
+    {"Identifier", QsciLexerSQL::Identifier, 0x000000, 0xd4d4d4},
+    {"DataType", QsciLexerSQL::KeywordSet5, 0x2b91af, 0x4ec9b0},
+    {"Function", QsciLexerSQL::KeywordSet6, 0xaf00db, 0xdcdcaa},
+    {"SqlPlus", QsciLexerSQL::PlusKeyword, 0x808000, 0xd7ba7d},
 };
 
 const char* const kEditorGroup = "Editor";
 const char* const kSchemesGroup = "Schemes";
 const char* const kColoursGroup = "Colours";
+const char* const kDarkColoursGroup = "DarkColours";
 const char* const kWordsGroup = "Words";
 
 QString DefaultFixedFont()
@@ -59,11 +61,13 @@ bool ReadFlag(const CProfileStore* pStore, const char* name, bool fallback)
 }
 } // namespace
 
-CEditorSettings::CEditorSettings()
-    : m_sFontFamily(DefaultFixedFont()), m_crPaper(Qt::white), m_crCaretLine(0xf0, 0xf0, 0xf8)
+CEditorSettings::CEditorSettings() : m_sFontFamily(DefaultFixedFont())
 {
     for (const auto& style : kStyleDefaults)
-        m_aColours.push_back({QString::fromLatin1(style.m_pName), style.m_nStyle, QColor(style.m_rgb)});
+    {
+        m_aColours.push_back({QString::fromLatin1(style.m_pName), style.m_nStyle, QColor(style.m_rgbLight)});
+        m_aDarkColours.push_back({QString::fromLatin1(style.m_pName), style.m_nStyle, QColor(style.m_rgbDark)});
+    }
 }
 
 void CEditorSettings::LoadConfig(const QString& editIniPath)
@@ -88,20 +92,17 @@ void CEditorSettings::LoadConfig(const QString& editIniPath)
     m_sSchemePath = scheme;
 
     QSettings sql(m_sSchemePath, QSettings::IniFormat);
-    sql.beginGroup(kColoursGroup);
-    for (auto& style : m_aColours)
+    for (const bool dark : {false, true})
     {
-        const QColor colour(sql.value(style.m_sName).toString().trimmed());
-        if (colour.isValid())
-            style.m_crColour = colour;
+        sql.beginGroup(dark ? kDarkColoursGroup : kColoursGroup);
+        for (auto& style : Colours(dark))
+        {
+            const QColor colour(sql.value(style.m_sName).toString().trimmed());
+            if (colour.isValid())
+                style.m_crColour = colour;
+        }
+        sql.endGroup();
     }
-    const QColor paper(sql.value("Paper").toString().trimmed());
-    if (paper.isValid())
-        m_crPaper = paper;
-    const QColor caretLine(sql.value("CaretLine").toString().trimmed());
-    if (caretLine.isValid())
-        m_crCaretLine = caretLine;
-    sql.endGroup();
     sql.beginGroup(kWordsGroup);
     m_sKeywords = sql.value("Keywords").toString().toLower().simplified();
     m_sDataTypes = sql.value("DataTypes").toString().toLower().simplified();
@@ -126,12 +127,13 @@ bool CEditorSettings::SaveConfig() const
     if (!m_sSchemePath.isEmpty())
     {
         QSettings sql(m_sSchemePath, QSettings::IniFormat);
-        sql.beginGroup(kColoursGroup);
-        for (const auto& style : m_aColours)
-            sql.setValue(style.m_sName, style.m_crColour.name());
-        sql.setValue("Paper", m_crPaper.name());
-        sql.setValue("CaretLine", m_crCaretLine.name());
-        sql.endGroup();
+        for (const bool dark : {false, true})
+        {
+            sql.beginGroup(dark ? kDarkColoursGroup : kColoursGroup);
+            for (const auto& style : Colours(dark))
+                sql.setValue(style.m_sName, style.m_crColour.name());
+            sql.endGroup();
+        }
         sql.sync();
         ok = ok && sql.status() == QSettings::NoError;
     }
@@ -152,17 +154,27 @@ void CEditorSettings::SaveMargins(CProfileStore* pStore) const
     pStore->WriteString(AppStrings::kEditorSettingsSection, "SelMargin", m_bSelMargin ? "1" : "0");
 }
 
-QColor CEditorSettings::Colour(const QString& name) const
+std::vector<CEditorSettings::CStyleColour>& CEditorSettings::Colours(bool dark)
 {
-    for (const auto& style : m_aColours)
+    return dark ? m_aDarkColours : m_aColours;
+}
+
+const std::vector<CEditorSettings::CStyleColour>& CEditorSettings::Colours(bool dark) const
+{
+    return dark ? m_aDarkColours : m_aColours;
+}
+
+QColor CEditorSettings::Colour(const QString& name, bool dark) const
+{
+    for (const auto& style : Colours(dark))
         if (style.m_sName == name)
             return style.m_crColour;
     return QColor();
 }
 
-void CEditorSettings::SetColour(const QString& name, const QColor& colour)
+void CEditorSettings::SetColour(const QString& name, const QColor& colour, bool dark)
 {
-    for (auto& style : m_aColours)
+    for (auto& style : Colours(dark))
         if (style.m_sName == name)
             style.m_crColour = colour;
 }

@@ -1,7 +1,9 @@
 // What the editors show and how: font, tab width, margins and the colours of the
-// SQL scheme. The defaults come from the two configuration files, the user's
-// copies of which live in the per-user data folder; the margins are kept in the
-// settings store's "Settings" section.
+// SQL scheme, one set for a light paper and one for a dark paper (the paper,
+// the caret and the selection follow the window's visual style). The defaults
+// come from the two configuration files, the user's copies of which live in
+// the per-user data folder; the margins are kept in the settings store's
+// "Settings" section.
 #pragma once
 
 #include <QColor>
@@ -30,16 +32,19 @@ public:
     // without a folder is taken beside the main file). Missing files or
     // values keep the defaults.
     void LoadConfig(const QString& editIniPath);
-    // Writes font, tab width and the scheme's colours back to the files that
-    // LoadConfig read. Returns false when a file could not be written.
+    // Writes font, tab width and both sets of the scheme's colours back to the
+    // files that LoadConfig read. Returns false when a file could not be written.
     bool SaveConfig() const;
 
     // Line numbers and the selection margin, from or to the store's "Settings".
     void LoadMargins(const CProfileStore* pStore);
     void SaveMargins(CProfileStore* pStore) const;
 
-    QColor Colour(const QString& name) const;
-    void SetColour(const QString& name, const QColor& colour);
+    // The scheme's colours for a dark paper, or for a light one.
+    std::vector<CStyleColour>& Colours(bool dark);
+    const std::vector<CStyleColour>& Colours(bool dark) const;
+    QColor Colour(const QString& name, bool dark = false) const;
+    void SetColour(const QString& name, const QColor& colour, bool dark = false);
 
     QString m_sEditIniPath;
     QString m_sSchemePath;
@@ -48,14 +53,10 @@ public:
     int m_nTabWidth = 4;
     bool m_bLineNumbers = true;
     bool m_bSelMargin = false;
-    QColor m_crPaper;
-    QColor m_crCaretLine;
-    std::vector<CStyleColour> m_aColours;
+    std::vector<CStyleColour> m_aColours;     // [Colours]: on a light paper
+    std::vector<CStyleColour> m_aDarkColours; // [DarkColours]: on a dark paper
     // Lower-case word lists the colouring recognises.
     QString m_sKeywords;
     QString m_sDataTypes;
     QString m_sFunctions;
 };
-
-// The colour of the selection in every editor: red 178, green 180, blue 191.
-inline const QColor kHiliteBackColour(0xB2, 0xB4, 0xBF);

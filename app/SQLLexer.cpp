@@ -1,5 +1,6 @@
 #include "SQLLexer.h"
 
+#include "Contrast.h"
 #include "EditorSettings.h"
 
 #include <QFont>
@@ -23,10 +24,22 @@ void CSQLLexer::Apply(const CEditorSettings& settings)
     font.setFixedPitch(true);
     setDefaultFont(font);
     setFont(font, -1);
-    setDefaultPaper(settings.m_crPaper);
-    setPaper(settings.m_crPaper, -1);
-    for (const auto& style : settings.m_aColours)
-        setColor(style.m_crColour, style.m_nStyle);
+}
+
+void CSQLLexer::ApplyColours(const CEditorSettings& settings, const QColor& paper, const QColor& caretLine)
+{
+    const auto readable = [&](const QColor& colour) {
+        return ReadableOn(ReadableOn(colour, paper, kTextContrast), caretLine, kTextContrast);
+    };
+    const bool dark = IsDark(paper);
+    setDefaultPaper(paper);
+    setPaper(paper, -1);
+    // Styles the scheme does not name take its default colour.
+    const QColor text = readable(settings.Colour(QStringLiteral("Default"), dark));
+    setDefaultColor(text);
+    setColor(text, -1);
+    for (const auto& style : settings.Colours(dark))
+        setColor(readable(style.m_crColour), style.m_nStyle);
 }
 
 const char* CSQLLexer::keywords(int set) const

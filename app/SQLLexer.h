@@ -12,8 +12,11 @@ class CSQLLexer : public QsciLexerSQL
 public:
     explicit CSQLLexer(QObject* pParent = nullptr);
 
-    // Takes the word lists, colours and font of the settings.
+    // Takes the word lists and font of the settings.
     void Apply(const CEditorSettings& settings);
+    // Paints on the paper with the settings' colours for a paper of its
+    // darkness, each made readable on the paper and on the caret's line.
+    void ApplyColours(const CEditorSettings& settings, const QColor& paper, const QColor& caretLine);
 
     const char* keywords(int set) const override;
 

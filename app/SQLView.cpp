@@ -2,6 +2,7 @@
 
 #include "AppStrings.h"
 #include "CommandIds.h"
+#include "Contrast.h"
 #include "EditorPrefDlg.h"
 #include "FindReplaceDlg.h"
 #include "GoToLineDlg.h"
@@ -22,6 +23,12 @@ namespace
 constexpr int kLineNumberMargin = 0;
 constexpr int kSelectionMargin = 1;
 constexpr int kSelectionMarginWidth = 16;
+// The caret's line is the paper tinted this far toward the text, a matched
+// brace this far toward the selection, and line numbers are the margin's
+// text faded this far toward the margin.
+constexpr double kCaretLineTint = 0.06;
+constexpr double kBraceTint = 0.3;
+constexpr double kLineNumberFade = 0.35;
 
 // Where a configuration file is copied from: beside the program, in the
 // installed data folder, or else the copy built into the program.
@@ -60,7 +67,6 @@ CSQLView::CSQLView(QWidget* pParent) : QsciScintilla(pParent), m_pLexer(new CSQL
     setUtf8(true);
     setEolMode(QsciScintilla::EolUnix);
     setLexer(m_pLexer);
-    setSelectionBackgroundColor(kHiliteBackColour);
     setCaretLineVisible(true);
     setBraceMatching(QsciScintilla::SloppyBraceMatch);
     setAutoIndent(true);
@@ -122,13 +128,44 @@ void CSQLView::ApplySettings(const CEditorSettings& settings)
     setLexer(m_pLexer);
     setTabWidth(settings.m_nTabWidth);
     setIndentationsUseTabs(false);
-    setCaretLineBackgroundColor(settings.m_crCaretLine);
-    setSelectionBackgroundColor(kHiliteBackColour);
     QFont font(settings.m_sFontFamily, settings.m_nFontSize);
     font.setFixedPitch(true);
     setMarginsFont(font);
     setMarginWidth(kSelectionMargin, settings.m_bSelMargin ? kSelectionMarginWidth : 0);
     UpdateLineNumberWidth();
+    ApplyColours();
+}
+
+void CSQLView::ApplyColours()
+{
+    // The paper, the caret, the selection and the margins are the visual
+    // style's (the desktop's, by default); the text keeps the scheme's colours
+    // for a paper that light or dark, made readable where they would not be.
+    const QPalette& look = palette();
+    const QColor paper = look.color(QPalette::Base);
+    const QColor text = ReadableOn(look.color(QPalette::Text), paper, kTextContrast);
+    const QColor caretLine = Mix(paper, text, kCaretLineTint);
+    m_pLexer->ApplyColours(m_Settings, paper, caretLine);
+    setCaretForegroundColor(text);
+    setCaretLineBackgroundColor(caretLine);
+    const QColor highlight = look.color(QPalette::Highlight);
+    setSelectionBackgroundColor(highlight);
+    setSelectionForegroundColor(ReadableOn(look.color(QPalette::HighlightedText), highlight, kTextContrast));
+    setMatchedBraceBackgroundColor(Mix(paper, highlight, kBraceTint));
+    setMatchedBraceForegroundColor(ReadableOn(text, Mix(paper, highlight, kBraceTint), kTextContrast));
+    setUnmatchedBraceForegroundColor(ReadableOn(QColor(Qt::red), paper, kTextContrast));
+    const QColor margin = look.color(QPalette::Window);
+    setMarginsBackgroundColor(margin);
+    setMarginsForegroundColor(ReadableOn(Mix(look.color(QPalette::WindowText), margin, kLineNumberFade), margin,
+                                         kTextContrast));
+    setFoldMarginColors(margin, margin);
+}
+
+void CSQLView::changeEvent(QEvent* pEvent)
+{
+    QsciScintilla::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::PaletteChange)
+        ApplyColours();
 }
 
 void CSQLView::UpdateLineNumberWidth()

@@ -37,6 +37,8 @@ public:
     static CEditorSettings LoadSettings();
 
     void ApplySettings(const CEditorSettings& settings);
+    // Colours the editor for its palette, as its visual style gives it.
+    void ApplyColours();
     const CEditorSettings& Settings() const { return m_Settings; }
 
     // Whether text is selected now. The control's own hasSelectedText() goes
@@ -72,6 +74,7 @@ signals:
     void caretPositionChanged(int nRow, int nColumn);
 
 protected:
+    void changeEvent(QEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 

@@ -109,6 +109,7 @@ TEST(ConfigCopies, ShippedFilesAreReadable)
     EXPECT_EQ(settings.m_sFontFamily, "DejaVu Sans Mono");
     EXPECT_EQ(settings.m_nTabWidth, 4);
     EXPECT_EQ(settings.Colour("Keyword"), QColor("#0000ff"));
+    EXPECT_EQ(settings.Colour("Keyword", true), QColor("#569cd6"));
     EXPECT_TRUE(settings.m_sKeywords.split(' ').contains("select"));
     EXPECT_TRUE(settings.m_sDataTypes.split(' ').contains("varchar2"));
     EXPECT_TRUE(settings.m_sFunctions.split(' ').contains("nvl"));
@@ -534,10 +535,13 @@ TEST(EditorPreference, ColoursGoToTheUsersScheme)
     CSQLView::CopyConfigFiles(DataFolder());
     CEditorSettings settings = CSQLView::LoadSettings();
     settings.SetColour("Keyword", QColor("#abcdef"));
+    settings.SetColour("Keyword", QColor("#fedcba"), true);
     settings.m_nTabWidth = 6;
     ASSERT_TRUE(settings.SaveConfig());
     CEditorSettings reread = CSQLView::LoadSettings();
     EXPECT_EQ(reread.Colour("Keyword"), QColor("#abcdef"));
+    EXPECT_EQ(reread.Colour("Keyword", true), QColor("#fedcba")) << "the colours for a dark paper are kept apart";
+    EXPECT_EQ(reread.Colour("String", true), QColor("#ce9178"));
     EXPECT_EQ(reread.m_nTabWidth, 6);
     // The shipped scheme's word lists survive the rewrite.
     EXPECT_TRUE(reread.m_sKeywords.split(' ').contains("select"));
