@@ -15,6 +15,7 @@ namespace {
 const QString kLogoResource = QStringLiteral(":/images/logo.png");
 const QString kTemplateVersion = QStringLiteral("Version 1.0");
 const QString kVersion = QStringLiteral("Version 1.1");
+const QColor kAboutText(0x1b, 0x24, 0x30); // on the white of the box
 
 struct CLink
 {
@@ -86,8 +87,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 
 void CAboutDlg::OnInitDialog()
 {
+    // The box is white in every visual style, so its texts are dark in every
+    // style, also where the style's own texts are light.
     QPalette white = palette();
     white.setColor(QPalette::Window, QColor(255, 255, 255));
+    white.setColor(QPalette::WindowText, kAboutText);
     setPalette(white);
     setAutoFillBackground(true);
 
@@ -99,6 +103,7 @@ void CAboutDlg::OnInitDialog()
         m_aLinks[i]->resize(m_aLinks[i]->sizeHint());
     }
 
+    m_pVersion->SetTextColour(kAboutText);
     m_pVersion->SetSeeThrough(true);
     m_pVersion->SetLabelText(kVersion);
     update();

@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "AppStrings.h"
 #include "CommandIds.h"
+#include "Contrast.h"
 #include "DialogTemplate.h"
 #include "LeftMarginEditBtn.h"
 #include "ProfileStore.h"
@@ -10,6 +11,7 @@
 #include "QuillmarkDoc.h"
 #include "QuillmarkView.h"
 #include "SQLView.h"
+#include "VisualStyles.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -25,12 +27,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QStatusBar>
 #include <QScreen>
 #include <QShowEvent>
 #include <QScrollArea>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -42,15 +44,15 @@
 namespace {
 
 // Command numbers of the frame that CommandIds.h leaves to the frame.
-constexpr int ID_VIEW_APPLOOK_FIRST = 210;
-constexpr int ID_VIEW_APPLOOK_LAST = 218;
+constexpr int ID_VIEW_APPLOOK_FIRST = kFirstVisualStyle;
+constexpr int ID_VIEW_APPLOOK_LAST = kLastVisualStyle;
 constexpr int ID_INDICATOR_CAPS = 59137;
 constexpr int ID_INDICATOR_NUM = 59138;
 constexpr int ID_INDICATOR_SCRL = 59139;
 constexpr int ID_MENU_BAR = 59398;
 constexpr int ID_TOOL_BAR = 59392;
 constexpr int ID_OUTLOOK_BAR = 131;
-constexpr int kDefaultVisualStyle = ID_VIEW_APPLOOK_LAST;
+constexpr int kDefaultVisualStyle = kDesktopVisualStyle;
 
 constexpr int kMaxLeftMargin = 1000;
 constexpr int kCaretPaneWidth = 75;
@@ -73,6 +75,7 @@ const char* const kOutlookCaption = "OutlookBarCaption%1"; // a button the user 
 constexpr int kWindowLayoutVersion = 1;
 
 const QString kToolBarTitle = QStringLiteral("Standard");
+const QString kStyleMenuTitle = QStringLiteral("St&yle");
 const QString kOutlookBarName = QStringLiteral("IDS_SHORTCUTS");
 const QString kOutlookBarTitle = QStringLiteral("Options");
 const QString kReady = QStringLiteral("Ready");
@@ -81,6 +84,8 @@ const QString kHelpTitle = QStringLiteral("Welcome to Quillmark");
 const QString kHelpPage = QStringLiteral("help/index.html");
 const QString kBuiltInHelpPage = QStringLiteral(":/help/index.html");
 const QString kPanelImages = QStringLiteral(":/images/panel_strip.png");
+const QColor kPanelTransparent(255, 0, 255);
+constexpr int kPanelImageWidth = 16;
 const QString kAppIcon = QStringLiteral(":/images/quillmark.png");
 
 } // namespace
@@ -121,7 +126,9 @@ const struct
     {ID_PREV_PANE, "Previous Pane", "Shift+F6", "Switch back to the previous window pane\nPrevious Pane", nullptr},
 };
 
-// The main menu: a title, then its commands, 0 for a separator.
+// The main menu: a title, then its commands, 0 for a separator and kStyleMenu
+// for the submenu of visual styles.
+constexpr int kStyleMenu = -1;
 const struct
 {
     const char* m_sTitle;
@@ -132,7 +139,7 @@ const struct
      {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
       ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
     {"Format", {ID_FORMAT, ID_CAPITALISE}},
-    {"&View", {ID_VIEW_STATUS_BAR, 0, ID_EDITOR_PREFERENCE}},
+    {"&View", {ID_VIEW_STATUS_BAR, 0, kStyleMenu, ID_EDITOR_PREFERENCE}},
     {"&Help", {ID_HELP_FINDER, ID_APP_ABOUT}},
 };
 
@@ -177,56 +184,6 @@ const struct
     {"Parentheses", 3, 1203, 314}, {"Case", 4, 1204, 315},           {"Capitalisation", 5, 1205, 316},
     {"Comments", 6, 1206, 317},
 };
-
-// The visual styles: a widget style and the colours of its window and
-// highlight (none: the style's own palette).
-struct CVisualStyle
-{
-    int m_nId;
-    const char* m_sStyle;
-    QRgb m_crWindow;
-    QRgb m_crHighlight;
-    bool m_bDark;
-    bool m_bSmartDocking;
-};
-
-const CVisualStyle kVisualStyles[] = {
-    {210, "Windows", 0, 0, false, false},                 // classic
-    {211, "Fusion", 0, 0, false, false},                  // flat
-    {212, "", 0, 0, false, false},                        // the platform's own style
-    {213, "Fusion", 0xdbe4f2, 0x4a78b8, false, true},    // blue-grey
-    {214, "Fusion", 0xeeede5, 0x316ac5, false, true},    // warm grey
-    {215, "Fusion", 0xd5e3f5, 0x3d6fb6, false, true},    // blue
-    {216, "Fusion", 0x3a3d42, 0x5a86c8, true, true},     // black
-    {217, "Fusion", 0xe6e9ee, 0x6d7f99, false, true},    // silver
-    {218, "Fusion", 0xdcecf0, 0x2f8fa8, false, true},    // aqua
-};
-
-QPalette PaletteFor(const CVisualStyle& style, QStyle* widgetStyle)
-{
-    QPalette palette = widgetStyle->standardPalette();
-    if (!style.m_crWindow)
-        return palette;
-    const QColor window(style.m_crWindow);
-    const QColor text = style.m_bDark ? QColor(0xe8, 0xea, 0xed) : QColor(0x1b, 0x24, 0x30);
-    const QColor base = style.m_bDark ? QColor(0x26, 0x28, 0x2c) : QColor(Qt::white);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::Button, style.m_bDark ? window.lighter(120) : window.lighter(104));
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, style.m_bDark ? base.lighter(130) : window.lighter(108));
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::ToolTipBase, style.m_bDark ? base : QColor(0xff, 0xff, 0xe1));
-    palette.setColor(QPalette::ToolTipText, text);
-    palette.setColor(QPalette::Highlight, QColor(style.m_crHighlight));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, style.m_bDark ? QColor(0x8a, 0xb4, 0xf8) : QColor(0x06, 0x45, 0xad));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, style.m_bDark ? text.darker(170) : window.darker(150));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, style.m_bDark ? text.darker(170) : window.darker(150));
-    palette.setColor(QPalette::Disabled, QPalette::Text, style.m_bDark ? text.darker(170) : window.darker(150));
-    return palette;
-}
 
 // The keyboard's lock lights as the X server sees them; none elsewhere.
 struct CLockState
@@ -288,6 +245,15 @@ void WriteStored(CProfileStore* store, const char* name, const QString& value)
 {
     if (store)
         store->WriteString(AppStrings::kWorkspaceSection, name, value.toStdString());
+}
+
+// The icon with each of its sizes made readable on the background.
+QIcon ReadableIcon(const QIcon& source, const QColor& background)
+{
+    QIcon icon;
+    for (const QSize& size : source.availableSizes())
+        icon.addPixmap(QPixmap::fromImage(ReadableOn(source.pixmap(size).toImage(), background, kMarkContrast)));
+    return icon;
 }
 
 // The width of that many characters in the editors' font.
@@ -352,7 +318,6 @@ bool CMainFrame::LoadFrame()
 
 void CMainFrame::CreateActions()
 {
-    const QString imageFolder = QStringLiteral(":/images/toolbar/%1.png");
     for (const auto& command : kCommands)
     {
         const QString text = QString::fromUtf8(command.m_sText);
@@ -366,8 +331,6 @@ void CMainFrame::CreateActions()
         const QString prompt = QString::fromUtf8(command.m_sPrompt);
         action->setStatusTip(prompt.section(u'\n', 0, 0));
         action->setToolTip(prompt.section(u'\n', 1, 1));
-        if (command.m_sImage)
-            action->setIcon(QIcon(imageFolder.arg(QString::fromUtf8(command.m_sImage))));
         const int id = command.m_nId;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         addAction(action); // keys work even for commands that no menu shows
@@ -376,19 +339,33 @@ void CMainFrame::CreateActions()
     m_aActions[ID_VIEW_STATUS_BAR]->setCheckable(true);
     m_aActions[ID_VIEW_STATUS_BAR]->setChecked(true);
 
-    // The visual styles have commands but no menu item.
+    // The visual styles, one of them checked.
     m_pStyleGroup = new QActionGroup(this);
     m_pStyleGroup->setExclusive(true);
-    for (int id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id)
+    for (const CVisualStyle& style : VisualStyles())
     {
-        QAction* action = m_pStyleGroup->addAction(QStringLiteral("Visual style %1").arg(id));
+        QAction* action = m_pStyleGroup->addAction(QString::fromUtf8(style.m_sName));
         action->setCheckable(true);
-        action->setData(id);
-        action->setObjectName(QStringLiteral("command%1").arg(id));
+        action->setData(style.m_nId);
+        action->setObjectName(QStringLiteral("command%1").arg(style.m_nId));
+        const int id = style.m_nId;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         addAction(action);
         m_aActions[id] = action;
     }
+}
+
+QMenu* CMainFrame::CreateStyleMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(kStyleMenuTitle, parent);
+    menu->setObjectName(QStringLiteral("StyleMenu"));
+    for (const CVisualStyle& style : VisualStyles())
+    {
+        menu->addAction(m_aActions.at(style.m_nId));
+        if (style.m_nId == kDesktopVisualStyle)
+            menu->addSeparator(); // the desktop's own look, then the program's
+    }
+    return menu;
 }
 
 void CMainFrame::CreateMenus()
@@ -401,11 +378,11 @@ void CMainFrame::CreateMenus()
         for (int id : menu.m_aItems)
         {
             if (id == 0)
-            {
                 popup->addSeparator();
-                continue;
-            }
-            popup->addAction(m_aActions.at(id));
+            else if (id == kStyleMenu)
+                popup->addMenu(CreateStyleMenu(popup));
+            else
+                popup->addAction(m_aActions.at(id));
         }
     }
 }
@@ -486,7 +463,6 @@ bool CMainFrame::CreateOutlookBar()
     QToolBox* box = m_wndOutlookBar.GetUnderlyingWindow();
     if (!box)
         return false;
-    m_wndOutlookBar.SetImageList(QPixmap(kPanelImages), 16, QColor(255, 0, 255));
 
     CFormOptPane* panes[] = {&m_wndPaneAlignments, &m_wndPaneSelect,         &m_wndPaneCommas,  &m_wndPaneParenthesis,
                              &m_wndPaneCase,       &m_wndPaneCapitalisation, &m_wndPaneComments};
@@ -743,29 +719,38 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::OnApplicationLook(int styleId)
 {
-    const CVisualStyle* style = nullptr;
-    for (const CVisualStyle& candidate : kVisualStyles)
-        if (candidate.m_nId == styleId)
-            style = &candidate;
-    if (!style)
-        style = &kVisualStyles[std::size(kVisualStyles) - 1];
-
+    const CVisualStyle& style = FindVisualStyle(styleId);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    static const QString platformStyle = QApplication::style()->name();
-    const QString name = *style->m_sStyle ? QString::fromUtf8(style->m_sStyle) : platformStyle;
-    if (QApplication::style()->name().compare(name, Qt::CaseInsensitive) != 0)
-        if (QStyle* widgetStyle = QStyleFactory::create(name))
-            QApplication::setStyle(widgetStyle);
-    QApplication::setPalette(PaletteFor(*style, QApplication::style()));
-    setDockOptions(style->m_bSmartDocking ? QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks
-                                          : QMainWindow::AllowTabbedDocks);
+    ApplyVisualStyle(style);
+    setDockOptions(style.m_bSmartDocking ? QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks
+                                         : QMainWindow::AllowTabbedDocks);
     if (CQuillmarkApp* app = CQuillmarkApp::Instance())
-        app->m_nVisualStyle = static_cast<uint32_t>(style->m_nId);
-    if (QAction* action = Action(style->m_nId))
+        app->m_nVisualStyle = static_cast<uint32_t>(style.m_nId);
+    if (QAction* action = Action(style.m_nId))
         action->setChecked(true);
+    RefreshIcons();
     update();
     QApplication::restoreOverrideCursor();
-    WriteStored(Store(), kApplicationLook, QString::number(style->m_nId));
+    WriteStored(Store(), kApplicationLook, QString::number(style.m_nId));
+}
+
+void CMainFrame::RefreshIcons()
+{
+    // The images are drawn for a light background: on another, each is made
+    // readable against the colour of the bars and the panel.
+    const QColor background = QApplication::palette().color(QPalette::Window);
+    const QString imageFolder = QStringLiteral(":/images/toolbar/%1.png");
+    for (const auto& command : kCommands)
+        if (command.m_sImage)
+            m_aActions.at(command.m_nId)->setIcon(
+                ReadableIcon(QIcon(imageFolder.arg(QString::fromUtf8(command.m_sImage))), background));
+    QImage strip = COutlookBar::Transparent(QImage(kPanelImages), kPanelTransparent);
+    QPainter painter(&strip);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (int x = 0; x + kPanelImageWidth <= strip.width(); x += kPanelImageWidth)
+        painter.drawImage(x, 0, ReadableOn(strip.copy(x, 0, kPanelImageWidth, strip.height()), background, kMarkContrast));
+    painter.end();
+    m_wndOutlookBar.SetImageList(QPixmap::fromImage(strip), kPanelImageWidth, kPanelTransparent);
 }
 
 void CMainFrame::MovePaneFocus(int step)

@@ -27,6 +27,7 @@ class CQuillmarkView;
 class CSQLView;
 class QActionGroup;
 class QLabel;
+class QMenu;
 class QTextBrowser;
 class QToolBar;
 
@@ -88,6 +89,9 @@ private:
     bool LoadFrame();
     void CreateActions();
     void CreateMenus();
+    QMenu* CreateStyleMenu(QWidget* parent);
+    // Sets the icons of the commands and the panel, readable in the current style.
+    void RefreshIcons();
     bool CreateToolBar();
     bool CreateStatusBar();
     bool CreateOutlookBar();

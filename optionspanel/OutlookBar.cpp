@@ -44,26 +44,31 @@ bool COutlookBar::Create(const QString& windowName, QMainWindow* parent, const Q
     return true;
 }
 
+QImage COutlookBar::Transparent(const QImage& image, const QColor& transparent)
+{
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = transparent.rgb();
+    for (int y = 0; y < result.height(); ++y)
+    {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            if ((line[x] | 0xff000000u) == key)
+                line[x] = 0;
+    }
+    return result;
+}
+
 bool COutlookBar::SetImageList(const QPixmap& strip, int imageWidth, const QColor& transparent)
 {
     if (strip.isNull() || imageWidth <= 0)
         return false;
-    QImage image = strip.toImage().convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = transparent.rgb();
-    for (int y = 0; y < image.height(); ++y)
-    {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] | 0xff000000u) == key)
-                line[x] = 0;
-    }
-    const QPixmap masked = QPixmap::fromImage(image);
+    const QPixmap masked = QPixmap::fromImage(Transparent(strip.toImage(), transparent));
     m_aImages.clear();
     for (int x = 0; x + imageWidth <= masked.width(); x += imageWidth)
         m_aImages.append(QIcon(masked.copy(x, 0, imageWidth, masked.height())));
-    for (int i = 0; m_pToolBox && i < m_pToolBox->count() && i < m_aImages.size(); ++i)
-        if (m_pToolBox->itemIcon(i).isNull())
-            m_pToolBox->setItemIcon(i, m_aImages[i]);
+    for (int i = 0; m_pToolBox && i < m_pToolBox->count() && i < m_aButtonImages.size(); ++i)
+        if (m_aButtonImages[i] >= 0 && m_aButtonImages[i] < m_aImages.size())
+            m_pToolBox->setItemIcon(i, m_aImages[m_aButtonImages[i]]);
     return true;
 }
 
@@ -73,6 +78,7 @@ void COutlookBar::AddControl(QWidget* pane, const QString& caption, int imageInd
         return;
     const QIcon icon = imageIndex >= 0 && imageIndex < m_aImages.size() ? m_aImages[imageIndex] : QIcon();
     m_pToolBox->addItem(pane, icon, caption);
+    m_aButtonImages.append(imageIndex);
     for (QAbstractButton* button : m_pToolBox->findChildren<QAbstractButton*>(kToolBoxButtonName))
         button->installEventFilter(this);
 }

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QIcon>
+#include <QImage>
 
 class QMainWindow;
 class QToolBox;
@@ -24,8 +25,10 @@ public:
     QToolBox* GetUnderlyingWindow() const { return m_pToolBox; }
 
     // Cuts a strip of square images into icons; pixels of the transparent
-    // colour become transparent.
+    // colour become transparent. Buttons added before take their new images.
     bool SetImageList(const QPixmap& strip, int imageWidth, const QColor& transparent);
+    // The image with every pixel of the transparent colour made transparent.
+    static QImage Transparent(const QImage& image, const QColor& transparent);
     // Adds a page button with the caption and the strip's image at imageIndex.
     void AddControl(QWidget* pane, const QString& caption, int imageIndex);
 
@@ -53,6 +56,7 @@ private:
 
     QToolBox* m_pToolBox = nullptr;
     QList<QIcon> m_aImages;
+    QList<int> m_aButtonImages; // each button's index into the images
     int m_nId = 0;
     bool m_bInPlaceEdit = false;
     bool m_bAnimation = true;

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -41,7 +42,7 @@ TEST_F(MainFrameTest, MenusHoldTheirCommandsInOrder)
         {"&Edit", {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
                    ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
         {"Format", {ID_FORMAT, ID_CAPITALISE}},
-        {"&View", {ID_VIEW_STATUS_BAR, 0, ID_EDITOR_PREFERENCE}},
+        {"&View", {ID_VIEW_STATUS_BAR, 0, -1, ID_EDITOR_PREFERENCE}},
         {"&Help", {ID_HELP_FINDER, ID_APP_ABOUT}},
     };
     const QList<QAction*> bar = m_pFrame->menuBar()->actions();
@@ -51,15 +52,20 @@ TEST_F(MainFrameTest, MenusHoldTheirCommandsInOrder)
         EXPECT_EQ(bar[i]->text(), menus[i].m_sTitle);
         std::vector<int> items;
         for (QAction* item : bar[i]->menu()->actions())
-            items.push_back(item->isSeparator() ? 0 : item->data().toInt());
+            items.push_back(item->isSeparator() ? 0 : item->menu() ? -1 : item->data().toInt());
         EXPECT_EQ(items, menus[i].m_aItems) << menus[i].m_sTitle;
     }
     EXPECT_NE(MenuItem("Format", "&Capitalise"), nullptr);
     EXPECT_NE(MenuItem("&Help", "&About Quillmark..."), nullptr);
-    for (int style = 210; style <= 218; ++style)
-        for (QAction* menu : bar)
-            for (QAction* item : menu->menu()->actions())
-                EXPECT_NE(item->data().toInt(), style) << "no menu shows the visual styles";
+    // View > Style: the desktop's look, a separator, the program's own.
+    QMenu* styles = m_pFrame->findChild<QMenu*>("StyleMenu");
+    ASSERT_NE(styles, nullptr);
+    std::vector<int> items;
+    for (QAction* item : styles->actions())
+        items.push_back(item->isSeparator() ? 0 : item->data().toInt());
+    EXPECT_EQ(items, (std::vector<int>{212, 0, 210, 211, 213, 214, 215, 216, 217, 218}));
+    EXPECT_EQ(styles->menuAction()->text(), "St&yle");
+    EXPECT_EQ(m_pFrame->Action(216)->text(), "Dar&k");
 }
 
 TEST_F(MainFrameTest, CommandsCarryTheirKeysAndPrompts)
@@ -442,28 +448,31 @@ TEST_F(MainFrameTest, HelpTwiceOpensOneWindowAndRaisesIt)
 
 // ---- Visual styles and window state -----------------------------------------------------
 
-TEST_F(MainFrameTest, WithoutStoredLookTheAquaStyleIsUsedAndStored)
+TEST_F(MainFrameTest, WithoutStoredLookTheDesktopsLookIsUsedAndStored)
 {
-    EXPECT_EQ(Workspace("ApplicationLook"), "218");
-    EXPECT_TRUE(m_pFrame->Action(218)->isChecked());
-    EXPECT_EQ(CQuillmarkApp::Instance()->m_nVisualStyle, 218u);
+    EXPECT_EQ(Workspace("ApplicationLook"), "212");
+    EXPECT_TRUE(m_pFrame->Action(212)->isChecked());
+    EXPECT_EQ(CQuillmarkApp::Instance()->m_nVisualStyle, 212u);
 }
 
 TEST_F(MainFrameTest, StyleCommandsStoreAndApplyTheirLook)
 {
-    const QColor aqua = QApplication::palette().color(QPalette::Window);
+    const QPalette desktop = QApplication::palette();
+    const QString desktopStyle = QApplication::style()->name();
     m_pFrame->Action(216)->trigger();
     EXPECT_EQ(Workspace("ApplicationLook"), "216");
     EXPECT_TRUE(m_pFrame->Action(216)->isChecked());
-    EXPECT_FALSE(m_pFrame->Action(218)->isChecked());
+    EXPECT_FALSE(m_pFrame->Action(212)->isChecked());
     EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 100) << "the black style is dark";
-    EXPECT_NE(QApplication::palette().color(QPalette::Window), aqua);
 
     Close();
     Open(); // the stored look is applied at start
     EXPECT_TRUE(m_pFrame->Action(216)->isChecked());
     EXPECT_EQ(CQuillmarkApp::Instance()->m_nVisualStyle, 216u);
-    m_pFrame->Action(218)->trigger();
+    m_pFrame->Action(212)->trigger();
+    EXPECT_EQ(QApplication::style()->name(), desktopStyle);
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Text, QPalette::Highlight})
+        EXPECT_EQ(QApplication::palette().color(role), desktop.color(role)) << "the desktop's colours come back";
 }
 
 TEST_F(MainFrameTest, WindowStateIsSavedAndRestoredThroughTheProfile)
