@@ -39,6 +39,8 @@
 #include <QToolBox>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include <dlfcn.h>
 
 namespace {
@@ -64,6 +66,7 @@ constexpr int kEditorColumns = 80;
 // way first.
 constexpr int kEditorLeastColumns = 32;
 constexpr QSize kWindowFrameAllowance(16, 40);
+constexpr QSize kHelpWindowSize(720, 640);
 
 const char* const kApplicationLook = "ApplicationLook";
 const char* const kOutlookAnimation = "OutlookAnimation";
@@ -691,12 +694,20 @@ void CMainFrame::OnHelpFinder()
         }
     if (!m_pHelpWindow)
     {
-        m_pHelpWindow = new QTextBrowser();
+        // A window of its own that belongs to the main window: it opens over
+        // it, centred, and stays above it.
+        m_pHelpWindow = new QTextBrowser(this);
+        m_pHelpWindow->setWindowFlag(Qt::Window);
         m_pHelpWindow->setObjectName(QStringLiteral("HelpWindow"));
         m_pHelpWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_pHelpWindow->setOpenExternalLinks(true);
         m_pHelpWindow->setWindowIcon(windowIcon());
-        m_pHelpWindow->resize(720, 640);
+        const QRect available = screen()->availableGeometry();
+        QRect place(QPoint(), kHelpWindowSize.boundedTo(available.size() - kWindowFrameAllowance));
+        place.moveCenter(frameGeometry().center());
+        place.moveTop(std::clamp(place.top(), available.top(), available.bottom() - place.height()));
+        place.moveLeft(std::clamp(place.left(), available.left(), available.right() - place.width()));
+        m_pHelpWindow->setGeometry(place);
     }
     const QString page = HelpPagePath();
     m_pHelpWindow->setSource(page.startsWith(u':') ? QUrl(QStringLiteral("qrc") + page) : QUrl::fromLocalFile(page));

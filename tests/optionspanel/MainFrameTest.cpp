@@ -438,6 +438,9 @@ TEST_F(MainFrameTest, HelpTwiceOpensOneWindowAndRaisesIt)
     EXPECT_EQ(helpWindows(), 1);
     auto* browser = qobject_cast<QTextBrowser*>(m_pFrame->HelpWindow());
     ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->isWindow());
+    EXPECT_LE((browser->geometry().center() - m_pFrame->geometry().center()).manhattanLength(), 2)
+        << "it opens over the main window";
     EXPECT_TRUE(browser->toPlainText().contains("options panel"));
     browser->showMinimized();
     m_pFrame->Action(ID_HELP_FINDER)->trigger();
