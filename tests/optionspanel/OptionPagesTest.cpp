@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <functional>
@@ -394,25 +393,6 @@ TEST_F(OptionPageTest, ChangeAfterFormatUsesTheTextOfThatRun)
 }
 
 // ---- Tool tips ----------------------------------------------------------------------
-
-TEST_F(OptionPageTest, EveryOptionControlAndItsLabelSayWhatItChanges)
-{
-    for (PageKind kind : {ALIGNMENTS, SELECT, COMMAS, PARENTHESES, CASE, CAPITALISATION, COMMENTS})
-    {
-        Page(kind);
-        int controls = 0;
-        for (QWidget* control : m_pPage->findChildren<QWidget*>(QRegularExpression("^ctl\\d+$")))
-        {
-            ++controls;
-            EXPECT_GT(control->toolTip().size(), 20) << m_pPage->Caption().toStdString() << " "
-                                                     << control->objectName().toStdString();
-        }
-        EXPECT_GT(controls, 0);
-        for (QLabel* label : m_pPage->findChildren<QLabel*>())
-            EXPECT_EQ(label->toolTip(), label->buddy() ? label->buddy()->toolTip() : QString())
-                << label->text().toStdString();
-    }
-}
 
 TEST_F(OptionPageTest, ToolTipExamplesKeepTheirColumns)
 {

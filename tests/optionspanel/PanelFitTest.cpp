@@ -1,12 +1,15 @@
 // The options panel in the main window at its first start: every page shows
-// whole, the panel keeps its width while the window changes size, and a double
-// click on a page's button only opens the page.
+// whole, the panel keeps its width while the window changes size, a double
+// click on a page's button only opens the page, and every option control says
+// what it changes.
 #include "PanelTest.h"
 
 #include "MainFrame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -153,6 +156,24 @@ TEST_F(PanelFitTest, DoubleClickOnAPageButtonOnlyOpensThePage)
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QTest::mouseClick(hints, Qt::LeftButton, {}, onHints);
     EXPECT_NE(hints->isChecked(), hintsChecked) << "later clicks reach the page";
+}
+
+TEST_F(PanelFitTest, EveryOptionControlAndItsLabelSayWhatItChanges)
+{
+    for (CFormOptDlg* page : m_pFrame->Pages())
+    {
+        int controls = 0;
+        for (QWidget* control : page->findChildren<QWidget*>(QRegularExpression("^ctl\\d+$")))
+        {
+            ++controls;
+            EXPECT_GT(control->toolTip().size(), 20) << page->Caption().toStdString() << " "
+                                                     << control->objectName().toStdString();
+        }
+        EXPECT_GT(controls, 0);
+        for (QLabel* label : page->findChildren<QLabel*>())
+            EXPECT_EQ(label->toolTip(), label->buddy() ? label->buddy()->toolTip() : QString())
+                << label->text().toStdString();
+    }
 }
 
 } // namespace
