@@ -18,6 +18,7 @@ enum CommandId : int
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57604,
+    ID_FILE_SAVE_AS = 57605,
     ID_EDIT_CLEAR = 57632,
     ID_EDIT_COPY = 57634,
     ID_EDIT_CUT = 57635,

@@ -105,7 +105,8 @@ const struct
 } kCommands[] = {
     {ID_FILE_NEW, "&New", "Ctrl+N", "Create a new document\nNew", nullptr},
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O", "Open an existing document\nOpen", "open"},
-    {ID_FILE_SAVE, "&Save\tCtrl+S", "Ctrl+S", "Save the output in a file\nSave", "save"},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", "Ctrl+S", "Save the output in the current file\nSave", "save"},
+    {ID_FILE_SAVE_AS, "Save &As...\tCtrl+Shift+S", "Ctrl+Shift+S", "Save the output in a file of another name\nSave As", nullptr},
     {ID_APP_EXIT, "E&xit", "", "Quit the application; prompts to save documents\nExit", nullptr},
     {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Ctrl+Z", "Undo the last action\nUndo", "undo"},
     {ID_EDIT_REDO, "Re&do\tCtrl+Shift+Z", "Ctrl+Shift+Z", "Redo the previously undone action\nRedo", "redo"},
@@ -117,8 +118,8 @@ const struct
     {ID_EDIT_REPLACE, "R&eplace\tCtrl+H", "Ctrl+H", "Replace specific text with different text\nReplace", "replace"},
     {ID_EDIT_GOTO, "&Go To...\tCtrl+G", "Ctrl+G", "Moves to a specified location\nGo To", "goto"},
     {ID_EDIT_FIND_NEXT, "Find &Next", "F3", "Find the next occurrence of the selection or the word at the caret\nFind Next", nullptr},
-    {ID_FORMAT, "&Format", "", "Format SQL code\nFormat", "format"},
-    {ID_CAPITALISE, "&Capitalise", "", "Only Capitalise SQL code\nCapitalise", "capitalise"},
+    {ID_FORMAT, "&Format\tCtrl+Shift+F", "Ctrl+Shift+F", "Format SQL code\nFormat", "format"},
+    {ID_CAPITALISE, "&Capitalise\tCtrl+Shift+C", "Ctrl+Shift+C", "Only Capitalise SQL code\nCapitalise", "capitalise"},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "", "Show or hide the status bar\nToggle Status Bar", nullptr},
     {ID_EDITOR_PREFERENCE, "&Editor Preference", "", "SQL code editor preference\nEditor preference", "editorpref"},
     {ID_HELP_FINDER, "&Help", "", "Display instructions about how to use Quillmark\nHelp", "help"},
@@ -137,7 +138,7 @@ const struct
     const char* m_sTitle;
     std::initializer_list<int> m_aItems;
 } kMenus[] = {
-    {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_APP_EXIT}},
+    {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_APP_EXIT}},
     {"&Edit",
      {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
       ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
@@ -540,6 +541,7 @@ bool CMainFrame::OnCommand(int command)
          }},
         {ID_FILE_OPEN, [](CMainFrame& frame) { frame.m_pDoc->OnFileOpen(); }},
         {ID_FILE_SAVE, [](CMainFrame& frame) { frame.m_pDoc->OnFileSave(); }},
+        {ID_FILE_SAVE_AS, [](CMainFrame& frame) { frame.m_pDoc->OnFileSaveAs(); }},
         {ID_VIEW_STATUS_BAR, [](CMainFrame& frame) {
              frame.statusBar()->setVisible(frame.Action(ID_VIEW_STATUS_BAR)->isChecked());
          }},
@@ -907,9 +909,16 @@ void CMainFrame::WriteWindowState()
     WriteStored(store, kOutlookAnimation, m_wndOutlookBar.IsAnimationEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void CMainFrame::CloseDiscarding()
+{
+    m_bDiscardOnClose = true;
+    close();
+    m_bDiscardOnClose = false;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_pDoc && !m_pDoc->SaveModified())
+    if (m_pDoc && !m_bDiscardOnClose && !m_pDoc->SaveModified())
     {
         event->ignore();
         return;
@@ -922,6 +931,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::UpdateTitle()
 {
+    // The window shows "*" after the name while there is something unsaved.
     const QString title = m_pDoc ? m_pDoc->GetTitle() : AppStrings::kUntitled;
-    setWindowTitle(title + QStringLiteral(" - ") + AppStrings::kAppTitle);
+    setWindowTitle(title + QStringLiteral("[*] - ") + AppStrings::kAppTitle);
+    setWindowModified(m_pDoc && m_pDoc->IsModified());
 }

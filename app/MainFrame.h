@@ -42,6 +42,9 @@ public:
     ~CMainFrame() override;
 
     bool IsCreated() const { return m_bCreated; }
+    // Closes the window without offering to save anything (a close request
+    // from another process); the window state and the options are saved.
+    void CloseDiscarding();
     CQuillmarkView* GetView() const { return m_pView; }
 
     // The action of a command number, or null; triggering it routes the
@@ -141,6 +144,7 @@ private:
     std::map<int, QLabel*> m_aStatusPanes;
     QPointer<QTextBrowser> m_pHelpWindow;
     bool m_bCreated = false;
+    bool m_bDiscardOnClose = false;
     bool m_bFitPending = false;
     int m_nPanelWidth = 0; // the width the panel keeps while the window changes size
     int m_nFrameWidth = 0; // the window's width at its last resize

@@ -142,10 +142,8 @@ bool CQuillmarkApp::CheckSingleInstance()
 
 void CQuillmarkApp::OnCloseRequest()
 {
-    if (m_pDoc)
-        m_pDoc->SetModifiedFlag(false);
     if (m_pFrame)
-        m_pFrame->close();
+        m_pFrame->CloseDiscarding();
     else
         quit();
 }

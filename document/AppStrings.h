@@ -25,7 +25,14 @@ inline const QString kAllFilesFilter = QStringLiteral("All Files (*)");
 inline const QString kDefaultExtension = QStringLiteral(".sql");
 inline const QString kSaveAsCaption = QStringLiteral("Save As");
 inline const QString kOpenCaption = QStringLiteral("Open");
-inline const QString kSaveChangesPrompt = QStringLiteral("Save changes to %1?");
+inline const QString kSaveChangesPrompt =
+    QStringLiteral("Save changes to %1?\n\nWhat is saved is the text of SQL Output.");
+inline const QString kUnsavedInputPrompt = QStringLiteral(
+    "SQL Input holds text that SQL Output does not show: it has not been formatted since it last "
+    "changed.\n\nSave it to %1? \"Save Input\" saves the text as typed; \"Format and Save\" formats "
+    "it and saves SQL Output.");
+inline const QString kSaveInputButton = QStringLiteral("&Save Input");
+inline const QString kFormatAndSaveButton = QStringLiteral("&Format and Save");
 inline const QString kCannotOpenFile = QStringLiteral("Cannot open the file %1:\n%2");
 inline const QString kIsAFolder = QStringLiteral("It is a folder.");
 inline const QString kCannotSaveFile = QStringLiteral("The file %1 could not be saved:\n%2");

@@ -2,6 +2,7 @@
 
 #include "AppStrings.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 
 namespace
@@ -25,13 +26,19 @@ CPrompts::FileDialogHandler& SaveFileOverride()
 }
 } // namespace
 
-QMessageBox::StandardButton CPrompts::MessageBox(QWidget* pParent, const QString& text,
-                                                 QMessageBox::StandardButtons buttons,
-                                                 QMessageBox::Icon icon)
+QMessageBox::StandardButton CPrompts::MessageBox(
+    QWidget* pParent, const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
+    QMessageBox::StandardButton defaultButton,
+    std::initializer_list<std::pair<QMessageBox::StandardButton, QString>> labels)
 {
     if (MessageBoxOverride())
         return MessageBoxOverride()(text, buttons, icon);
     QMessageBox box(icon, AppStrings::kAppTitle, text, buttons, pParent);
+    for (const auto& [button, label] : labels)
+        if (QAbstractButton* pButton = box.button(button))
+            pButton->setText(label);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 class QWidget;
 
@@ -19,11 +21,14 @@ public:
                                                     const QString& folder, const QString& filter)>;
 
     // Shows a modal message box titled with the application's name and
-    // returns the button that closed it.
+    // returns the button that closed it. labels give some of the buttons a
+    // text of their own.
     static QMessageBox::StandardButton MessageBox(
         QWidget* pParent, const QString& text,
         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-        QMessageBox::Icon icon = QMessageBox::Information);
+        QMessageBox::Icon icon = QMessageBox::Information,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+        std::initializer_list<std::pair<QMessageBox::StandardButton, QString>> labels = {});
     static QString GetOpenFileName(QWidget* pParent, const QString& caption,
                                    const QString& folder, const QString& filter);
     static QString GetSaveFileName(QWidget* pParent, const QString& caption,

@@ -145,9 +145,17 @@ bool CQuillmarkDoc::OnOpenDocument(const QString& path)
 
 bool CQuillmarkDoc::OnSaveDocument(const QString& path)
 {
-    const QString text = m_pView ? m_pView->GetOutputText() : QString();
+    return WriteFile(path, m_pView ? m_pView->GetOutputText() : QString());
+}
+
+bool CQuillmarkDoc::WriteFile(const QString& path, const QString& text)
+{
+    // A text file ends with a line break; an empty one stays empty.
+    std::u16string contents = text.toStdU16String();
+    if (!contents.empty() && contents.back() != u'\n')
+        contents += u'\n';
     CTextFileWrite file(ToPath(path), ENC_ANSI);
-    const bool bWritten = file.Write(text.toStdU16String());
+    const bool bWritten = file.Write(contents);
     const bool bClosed = file.Close();
     if (bWritten && bClosed)
         return true;
@@ -177,24 +185,72 @@ void CQuillmarkDoc::OnFileOpen()
 
 bool CQuillmarkDoc::OnFileSave()
 {
-    // Every save asks for the name, also when the document has one.
-    const QString suggestion = m_sPathName.isEmpty() ? GetTitle() + AppStrings::kDefaultExtension : m_sPathName;
-    const QString path = CPrompts::GetSaveFileName(
-        m_pDialogParent, AppStrings::kSaveAsCaption, suggestion,
-        AppStrings::kFileFilter + QStringLiteral(";;") + AppStrings::kAllFilesFilter);
-    if (path.isEmpty() || !OnSaveDocument(path))
+    return SaveText(m_pView ? m_pView->GetOutputText() : QString(), false);
+}
+
+bool CQuillmarkDoc::OnFileSaveAs()
+{
+    return SaveText(m_pView ? m_pView->GetOutputText() : QString(), true);
+}
+
+bool CQuillmarkDoc::SaveText(const QString& text, bool bAskName)
+{
+    QString path = m_sPathName;
+    if (bAskName || path.isEmpty())
+    {
+        const QString suggestion = path.isEmpty() ? GetTitle() + AppStrings::kDefaultExtension : path;
+        path = CPrompts::GetSaveFileName(m_pDialogParent, AppStrings::kSaveAsCaption, suggestion,
+                                         AppStrings::kFileFilter + QStringLiteral(";;") + AppStrings::kAllFilesFilter);
+    }
+    if (path.isEmpty() || !WriteFile(path, text))
         return false;
     SetPathName(path);
+    // What stays unsaved is input that the saved output does not show.
+    SetModifiedFlag(HasUnsavedInput());
     return true;
+}
+
+bool CQuillmarkDoc::HasUnsavedInput() const
+{
+    if (!m_pView)
+        return false;
+    const QString input = m_pView->GetInputText();
+    return !input.isEmpty() &&
+           (input != QString::fromStdU16String(m_Parser.m_sInput) || m_pView->GetOutputText().isEmpty());
 }
 
 bool CQuillmarkDoc::SaveModified()
 {
-    if (!m_bModified)
+    if (HasUnsavedInput())
+    {
+        // The default keeps what was typed as it stands, and is never an
+        // empty file: the input holds text.
+        const QMessageBox::StandardButton answer = CPrompts::MessageBox(
+            m_pDialogParent, AppStrings::kUnsavedInputPrompt.arg(GetTitle()),
+            QMessageBox::Save | QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel,
+            QMessageBox::Question, QMessageBox::Save,
+            {{QMessageBox::Save, AppStrings::kSaveInputButton}, {QMessageBox::Apply, AppStrings::kFormatAndSaveButton}});
+        switch (answer)
+        {
+        case QMessageBox::Save:
+            return SaveText(m_pView->GetInputText(), false);
+        case QMessageBox::Apply:
+            RunCommand(CSQLParser::MODE_FORMAT);
+            return OnFileSave();
+        case QMessageBox::Discard:
+        case QMessageBox::No:
+            return true;
+        default:
+            return false;
+        }
+    }
+    // An empty output would be an empty file: there is nothing to keep.
+    if (!m_bModified || !m_pView || m_pView->GetOutputText().isEmpty())
         return true;
     const QMessageBox::StandardButton answer =
         CPrompts::MessageBox(m_pDialogParent, AppStrings::kSaveChangesPrompt.arg(GetTitle()),
-                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question,
+                             QMessageBox::Yes);
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Yes)

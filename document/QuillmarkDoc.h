@@ -56,19 +56,30 @@ public:
     // and the document starts unmodified.
     bool OnOpenDocument(const QString& path);
     // Writes the output tab to path in the locale's encoding without a
-    // byte-order mark. The file is replaced only once the whole text is
-    // written; a failure is reported and leaves the old file as it was.
+    // byte-order mark, ending with a line break. The file is replaced only
+    // once the whole text is written; a failure is reported and leaves the
+    // old file as it was.
     bool OnSaveDocument(const QString& path);
 
     // Command 57600: offers to save a modified document, then empties both tabs.
     void OnFileNew();
     // Command 57601: offers to save a modified document, then asks for a file.
     void OnFileOpen();
-    // Command 57604: always asks for a file name (Save As), then saves.
+    // Command 57604: writes the output tab to the current file (the one last
+    // opened or saved), or asks for a name when there is none.
     bool OnFileSave();
-    // Offers to save a modified document ("Save changes to %1?"); false when
-    // the user cancels or the save fails.
+    // Command 57605: asks for a name, then saves the output tab there.
+    bool OnFileSaveAs();
+    // Before the document is closed or replaced: when the input tab holds
+    // text that the output does not show (never formatted, or edited since),
+    // offers to save that text, to format it and save the output, or to let
+    // it go; otherwise offers to save a modified output. False when the user
+    // cancels or the save fails.
     bool SaveModified();
+    // Whether the input tab holds text that the output tab does not show:
+    // text not run through Format or Capitalise since it last changed, or
+    // any text while the output is empty.
+    bool HasUnsavedInput() const;
 
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool bModified = true);
@@ -92,6 +103,10 @@ signals:
 
 private:
     void SetPathName(const QString& path);
+    // Writes text to the current file, or (bAskName, or without one) to a
+    // file the user names; the path then follows.
+    bool SaveText(const QString& text, bool bAskName);
+    bool WriteFile(const QString& path, const QString& text);
     // Runs the engine over the text of the last command in its mode.
     QString RunEngine();
 

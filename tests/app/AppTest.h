@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <ostream>
 #include <vector>
 
 
@@ -44,6 +45,12 @@ public:
     int m_nOpenShown = 0;
     QString m_sLastFilter;
 };
+
+// Lets gtest print QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 inline QByteArray ReadFileBytes(const QString& path)
 {

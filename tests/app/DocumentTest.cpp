@@ -292,27 +292,44 @@ TEST_F(Document, SaveWritesTheOutputTabInTheLocaleEncodingWithoutMark)
 
     const QString saved = File("out.sql");
     CFileDialogAnswer dialog(saved);
-    EXPECT_TRUE(m_Doc.OnFileSave());
-    EXPECT_EQ(ReadFileBytes(saved), QByteArray("SELECT \xE2\x82\xAC\nFROM dual"));
+    EXPECT_TRUE(m_Doc.OnFileSaveAs());
+    EXPECT_EQ(ReadFileBytes(saved), QByteArray("SELECT \xE2\x82\xAC\nFROM dual\n"));
     EXPECT_EQ(m_Doc.GetPathName(), saved);
     EXPECT_EQ(m_Doc.GetTitle(), "out.sql");
     EXPECT_TRUE(dialog.m_sLastFilter.startsWith("SQL Files (*.sql)"));
 }
 
-TEST_F(Document, SaveAlwaysAsksForTheName)
+TEST_F(Document, SaveWritesTheCurrentFileAndSaveAsAsks)
 {
     Output()->setText("SELECT 1\n  FROM dual");
     CFileDialogAnswer dialog(File("a.sql"));
+    ASSERT_TRUE(m_Doc.OnFileSave()) << "without a name, Save asks for one";
+    Output()->setText("SELECT 2\n  FROM dual\n");
     ASSERT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(dialog.m_nSaveShown, 1) << "with a name, Save asks nothing";
+    EXPECT_EQ(ReadFileBytes(File("a.sql")), "SELECT 2\n  FROM dual\n") << "one line break at the end";
+    EXPECT_FALSE(m_Doc.IsModified());
+
     dialog.m_sPath = File("b.sql");
-    ASSERT_TRUE(m_Doc.OnFileSave());
+    ASSERT_TRUE(m_Doc.OnFileSaveAs());
     EXPECT_EQ(dialog.m_nSaveShown, 2);
-    EXPECT_EQ(ReadFileBytes(File("b.sql")), "SELECT 1\n  FROM dual");
+    EXPECT_EQ(m_Doc.GetTitle(), "b.sql");
 
     // Cancelled: nothing is written and the name stays.
     dialog.m_sPath.clear();
-    EXPECT_FALSE(m_Doc.OnFileSave());
+    EXPECT_FALSE(m_Doc.OnFileSaveAs());
     EXPECT_EQ(m_Doc.GetTitle(), "b.sql");
+}
+
+TEST_F(Document, SaveAfterOpenWritesTheOpenedFile)
+{
+    const QString path = File("q.sql");
+    ASSERT_TRUE(WriteFileBytes(path, "select a from t"));
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+    CFileDialogAnswer dialog{QString()};
+    ASSERT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(dialog.m_nSaveShown, 0);
+    EXPECT_EQ(ReadFileBytes(path), (Output()->text() + "\n").toUtf8());
 }
 
 TEST_F(Document, SaveFailureIsReported)
@@ -372,12 +389,14 @@ TEST_F(Document, AFailedSaveLeavesTheOldFileWhole)
 struct CSaveModifiedCase
 {
     const char* m_pName;
+    const char* m_pTyped; // typed into the input tab after a Format, or null
+    const char* m_pEdited; // then typed over it without formatting again, or null
     bool m_bModified;
     QMessageBox::StandardButton m_nAnswer;
     bool m_bChooseFile; // the Save As dialog gives a name (else it is cancelled)
     bool m_bResult;
-    int m_nPrompts;
-    bool m_bSaved;
+    const char* m_pPrompt; // how the prompt begins; null: no prompt
+    const char* m_pSaved;  // what the file then holds; null: no file
 };
 
 void PrintTo(const CSaveModifiedCase& c, std::ostream* os)
@@ -389,35 +408,79 @@ class SaveModified : public Document, public testing::WithParamInterface<CSaveMo
 {
 };
 
-TEST_P(SaveModified, AsksOnlyForAModifiedDocument)
+TEST_P(SaveModified, OffersWhatWouldBeLost)
 {
     const CSaveModifiedCase& c = GetParam();
     Output()->setText("SELECT 1 FROM dual");
+    if (c.m_pTyped)
+    {
+        Input()->setText(c.m_pTyped);
+        m_View.FormatInput();
+    }
+    if (c.m_pEdited)
+        Input()->setText(c.m_pEdited);
     m_Doc.SetModifiedFlag(c.m_bModified);
     CMessageBoxRecorder boxes;
     boxes.m_nAnswer = c.m_nAnswer;
     CFileDialogAnswer dialog(c.m_bChooseFile ? File("s.sql") : QString());
     EXPECT_EQ(m_Doc.SaveModified(), c.m_bResult);
-    ASSERT_EQ(static_cast<int>(boxes.m_aTexts.size()), c.m_nPrompts);
-    if (c.m_nPrompts)
+    ASSERT_EQ(boxes.m_aTexts.size(), c.m_pPrompt ? 1u : 0u);
+    if (c.m_pPrompt)
     {
-        EXPECT_EQ(boxes.m_aTexts[0], "Save changes to Untitled?");
+        EXPECT_TRUE(boxes.m_aTexts[0].startsWith(c.m_pPrompt)) << boxes.m_aTexts[0].toStdString();
     }
-    EXPECT_EQ(QFileInfo::exists(File("s.sql")), c.m_bSaved);
+    if (c.m_pSaved)
+    {
+        EXPECT_EQ(ReadFileBytes(File("s.sql")), c.m_pSaved);
+    }
+    else
+    {
+        EXPECT_FALSE(QFileInfo::exists(File("s.sql")));
+    }
 }
 
+constexpr const char* kChanges = "Save changes to Untitled?";
+constexpr const char* kUnformatted = "SQL Input holds text that SQL Output does not show";
+
 const CSaveModifiedCase kSaveModifiedCases[] = {
-    {"Unmodified", false, QMessageBox::Cancel, true, true, 0, false},
-    {"Cancel", true, QMessageBox::Cancel, true, false, 1, false},
-    {"No", true, QMessageBox::No, true, true, 1, false},
-    {"Yes", true, QMessageBox::Yes, true, true, 1, true},
-    {"YesThenCancelTheDialog", true, QMessageBox::Yes, false, false, 1, false},
+    {"Unmodified", nullptr, nullptr, false, QMessageBox::Cancel, true, true, nullptr, nullptr},
+    {"Cancel", nullptr, nullptr, true, QMessageBox::Cancel, true, false, kChanges, nullptr},
+    {"No", nullptr, nullptr, true, QMessageBox::No, true, true, kChanges, nullptr},
+    {"Yes", nullptr, nullptr, true, QMessageBox::Yes, true, true, kChanges, "SELECT 1 FROM dual\n"},
+    {"YesThenCancelTheDialog", nullptr, nullptr, true, QMessageBox::Yes, false, false, kChanges, nullptr},
+    {"FormattedInputIsShown", "select 1 from dual", nullptr, true, QMessageBox::Yes, true, true, kChanges,
+     "SELECT 1\n  FROM dual\n"},
+    {"EditedInputSaveInput", "select 1 from dual", "select 2 from dual", false, QMessageBox::Save, true, true,
+     kUnformatted, "select 2 from dual\n"},
+    {"EditedInputFormatAndSave", "select 1 from dual", "select 2 from dual", true, QMessageBox::Apply, true, true,
+     kUnformatted, "SELECT 2\n  FROM dual\n"},
+    {"EditedInputDiscard", "select 1 from dual", "select 2 from dual", true, QMessageBox::Discard, true, true,
+     kUnformatted, nullptr},
+    {"EditedInputCancel", "select 1 from dual", "select 2 from dual", true, QMessageBox::Cancel, true, false,
+     kUnformatted, nullptr},
+    {"EditedInputSaveThenCancelTheDialog", "select 1 from dual", "select 2 from dual", true, QMessageBox::Save,
+     false, false, kUnformatted, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(App, SaveModified, testing::ValuesIn(kSaveModifiedCases),
                          [](const testing::TestParamInfo<CSaveModifiedCase>& info) {
                              return std::string(info.param.m_pName);
                          });
+
+TEST_F(Document, AnEmptyOutputIsNeverOfferedForSaving)
+{
+    Output()->setText("");
+    m_Doc.SetModifiedFlag(true);
+    CMessageBoxRecorder boxes;
+    EXPECT_TRUE(m_Doc.SaveModified());
+    EXPECT_TRUE(boxes.m_aTexts.empty());
+    // Typed text with an empty output is offered as input.
+    Input()->setText("select 1 from dual");
+    boxes.m_nAnswer = QMessageBox::Cancel;
+    EXPECT_FALSE(m_Doc.SaveModified());
+    ASSERT_EQ(boxes.m_aTexts.size(), 1u);
+    EXPECT_TRUE(boxes.m_aTexts[0].startsWith(kUnformatted));
+}
 
 TEST(DocumentOptions, TheEngineLoadsAndSavesTheStoredOptions)
 {

@@ -38,7 +38,7 @@ TEST_F(MainFrameTest, MenusHoldTheirCommandsInOrder)
         const char* m_sTitle;
         std::vector<int> m_aItems; // 0: separator
     } menus[] = {
-        {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_APP_EXIT}},
+        {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_APP_EXIT}},
         {"&Edit", {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
                    ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
         {"Format", {ID_FORMAT, ID_CAPITALISE}},
@@ -80,6 +80,7 @@ TEST_F(MainFrameTest, CommandsCarryTheirKeysAndPrompts)
         {ID_FILE_NEW, {"Ctrl+N"}}, {ID_FILE_OPEN, {"Ctrl+O"}}, {ID_FILE_SAVE, {"Ctrl+S"}}, {ID_NEXT_PANE, {"F6"}},
         {ID_PREV_PANE, {"Shift+F6"}}, {ID_EDIT_GOTO, {"Ctrl+G"}}, {ID_EDIT_SELECT_ALL, {"Ctrl+A"}},
         {ID_EDIT_FIND, {"Ctrl+F"}}, {ID_EDIT_REPLACE, {"Ctrl+H"}}, {ID_EDIT_FIND_NEXT, {"F3"}},
+        {ID_FILE_SAVE_AS, {"Ctrl+Shift+S"}}, {ID_FORMAT, {"Ctrl+Shift+F"}}, {ID_CAPITALISE, {"Ctrl+Shift+C"}},
     };
     for (const auto& row : keys)
     {
@@ -93,6 +94,22 @@ TEST_F(MainFrameTest, CommandsCarryTheirKeysAndPrompts)
     EXPECT_EQ(m_pFrame->Action(ID_CAPITALISE)->statusTip(), "Only Capitalise SQL code");
     EXPECT_EQ(m_pFrame->Action(ID_EDITOR_PREFERENCE)->toolTip(), "Editor preference");
     EXPECT_EQ(m_pFrame->Action(ID_HELP_FINDER)->statusTip(), "Display instructions about how to use Quillmark");
+    EXPECT_EQ(MenuItem("Format", "&Format")->shortcut(), QKeySequence("Ctrl+Shift+F")) << "the menu shows the key";
+}
+
+TEST_F(MainFrameTest, FormatAndCapitaliseKeysWorkInTheEditor)
+{
+    m_pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pFrame.get()));
+    Input().setText("select a from t");
+    Input().setFocus();
+    QTest::keyClick(&Input(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Output().text(), "SELECT a FROM t");
+    m_pFrame->GetView()->setCurrentWidget(&Input());
+    Input().setFocus();
+    QTest::keyClick(&Input(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Output().text(), "SELECT a\n  FROM t");
+    EXPECT_EQ(Input().text(), "select a from t") << "the keys typed nothing";
 }
 
 TEST_F(MainFrameTest, ToolBarLayoutWithMarginBoxAndTextButtons)
@@ -502,6 +519,7 @@ TEST_F(MainFrameTest, WindowStateIsSavedAndRestoredThroughTheProfile)
 TEST_F(MainFrameTest, CloseOffersToSaveAModifiedDocument)
 {
     Input().setText("select 1 from dual");
+    m_pFrame->Action(ID_FORMAT)->trigger();
     ASSERT_TRUE(m_pDoc->IsModified());
     QStringList asked;
     CPrompts::SetMessageBoxHandler([&asked](const QString& text, QMessageBox::StandardButtons, QMessageBox::Icon) {
