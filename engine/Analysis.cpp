@@ -1,6 +1,6 @@
 #include "Analysis.h"
 
-#include "SQLParser.h"
+#include "Lexicon.h"
 #include "WordLists.h"
 
 #include <array>
@@ -92,10 +92,9 @@ bool BindsLiteral(std::u16string_view text)
     return text.size() > 1 && text[1] == u'"';
 }
 
-int32_t CaseModeOf(const CSQLParser& engine, const CBaseToken& token,
+int32_t CaseModeOf(const COptions::CCapitalisation& cap, const CBaseToken& token,
                    const CCaseSeparators& separators)
 {
-    const COptions::CCapitalisation& cap = engine.m_Options.m_Capitalisation;
     switch (token.m_nKind)
     {
     // Digits and delimiters have no case: these tokens stay as they are under
@@ -117,13 +116,14 @@ int32_t CaseModeOf(const CSQLParser& engine, const CBaseToken& token,
     }
 }
 
-void ApplyCaseWith(const CSQLParser& engine, CBaseToken& token, const CCaseSeparators& separators)
+void ApplyCaseWith(const COptions::CCapitalisation& cap, CBaseToken& token,
+                   const CCaseSeparators& separators)
 {
     // Case changes keep the length, so the text is rewritten where it stands
     // (the list's working copy of the input, or its pool).
     char16_t* p = const_cast<char16_t*>(token.m_sText.data());
     const size_t n = token.m_sText.size();
-    switch (CaseModeOf(engine, token, separators))
+    switch (CaseModeOf(cap, token, separators))
     {
     case CAP_UPPER: RaiseAll(p, n); break;
     case CAP_LOWER: LowerAll(p, n); break;
@@ -269,20 +269,21 @@ void MergeOperators(CTokenList& tokens)
     MergeInPlace(tokens, [](size_t) {}, [](CBaseToken&) {});
 }
 
-void ApplyCase(const CSQLParser& engine, CBaseToken& token)
+void ApplyCase(std::u16string_view delimiters, const COptions::CCapitalisation& cap, CBaseToken& token)
 {
-    ApplyCaseWith(engine, token, CCaseSeparators(engine.m_sDelimiters));
+    ApplyCaseWith(cap, token, CCaseSeparators(delimiters));
 }
 
-void InitCap(const CSQLParser& engine, std::span<char16_t> text, bool eachWord)
+void InitCap(std::u16string_view delimiters, std::span<char16_t> text, bool eachWord)
 {
-    InitCapText(text.data(), text.size(), eachWord, CCaseSeparators(engine.m_sDelimiters));
+    InitCapText(text.data(), text.size(), eachWord, CCaseSeparators(delimiters));
 }
 
-void Analyse(const CSQLParser& engine, CTokenList& tokens, bool format)
+void Analyse(const CLexicon& lexicon, const COptions::CCapitalisation& cap, CTokenList& tokens, bool format)
 {
     std::vector<CBaseToken>& a = tokens.m_aTokens;
-    const CCaseSeparators separators(engine.m_sDelimiters);
+    const CCaseSeparators separators(lexicon.m_sDelimiters);
+    const CWordIndex& words = *lexicon.m_pWords;
 
     // The four steps in one walk. Classifying a word and marking it as a call
     // look only at the word and at the tokens after it, which neither step
@@ -291,11 +292,11 @@ void Analyse(const CSQLParser& engine, CTokenList& tokens, bool format)
     // text, so it is applied when the token takes its final place.
     auto prepare = [&](size_t i) {
         CBaseToken& token = a[i];
-        ClassifyWord(token, engine);
+        ClassifyWord(token, words);
         if (token.m_nKind == TK_WORD && IsCalled(a, i))
             token.m_nKind = TK_FUNCTION;
     };
-    auto finish = [&](CBaseToken& token) { ApplyCaseWith(engine, token, separators); };
+    auto finish = [&](CBaseToken& token) { ApplyCaseWith(cap, token, separators); };
 
     if (format)
     {

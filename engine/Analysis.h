@@ -3,14 +3,17 @@
 #pragma once
 
 #include "BaseToken.h"
+#include "Options.h"
 
 #include <span>
+#include <string_view>
 
-class CSQLParser;
+struct CLexicon;
 
-// Runs ClassifyWord on every token, MarkFunctions, MergeOperators when format
-// is true (a Format run), and ApplyCase on every token.
-void Analyse(const CSQLParser& engine, CTokenList& tokens, bool format);
+// Runs ClassifyWord on every token (with the lexicon's word index),
+// MarkFunctions, MergeOperators when format is true (a Format run), and
+// ApplyCase on every token.
+void Analyse(const CLexicon& lexicon, const COptions::CCapitalisation& cap, CTokenList& tokens, bool format);
 
 // Makes a TK_WORD that is followed directly by "(" a TK_FUNCTION, unless the
 // "(" is followed by "+" (the outer-join marker).
@@ -24,8 +27,9 @@ void MergeOperators(CTokenList& tokens);
 
 // Rewrites the token's text in place in the case its kind's option asks for.
 // String literals and quoted identifiers are never changed.
-void ApplyCase(const CSQLParser& engine, CBaseToken& token);
+void ApplyCase(std::u16string_view delimiters, const COptions::CCapitalisation& cap, CBaseToken& token);
 
 // Lowers the ASCII letters of text and raises the first letter after the start
-// or a separator: only the first of the whole text unless eachWord is set.
-void InitCap(const CSQLParser& engine, std::span<char16_t> text, bool eachWord);
+// or a separator (a delimiter, double quotation mark, blank, apostrophe or
+// tab): only the first of the whole text unless eachWord is set.
+void InitCap(std::u16string_view delimiters, std::span<char16_t> text, bool eachWord);

@@ -9,7 +9,6 @@
 #include "LayoutWriter.h"
 
 #include "LayoutRules.h"
-#include "SQLParser.h"
 #include "TextFunc.h"
 #include "WordLists.h"
 
@@ -352,10 +351,4 @@ void WriteLayout(const COptions& options, std::u16string_view newLine, const CTo
     if (literalLines)
         literalLines->clear();
     CLayoutWriter(options, newLine, tokens, output, literalLines).Run();
-}
-
-void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output,
-                 std::vector<int32_t>* literalLines)
-{
-    WriteLayout(engine.m_Options, engine.m_sNewLine, tokens, output, literalLines);
 }

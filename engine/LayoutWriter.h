@@ -17,19 +17,16 @@
 #include <vector>
 
 class COptions;
-class CSQLParser;
 
 // What the writing of the levels returns when it ran out of tokens (rather
 // than meeting a closing parenthesis that closes nothing).
 inline constexpr size_t END_OF_TOKENS = static_cast<size_t>(-1);
 
-// Replaces output with the laid-out text of tokens, using the engine's options
-// and line break. With literalLines, also replaces its contents with the
+// Replaces output with the laid-out text of tokens, with the options and the
+// line break given. With literalLines, also replaces its contents with the
 // numbers of the output's lines that begin inside a string literal or quoted
 // identifier: what LinesInsideLiterals finds in the output, as long as the
 // line break holds no character but carriage returns and line feeds.
-void WriteLayout(const CSQLParser& engine, const CTokenList& tokens, std::u16string& output,
-                 std::vector<int32_t>* literalLines = nullptr);
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                  std::u16string& output, std::vector<int32_t>* literalLines = nullptr);
 

@@ -1,7 +1,5 @@
 #include "Tokenizer.h"
 
-#include "SQLParser.h"
-
 #include <array>
 #include <utility>
 
@@ -134,14 +132,14 @@ void CutChunk(const CBaseToken& chunk, const CSplitClasses& classes, CTokenList&
 }
 } // namespace
 
-void SplitWords(const CSQLParser& engine, CTokenList& tokens)
+void SplitWords(std::u16string_view delimiters, CTokenList& tokens)
 {
-    const CSplitClasses classes(engine.m_sDelimiters);
+    const CSplitClasses classes(delimiters);
 
     // The tokenizer counted the pieces on its way when the delimiter set is the
     // standard one; otherwise they are counted here.
     const bool counted = tokens.m_nPieceBound != CTokenList::kNoBound &&
-                         engine.m_sDelimiters == CTokenScanner::kStandardDelimiters;
+                         delimiters == CTokenScanner::kStandardDelimiters;
     size_t total = counted ? tokens.m_nPieceBound : 0;
     for (const CBaseToken& token : tokens)
         total += token.m_nKind != TK_WORD ? 1 : counted ? 0 : CountPieces(token.m_sText, classes);
@@ -159,13 +157,13 @@ void SplitWords(const CSQLParser& engine, CTokenList& tokens)
     tokens.m_nPieceBound = CTokenList::kNoBound;
 }
 
-void TokenizeWords(const CSQLParser& engine, std::u16string_view input, CTokenList& tokens)
+void TokenizeWords(std::u16string_view delimiters, std::u16string_view input, CTokenList& tokens)
 {
     // The scan cuts words by the standard delimiter set.
-    if (engine.m_sDelimiters != CTokenScanner::kStandardDelimiters)
+    if (delimiters != CTokenScanner::kStandardDelimiters)
     {
         Tokenize(input, tokens);
-        SplitWords(engine, tokens);
+        SplitWords(delimiters, tokens);
         return;
     }
     if (input.data() != tokens.Text().data() || input.size() != tokens.Text().size())

@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <string_view>
 
-class CSQLParser;
-
 // Where a token starts: the 1-based line of its first character (lines are
 // counted by line feeds) and the 1-based index of that character in the input.
 // A chunk of plain text (before SplitWords) has the position before its first
@@ -33,14 +31,14 @@ void AddToken(CTokenList& tokens, std::u16string_view text, int32_t kind, int32_
 // string literals and quoted identifiers of the input.
 void Tokenize(std::u16string_view input, CTokenList& tokens);
 
-// Replaces every chunk by the words and delimiters cut from it. The delimiter
-// set is the engine's m_sDelimiters.
-void SplitWords(const CSQLParser& engine, CTokenList& tokens);
+// Replaces every chunk by the words and delimiters cut from it at the
+// characters of the delimiter set.
+void SplitWords(std::u16string_view delimiters, CTokenList& tokens);
 
 // Tokenize followed by SplitWords, as one scan that cuts the words and
-// delimiters as it goes (with the engine's delimiter set if it is not the
-// standard one, the two in turn).
-void TokenizeWords(const CSQLParser& engine, std::u16string_view input, CTokenList& tokens);
+// delimiters as it goes (with a delimiter set other than the standard one,
+// the two in turn).
+void TokenizeWords(std::u16string_view delimiters, std::u16string_view input, CTokenList& tokens);
 
 // The first pass as a scan that reports each token it finds to a sink instead
 // of storing it:

@@ -1,14 +1,9 @@
 #include "WordLists.h"
 
-#include "SQLParser.h"
+#include <iterator>
 
 namespace
 {
-struct CListedWord
-{
-    const char16_t* m_pWord;
-    int32_t m_nCode;
-};
 
 // The recognised-word table in its fixed order.
 constexpr CListedWord kRecoWords[] = {
@@ -265,37 +260,46 @@ const CWordIndex::CEntry* CWordIndex::Find(std::u16string_view word) const
     }
 }
 
-void ClearRecoWords(CSQLParser& engine)
+std::span<const CListedWord> ListedRecoWords()
 {
-    engine.m_aRecoWords.clear();
+    return kRecoWords;
 }
 
-void BuildWordLists(CSQLParser& engine)
+std::span<const char16_t* const> ListedDataTypes()
 {
-    ClearRecoWords(engine);
-    for (const CListedWord& word : kRecoWords)
-        engine.m_aRecoWords.push_back(CSQLParser::CRecoWord{word.m_pWord, word.m_nCode});
-    engine.m_aDataTypes.assign(std::begin(kDataTypes), std::end(kDataTypes));
-    engine.m_aStdFunctions.assign(std::begin(kStdFunctions), std::end(kStdFunctions));
-
-    // Entered in list order so that a later list's category replaces an
-    // earlier one's, as the ordered walk through all three lists decides; within
-    // one list the first entry of a word wins.
-    CWordIndex& index = engine.m_WordIndex;
-    index.Clear();
-    for (auto it = engine.m_aRecoWords.rbegin(); it != engine.m_aRecoWords.rend(); ++it)
-        index.Add(it->m_sWord, TK_KEYWORD, it->m_nCode);
-    for (const std::u16string& word : engine.m_aDataTypes)
-        index.Add(word, TK_DATATYPE, 0);
-    for (const std::u16string& word : engine.m_aStdFunctions)
-        index.Add(word, TK_STDFUNCTION, 0);
+    return kDataTypes;
 }
 
-void ClassifyWord(CBaseToken& token, const CSQLParser& engine)
+std::span<const char16_t* const> ListedStdFunctions()
+{
+    return kStdFunctions;
+}
+
+const CWordIndex& StandardWordIndex()
+{
+    // Built on first use (thread-safe) and never changed afterwards, so every
+    // run and every thread reads the same index.
+    static const CWordIndex index = [] {
+        // Entered in list order so that a later list's category replaces an
+        // earlier one's, as the ordered walk through all three lists decides;
+        // within one list the first entry of a word wins.
+        CWordIndex built;
+        for (auto it = std::rbegin(kRecoWords); it != std::rend(kRecoWords); ++it)
+            built.Add(it->m_pWord, TK_KEYWORD, it->m_nCode);
+        for (const char16_t* word : kDataTypes)
+            built.Add(word, TK_DATATYPE, 0);
+        for (const char16_t* word : kStdFunctions)
+            built.Add(word, TK_STDFUNCTION, 0);
+        return built;
+    }();
+    return index;
+}
+
+void ClassifyWord(CBaseToken& token, const CWordIndex& words)
 {
     if (token.m_nKind != TK_WORD)
         return;
-    if (const CWordIndex::CEntry* entry = engine.m_WordIndex.Find(token.m_sText))
+    if (const CWordIndex::CEntry* entry = words.Find(token.m_sText))
     {
         token.m_nKind = static_cast<int16_t>(entry->m_nKind);
         token.m_nCode = static_cast<int16_t>(entry->m_nCode);

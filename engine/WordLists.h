@@ -6,11 +6,10 @@
 #include "BaseToken.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CSQLParser;
 
 // Recognised-word codes; the layout rules are written in terms of these.
 enum RecoCode
@@ -165,11 +164,21 @@ private:
     size_t m_nUsed = 0;
 };
 
-// Fills the recognised-word table, the data-type list and the standard-function
-// list of the engine (emptying the table first), and indexes them.
-void BuildWordLists(CSQLParser& engine);
-// Empties the recognised-word table.
-void ClearRecoWords(CSQLParser& engine);
+// An entry of the recognised-word table: the keyword in upper case and its code.
+struct CListedWord
+{
+    const char16_t* m_pWord;
+    int32_t m_nCode;
+};
+
+// The three word lists in their fixed order.
+std::span<const CListedWord> ListedRecoWords();
+std::span<const char16_t* const> ListedDataTypes();
+std::span<const char16_t* const> ListedStdFunctions();
+
+// The three lists indexed once for the whole process and shared read-only.
+const CWordIndex& StandardWordIndex();
+
 // Gives a TK_WORD token its category: keyword with its code, data type,
 // standard function or number. Other kinds are left alone.
-void ClassifyWord(CBaseToken& token, const CSQLParser& engine);
+void ClassifyWord(CBaseToken& token, const CWordIndex& words);
