@@ -7,6 +7,7 @@
 // safety check cannot hide.
 #include "FuzzInput.h"
 #include "SQLParser.h"
+#include "ScriptSplitter.h"
 #include "TokenCheck.h"
 #include "TokenPreservation.h"
 
@@ -42,6 +43,18 @@ void SetOptions(COptions& options, CFuzzInput& input)
     std::abort();
 }
 
+// The units of a script joined by line feeds: the text whose tokens must
+// come back. SQL*Plus command lines are not SQL (an apostrophe in a PROMPT
+// text opens no literal), and the safety check compares them exactly.
+std::u16string UnitsOf(std::u16string_view text)
+{
+    std::u16string units;
+    for (const CScriptPiece& piece : SplitScript(text))
+        if (IsUnit(piece.m_nKind))
+            units.append(text.substr(piece.m_nStart, piece.m_nLength)).push_back(u'\n');
+    return units;
+}
+
 void Check(CSQLParser& engine, const std::u16string& text, int mode, bool commentsMayBeDropped)
 {
     const char* command = mode == CSQLParser::MODE_FORMAT ? "Format" : "Capitalise";
@@ -56,7 +69,7 @@ void Check(CSQLParser& engine, const std::u16string& text, int mode, bool commen
         Fail(command, "safety check: " + difference->Describe());
     TokenCompareRules rules;
     rules.bCommentsMayBeDropped = commentsMayBeDropped;
-    if (auto difference = FirstTokenDifference(text, engine.m_sOutput, rules))
+    if (auto difference = FirstTokenDifference(UnitsOf(text), UnitsOf(engine.m_sOutput), rules))
         Fail(command, *difference);
 }
 
@@ -74,14 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetOptions(engine.m_Options, input);
     std::u16string text = input.RestAsText();
 
-    const int32_t leftMargin = engine.m_Options.m_General.m_nLeftMargin;
     Check(engine, text, CSQLParser::MODE_FORMAT, engine.m_Options.m_Comments.m_bRemoveComments);
-    engine.m_Options.m_General.m_nLeftMargin = leftMargin; // detection may have changed it
     Check(engine, text, CSQLParser::MODE_CAPITALISE, false);
 
     // With the margin -1 nothing re-indents a Capitalise result: it is the
     // input with only the case of ASCII letters changed, character for character.
-    if (leftMargin == -1 && !engine.m_Options.m_General.m_bAutoDetectLeftMargin && !text.empty()) {
+    if (engine.m_Options.m_General.m_nLeftMargin == -1 && !engine.m_Options.m_General.m_bAutoDetectLeftMargin &&
+        !text.empty()) {
         const std::u16string& output = engine.m_sOutput;
         auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
         if (output.size() != text.size())

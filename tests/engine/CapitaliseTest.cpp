@@ -48,10 +48,10 @@ const CapitaliseCase kCapitaliseCases[] = {
      [](COptions& o) { o.m_General.m_nLeftMargin = 4; }},
     {"MarginMinusOneKeepsIndentation", "  select 1\n   from dual", "  SELECT 1\n   FROM dual",
      [](COptions& o) { o.m_General.m_nLeftMargin = -1; }},
-    {"HugeMarginIsBounded", "a", std::string(kMaxBlanks, ' ') + "a",
+    {"HugeMarginIsBounded", "x", std::string(kMaxBlanks, ' ') + "x",
      [](COptions& o) { o.m_General.m_nLeftMargin = INT_MAX; }},
     {"HugeTabSize", "\t\ta\n\tb", "\t\ta\n\tb", [](COptions& o) { o.m_General.m_nTabSize = INT_MAX; }},
-    {"NegativeTabSize", "\ta\n b", "\ta\n b", [](COptions& o) { o.m_General.m_nTabSize = INT_MIN; }},
+    {"NegativeTabSize", "\tx\n y", "\tx\n y", [](COptions& o) { o.m_General.m_nTabSize = INT_MIN; }},
     {"LiteralLinesKeepTheirText", "  select 'a\n  b' from t", "SELECT 'a\n  b' FROM t"},
     {"LiteralLinesGetNoMargin", "select 'a\n\nb'\nfrom t", "  SELECT 'a\n\nb'\n  FROM t",
      [](COptions& o) { o.m_General.m_nLeftMargin = 2; }},
@@ -79,7 +79,8 @@ TEST_P(AutoDetectTest, SetsMargin)
     engine.m_Options.m_General.m_nLeftMargin = 3;
     engine.m_sInput = U(GetParam().input);
     engine.Process(CSQLParser::MODE_CAPITALISE);
-    EXPECT_EQ(engine.m_Options.m_General.m_nLeftMargin, GetParam().detected);
+    EXPECT_EQ(engine.m_nLastLeftMargin, GetParam().detected);
+    EXPECT_EQ(engine.m_Options.m_General.m_nLeftMargin, 3); // the options are not changed
     EXPECT_EQ(N(engine.m_sOutput), GetParam().expected);
 }
 
@@ -108,7 +109,7 @@ TEST(Engine, EmptyInputLeavesOutput)
     }
 }
 
-TEST(Engine, UnknownModeOnlyDetectsMargin)
+TEST(Engine, UnknownModeOnlyDetectsTheMargin)
 {
     CSQLParser engine;
     engine.m_Options.m_General.m_bAutoDetectLeftMargin = true;
@@ -116,7 +117,8 @@ TEST(Engine, UnknownModeOnlyDetectsMargin)
     engine.m_sOutput = u"kept";
     EXPECT_TRUE(engine.Process(7));
     EXPECT_EQ(engine.m_sOutput, u"kept");
-    EXPECT_EQ(engine.m_Options.m_General.m_nLeftMargin, 2);
+    EXPECT_EQ(engine.m_nLastLeftMargin, 2);
+    EXPECT_EQ(engine.m_Options.m_General.m_nLeftMargin, 0);
 }
 
 TEST(Engine, TokensStayUntilTheNextRun)

@@ -64,19 +64,34 @@ TEST(CorpusCapitalise, ChangesOnlyTheCaseOfLettersOutsideLiterals)
         ASSERT_EQ(output.size(), input.size()) << entry.path();
 
         // Characters inside literals and quoted identifiers, by the tokens of
-        // the run (their texts must start the way such tokens start).
+        // each unit (their texts must start the way such tokens start); the
+        // other pieces of a script are copied, so every character of theirs
+        // is exempt and must stay.
         std::vector<bool> exempt(input.size(), false);
-        for (const CBaseToken& t : engine.m_aTokens)
+        for (const CScriptPiece& piece : SplitScript(input))
         {
-            if (t.m_nKind != TK_STRING && t.m_nKind != TK_QUOTED)
+            if (!IsUnit(piece.m_nKind))
+            {
+                ASSERT_EQ(output.substr(piece.m_nStart, piece.m_nLength),
+                          input.substr(piece.m_nStart, piece.m_nLength))
+                    << entry.path() << ": piece at " << piece.m_nStart;
+                std::fill_n(exempt.begin() + static_cast<std::ptrdiff_t>(piece.m_nStart), piece.m_nLength, true);
                 continue;
-            ASSERT_FALSE(t.m_sText.empty());
-            if (t.m_nKind == TK_QUOTED)
-                ASSERT_EQ(t.m_sText[0], u'"') << entry.path() << " at " << t.m_nOffset;
-            else
-                ASSERT_NE(t.m_sText.find(u'\''), std::u16string_view::npos) << entry.path();
-            for (size_t i = 0; i < t.m_sText.size(); ++i)
-                exempt[static_cast<size_t>(t.m_nOffset) - 1 + i] = true;
+            }
+            CTokenList tokens;
+            TokenizeAndSplit(engine, tokens, std::u16string_view(input).substr(piece.m_nStart, piece.m_nLength));
+            for (const CBaseToken& t : tokens)
+            {
+                if (t.m_nKind != TK_STRING && t.m_nKind != TK_QUOTED)
+                    continue;
+                ASSERT_FALSE(t.m_sText.empty());
+                if (t.m_nKind == TK_QUOTED)
+                    ASSERT_EQ(t.m_sText[0], u'"') << entry.path() << " at " << t.m_nOffset;
+                else
+                    ASSERT_NE(t.m_sText.find(u'\''), std::u16string_view::npos) << entry.path();
+                for (size_t i = 0; i < t.m_sText.size(); ++i)
+                    exempt[piece.m_nStart + static_cast<size_t>(t.m_nOffset) - 1 + i] = true;
+            }
         }
 
         size_t changed = 0;

@@ -66,8 +66,12 @@ inline std::vector<KindText> KindTexts(const CTokenList& tokens)
 }
 
 // Tokenize and SplitWords, as every run starts.
+inline void TokenizeAndSplit(const CSQLParser& engine, CTokenList& tokens, std::u16string_view text)
+{
+    Tokenize(text, tokens);
+    SplitWords(engine, tokens);
+}
 inline void TokenizeAndSplit(CSQLParser& engine, std::u16string_view text)
 {
-    Tokenize(text, engine.m_aTokens);
-    SplitWords(engine, engine.m_aTokens);
+    TokenizeAndSplit(engine, engine.m_aTokens, text);
 }

@@ -72,25 +72,36 @@ std::vector<fs::path> CorpusFiles()
 }
 
 // The text as a sequence of tokens compared loosely: string literals exactly,
-// everything else without whitespace and with a to z raised.
+// everything else without whitespace and with a to z raised. A script's
+// command lines, terminator lines and other pieces kept as they are count as
+// one token each, compared exactly.
 std::vector<std::u16string> Normalised(const CSQLParser& engine, const std::u16string& text)
 {
-    CTokenList tokens;
-    Tokenize(text, tokens);
-    SplitWords(engine, tokens);
     std::vector<std::u16string> out;
-    out.reserve(tokens.size());
-    for (const CBaseToken& token : tokens)
+    CTokenList tokens;
+    for (const CScriptPiece& piece : SplitScript(text))
     {
-        std::u16string t;
-        for (char16_t c : token.m_sText)
+        const std::u16string_view raw = std::u16string_view(text).substr(piece.m_nStart, piece.m_nLength);
+        if (!IsUnit(piece.m_nKind))
         {
-            if (token.m_nKind != TK_STRING && (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'))
-                continue;
-            t.push_back(token.m_nKind != TK_STRING && c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c);
+            if (raw.find_first_not_of(u" \t\r\n") != std::u16string_view::npos)
+                out.push_back(u"<kept>" + std::u16string(raw));
+            continue;
         }
-        if (!t.empty())
-            out.push_back(std::move(t));
+        Tokenize(raw, tokens);
+        SplitWords(engine, tokens);
+        for (const CBaseToken& token : tokens)
+        {
+            std::u16string t;
+            for (char16_t c : token.m_sText)
+            {
+                if (token.m_nKind != TK_STRING && (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'))
+                    continue;
+                t.push_back(token.m_nKind != TK_STRING && c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c);
+            }
+            if (!t.empty())
+                out.push_back(std::move(t));
+        }
     }
     return out;
 }

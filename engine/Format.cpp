@@ -1,0 +1,285 @@
+#include "Format.h"
+
+#include "Analysis.h"
+#include "LayoutWriter.h"
+#include "Lexicon.h"
+#include "Options.h"
+#include "TextFunc.h"
+#include "Tokenizer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+// Whether the text's first line starts with a character other than a blank
+// or a tab: then the common indentation is 0.
+bool FirstLineUnindented(std::u16string_view text)
+{
+    return text.empty() || (text[0] != u' ' && text[0] != u'\t');
+}
+
+// Whether some line holds nothing but blanks, tabs and carriage returns.
+bool HasBlankLine(std::u16string_view text)
+{
+    bool blank = true;
+    for (char16_t c : text)
+    {
+        if (c == u'\n')
+        {
+            if (blank)
+                return true;
+            blank = true;
+        }
+        else if (c != u' ' && c != u'\t' && c != u'\r')
+        {
+            blank = false;
+        }
+    }
+    return blank && !text.empty();
+}
+
+bool WriterFindsLiteralLines(const CLexicon& lexicon)
+{
+    // The writer scans each text it writes on its own, which finds what a scan
+    // of the whole output finds because the texts between tokens never open or
+    // close a literal or comment: that holds for the standard delimiters and a
+    // line break of carriage returns and line feeds.
+    const bool plainNewLine = std::all_of(lexicon.m_sNewLine.begin(), lexicon.m_sNewLine.end(),
+                                          [](char16_t c) { return c == u'\r' || c == u'\n'; });
+    return plainNewLine && lexicon.m_sDelimiters == CTokenScanner::kStandardDelimiters;
+}
+
+// Whether the pieces hold at most one unit and nothing but blank lines besides:
+// such a text runs through the pipeline whole, blank lines included.
+bool IsSingleUnit(const std::vector<CScriptPiece>& pieces, ScriptPieceKind& kind)
+{
+    size_t units = 0;
+    kind = PIECE_SQL;
+    for (const CScriptPiece& piece : pieces)
+    {
+        if (IsUnit(piece.m_nKind))
+        {
+            kind = piece.m_nKind;
+            ++units;
+        }
+        else if (piece.m_nKind != PIECE_VERBATIM)
+        {
+            return false;
+        }
+    }
+    return units <= 1;
+}
+
+// The text without the line break it starts with, if any.
+std::u16string_view WithoutFirstLineBreak(std::u16string_view text)
+{
+    if (text.substr(0, 2) == u"\r\n")
+        return text.substr(2);
+    if (text.substr(0, 1) == u"\n")
+        return text.substr(1);
+    return text;
+}
+
+// Runs units through the pipeline one after the other, keeping its working
+// storage from one to the next.
+class CUnitFormatter
+{
+public:
+    CUnitFormatter(const CLexicon& lexicon, const COptions& options, int mode, CTokenList& tokens)
+        : m_Lexicon(lexicon), m_Options(options), m_TextFunc(options), m_nMode(mode), m_Tokens(tokens),
+          m_bWriterFindsLiteralLines(WriterFindsLiteralLines(lexicon))
+    {
+    }
+
+    // Replaces output with the result for text, one unit (of the given kind)
+    // or a whole text. Returns the left margin it applied.
+    int32_t Run(std::u16string_view text, ScriptPieceKind kind, std::u16string& output);
+
+    int32_t DetectLeftMargin(std::u16string_view text) const
+    {
+        std::u16string copy(text);
+        RemoveBlankLines(copy, {});
+        return MinIndent(copy, m_TextFunc);
+    }
+
+private:
+    const CLexicon& m_Lexicon;
+    const COptions& m_Options;
+    CTextFunc m_TextFunc;
+    int m_nMode;
+    CTokenList& m_Tokens;
+    bool m_bWriterFindsLiteralLines;
+    std::vector<int32_t> m_aLiteralLines;
+};
+
+int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, std::u16string& output)
+{
+    (void)kind;
+    const COptions::CGeneral& general = m_Options.m_General;
+    const int32_t margin = general.m_bAutoDetectLeftMargin ? DetectLeftMargin(text) : general.m_nLeftMargin;
+
+    m_Tokens.Reset(text);
+    TokenizeWords(m_Lexicon.m_sDelimiters, m_Tokens.Text(), m_Tokens);
+    if (m_nMode == MODE_FORMAT)
+    {
+        Analyse(m_Lexicon, m_Options.m_Capitalisation, m_Tokens, true);
+        if (m_bWriterFindsLiteralLines)
+        {
+            // The writer notes the lines inside literals as it writes them,
+            // which spares the finishing step a scan of the whole output.
+            WriteLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, &m_aLiteralLines);
+            FinishOutput(output, margin, m_TextFunc, true, &m_aLiteralLines);
+        }
+        else
+        {
+            WriteLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output);
+            FinishOutput(output, margin, m_TextFunc, true);
+        }
+    }
+    else
+    {
+        Analyse(m_Lexicon, m_Options.m_Capitalisation, m_Tokens, false);
+        WriteCapitalised(text, m_Tokens, output);
+        FinishOutput(output, margin, m_TextFunc, false);
+    }
+    return margin;
+}
+} // namespace
+
+CFormatResult Format(std::u16string_view text, const COptions& options, int mode, const CUnitFilter& filter)
+{
+    CTokenList tokens;
+    return Format(StandardLexicon(), text, options, mode, filter, tokens);
+}
+
+CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const COptions& options, int mode,
+                     const CUnitFilter& filter, CTokenList& tokens)
+{
+    CFormatResult result;
+    result.m_nLeftMargin = options.m_General.m_nLeftMargin;
+    CUnitFormatter units(lexicon, options, mode, tokens);
+    if (text.empty() || (mode != MODE_FORMAT && mode != MODE_CAPITALISE))
+    {
+        if (options.m_General.m_bAutoDetectLeftMargin && !text.empty())
+            result.m_nLeftMargin = units.DetectLeftMargin(text);
+        result.m_sText = text;
+        return result;
+    }
+
+    const std::vector<CScriptPiece> pieces = SplitScript(text);
+    ScriptPieceKind kind = PIECE_SQL;
+    if (!filter && IsSingleUnit(pieces, kind))
+    {
+        result.m_nLeftMargin = units.Run(text, kind, result.m_sText);
+        return result;
+    }
+
+    // Room for what layout adds; pages never written to cost no memory.
+    result.m_sText.reserve(text.size() * 2);
+    std::u16string unitOutput;
+    size_t unitIndex = 0;
+    bool marginTaken = false;
+    bool dropLineBreak = false; // after a unit that came out empty
+    for (const CScriptPiece& piece : pieces)
+    {
+        std::u16string_view source = text.substr(piece.m_nStart, piece.m_nLength);
+        if (IsUnit(piece.m_nKind))
+        {
+            const size_t index = unitIndex++;
+            if (!filter || filter(piece, index))
+            {
+                const int32_t margin = units.Run(source, piece.m_nKind, unitOutput);
+                if (!marginTaken)
+                    result.m_nLeftMargin = margin;
+                marginTaken = true;
+                result.m_sText += unitOutput;
+                // A unit that was only comments, all removed, leaves no empty
+                // line behind.
+                dropLineBreak = unitOutput.empty();
+                continue;
+            }
+        }
+        if (dropLineBreak && piece.m_nKind == PIECE_VERBATIM)
+            source = WithoutFirstLineBreak(source);
+        dropLineBreak = false;
+        result.m_sText += source;
+    }
+    return result;
+}
+
+void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFunc, bool removeBlankLines,
+                  const std::vector<int32_t>* literalLines)
+{
+    const bool marginChanges = margin > 0 || (margin != -1 && !FirstLineUnindented(text));
+    if (!literalLines)
+    {
+        // Both steps need the lines that begin inside literals, which takes a
+        // scan of the whole text; it is made only when a step can change
+        // something.
+        if (!marginChanges && !(removeBlankLines && HasBlankLine(text)))
+            return;
+        const std::vector<int32_t> lines = LinesInsideLiterals(text);
+        FinishOutput(text, margin, textFunc, removeBlankLines, &lines);
+        return;
+    }
+    if (marginChanges)
+        ApplyLeftMargin(margin, textFunc, text, *literalLines);
+    // After the margin: an empty text takes it as one line of blanks, which
+    // must go like every other.
+    if (removeBlankLines)
+        RemoveBlankLines(text, *literalLines);
+}
+
+std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& options, int32_t margin)
+{
+    const CTextFunc textFunc(options);
+    const std::vector<CScriptPiece> pieces = SplitScript(text);
+    ScriptPieceKind kind = PIECE_SQL;
+    if (IsSingleUnit(pieces, kind))
+    {
+        std::u16string whole(text);
+        FinishOutput(whole, margin, textFunc, true);
+        return whole;
+    }
+    std::u16string result;
+    result.reserve(text.size());
+    std::u16string unit;
+    for (const CScriptPiece& piece : pieces)
+    {
+        const std::u16string_view source = text.substr(piece.m_nStart, piece.m_nLength);
+        if (!IsUnit(piece.m_nKind))
+        {
+            result += source;
+            continue;
+        }
+        unit.assign(source);
+        FinishOutput(unit, margin, textFunc, true);
+        result += unit;
+    }
+    return result;
+}
+
+void WriteCapitalised(std::u16string_view input, const CTokenList& tokens, std::u16string& output)
+{
+    // The tokens were made from input, and the list's working copy of it
+    // differs from it only inside tokens, where the case was changed in place.
+    // So the copy is the output already, but for tokens whose text stands
+    // elsewhere (joined ones).
+    const std::u16string& working = tokens.Text();
+    const bool fromWorkingCopy = working.size() == input.size();
+    output.assign(fromWorkingCopy ? std::u16string_view(working) : input);
+    for (const CBaseToken& token : tokens)
+    {
+        // A token outside the input (one not made from it) is not written.
+        if (token.m_nOffset < 1)
+            continue;
+        const size_t at = static_cast<size_t>(token.m_nOffset) - 1;
+        if (at >= output.size())
+            continue;
+        if (fromWorkingCopy && token.m_sText.data() == working.data() + at)
+            continue;
+        const size_t length = std::min(token.m_sText.size(), output.size() - at);
+        std::memcpy(output.data() + at, token.m_sText.data(), length * sizeof(char16_t));
+    }
+}

@@ -1,0 +1,68 @@
+// The engine's one entry point: a text and the options in, the formatted or
+// capitalised text out. Nothing else is read or changed, so any number of
+// runs may go on at once (the word lists are shared read-only).
+//
+// The text is first cut into script pieces (ScriptSplitter.h). Each SQL or
+// PL/SQL unit then runs through the pipeline on its own: tokens, analysis,
+// the layout writer (Format) or the capitalise-only writer (Capitalise), and
+// the finishing step with the left margin; every other piece is copied as it
+// is. A text that holds one unit and nothing but blank lines around it runs
+// through the pipeline whole, as a single statement always has.
+#pragma once
+
+#include "BaseToken.h"
+#include "ScriptSplitter.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class COptions;
+class CTextFunc;
+struct CLexicon;
+
+enum EngineMode
+{
+    MODE_FORMAT = 0,
+    MODE_CAPITALISE = 1,
+};
+
+struct CFormatResult
+{
+    std::u16string m_sText;
+    // The left margin the units were given: the option's, or with
+    // auto-detection the one detected for the first unit formatted.
+    int32_t m_nLeftMargin = 0;
+};
+
+// Chooses the units a run formats, by the piece and its index among the
+// text's units; the others are copied as they are. Empty: every unit.
+using CUnitFilter = std::function<bool(const CScriptPiece& unit, size_t unitIndex)>;
+
+// Format (MODE_FORMAT) or Capitalise (MODE_CAPITALISE) of text. An empty
+// text, or a mode that is neither, gives the text back unchanged.
+CFormatResult Format(std::u16string_view text, const COptions& options, int mode,
+                     const CUnitFilter& filter = {});
+
+// The same with another lexicon, and with the caller's token list as working
+// storage (it holds the tokens of the last unit afterwards).
+CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const COptions& options,
+                     int mode, const CUnitFilter& filter, CTokenList& tokens);
+
+// The last step of both commands on a unit's output: the left margin (-1
+// leaves the indentation alone), then for Format the removal of blank lines.
+// Lines that begin inside a literal or quoted identifier are never changed;
+// literalLines, when given, are their numbers (as LinesInsideLiterals finds
+// them), which spares a scan of the text.
+void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFunc, bool removeBlankLines,
+                  const std::vector<int32_t>* literalLines = nullptr);
+
+// What the left-margin box does to a result: every unit of text is given the
+// margin and loses its blank lines, and the other pieces stay as they are.
+std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& options, int32_t margin);
+
+// The capitalise-only writer: the input with every token's text written over
+// the characters it came from.
+void WriteCapitalised(std::u16string_view input, const CTokenList& tokens, std::u16string& output);
