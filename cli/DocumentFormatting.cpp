@@ -1,7 +1,7 @@
 #include "DocumentFormatting.h"
 
 #include "OptionLayers.h"
-#include "SQLParser.h"
+#include "Format.h"
 #include "SqlFileText.h"
 #include "TokenCheck.h"
 
@@ -93,7 +93,7 @@ CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const st
     }
 
     CFixedPointSettings settings;
-    settings.m_nMode = m_CommandLine.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
+    settings.m_nMode = m_CommandLine.m_bCapitalise ? MODE_CAPITALISE : MODE_FORMAT;
     settings.m_bVerify = true;
     settings.m_DamageResult = m_DamageResult;
     CFixedPointResult formatted = FormatToFixedPoint(m_workspace, input, *options, settings);

@@ -1,39 +1,34 @@
 #include "FixedPoint.h"
 
-#include "SQLParser.h"
+#include "Format.h"
+#include "Lexicon.h"
+#include "Options.h"
 #include "TokenCheck.h"
 
 namespace qmcli
 {
 
-// One run of the engine; the engine keeps no copy of the text or its tokens.
+// One run of the engine; the workspace keeps no copy of the text or its tokens.
 struct CPassRunner
 {
     static std::u16string Run(CFormatWorkspace& workspace, const COptions& options, int mode,
                               std::u16string_view text)
     {
-        CSQLParser& engine = *workspace.m_pEngine;
-        engine.m_Options.CopyValuesFrom(options);
-        engine.m_sInput.assign(text);
-        engine.m_sOutput.clear();
-        engine.Process(mode);
-        std::u16string output = std::move(engine.m_sOutput);
+        std::u16string output = Format(StandardLexicon(), text, options, mode, {}, *workspace.m_pTokens).m_sText;
         workspace.Release();
         return output;
     }
 };
 
-CFormatWorkspace::CFormatWorkspace() : m_pEngine(std::make_unique<CSQLParser>()) {}
+CFormatWorkspace::CFormatWorkspace() : m_pTokens(std::make_unique<CTokenList>()) {}
 CFormatWorkspace::~CFormatWorkspace() = default;
 CFormatWorkspace::CFormatWorkspace(CFormatWorkspace&&) noexcept = default;
 CFormatWorkspace& CFormatWorkspace::operator=(CFormatWorkspace&&) noexcept = default;
 
 void CFormatWorkspace::Release()
 {
-    m_pEngine->ClearTokens();
-    m_pEngine->m_aTokens.m_aTokens.shrink_to_fit();
-    std::u16string().swap(m_pEngine->m_sInput);
-    std::u16string().swap(m_pEngine->m_sOutput);
+    m_pTokens->Clear();
+    m_pTokens->m_aTokens.shrink_to_fit();
 }
 
 CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string_view input,
@@ -70,7 +65,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     {
         CTokenCheckRules rules;
         rules.m_bCommentsRemoved =
-            settings.m_nMode == CSQLParser::MODE_FORMAT && options.m_Comments.m_bRemoveComments;
+            settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
         rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
         if (auto difference = CompareTokens(input, current, rules))
         {

@@ -12,7 +12,7 @@
 #include <string_view>
 
 class COptions;
-class CSQLParser;
+class CTokenList;
 
 namespace qmcli
 {
@@ -21,7 +21,7 @@ namespace qmcli
 // it has not settled, and is an error.
 inline constexpr int kMaxPasses = 4;
 
-// The engine and its working storage, reused from text to text by one thread.
+// The engine's working storage, reused from text to text by one thread.
 class CFormatWorkspace
 {
 public:
@@ -34,7 +34,7 @@ public:
 
 private:
     friend struct CPassRunner;
-    std::unique_ptr<CSQLParser> m_pEngine;
+    std::unique_ptr<CTokenList> m_pTokens;
 };
 
 struct CFixedPointSettings

@@ -8,7 +8,7 @@
 #include "LanguageServer.h"
 #include "OptionLayers.h"
 #include "ParallelRunner.h"
-#include "SQLParser.h"
+#include "Format.h"
 #include "SourceFiles.h"
 #include "SqlFileText.h"
 #include "UnifiedDiff.h"
@@ -66,7 +66,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
 // What one run does with each result.
 struct CRunSettings
 {
-    int m_nMode = CSQLParser::MODE_FORMAT;
+    int m_nMode = MODE_FORMAT;
     bool m_bInPlace = false;
     bool m_bCheck = false;
     bool m_bDiff = false;
@@ -295,7 +295,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     }
 
     CRunSettings run;
-    run.m_nMode = cl.m_bCapitalise ? CSQLParser::MODE_CAPITALISE : CSQLParser::MODE_FORMAT;
+    run.m_nMode = cl.m_bCapitalise ? MODE_CAPITALISE : MODE_FORMAT;
     run.m_bInPlace = cl.m_bInPlace;
     run.m_bCheck = cl.m_bCheck;
     run.m_bDiff = cl.m_bDiff;

@@ -1,6 +1,7 @@
 #include "TokenCheck.h"
 
 #include "Options.h"
+#include "ScriptSplitter.h"
 #include "Tokenizer.h"
 
 #include <vector>
@@ -12,23 +13,24 @@ namespace
 {
 
 // Token classes in the compact stream; a class is compared along with the text.
-enum : char16_t { CLASS_WORD = 1, CLASS_COMMENT = 2, CLASS_STRING = 3, CLASS_QUOTED = 4 };
+enum : char16_t { CLASS_WORD = 1, CLASS_COMMENT = 2, CLASS_STRING = 3, CLASS_QUOTED = 4, CLASS_SCRIPT = 5 };
 
 bool IsWhitespace(char16_t c) { return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t'; }
 char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
 bool IsDelimiter(char16_t c) { return CTokenScanner::IsWordBreak(c) && !IsWhitespace(c); }
 
-// Cuts the input into tokens exactly as the tokenizer does and reports each
-// one in its compared form: sink(class, text, line, rawText).
+// Cuts a unit into tokens exactly as the tokenizer does and reports each one
+// in its compared form: sink(class, text, line, rawText), with lines counted
+// from firstLine.
 template <class Sink>
-void ScanNormalised(std::u16string_view text, const CTokenCheckRules& rules, Sink&& sink)
+void ScanUnit(std::u16string_view text, int32_t firstLine, const CTokenCheckRules& rules, Sink&& sink)
 {
     std::u16string norm;
     CTokenScanner::Scan(text, [&](int32_t kind, int32_t, size_t start, size_t length,
                                   CTextPosition position) {
         const std::u16string_view raw = text.substr(start, length);
-        int32_t line = position.m_nLine;
+        int32_t line = position.m_nLine + firstLine - 1;
         switch (kind)
         {
         case TK_COMMENT: {
@@ -69,6 +71,33 @@ void ScanNormalised(std::u16string_view text, const CTokenCheckRules& rules, Sin
             i = end;
         }
     });
+}
+
+// Reports the tokens of a script: those of its units, and each of its
+// SQL*Plus command lines, terminator lines, regions left unformatted and
+// other non-blank text between units as one token compared exactly, so that
+// the script's structure is part of what must stay the same.
+template <class Sink>
+void ScanNormalised(std::u16string_view text, const CTokenCheckRules& rules, Sink&& sink)
+{
+    for (const CScriptPiece& piece : SplitScript(text))
+    {
+        const std::u16string_view raw = text.substr(piece.m_nStart, piece.m_nLength);
+        if (IsUnit(piece.m_nKind))
+        {
+            ScanUnit(raw, piece.m_nFirstLine, rules, sink);
+            continue;
+        }
+        size_t first = 0;
+        while (first < raw.size() && IsWhitespace(raw[first]))
+            ++first;
+        if (first == raw.size())
+            continue;
+        int32_t line = piece.m_nFirstLine;
+        for (size_t i = 0; i < first; ++i)
+            line += raw[i] == u'\n';
+        sink(CLASS_SCRIPT, raw, line, raw);
+    }
 }
 
 // The compared form of a whole text as one string: per token its class, its

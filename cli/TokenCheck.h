@@ -3,7 +3,9 @@
 // without regard to the case of ASCII letters, string literals and quoted
 // identifiers exactly, comments without their whitespace (and without regard
 // to case, which the comment capitalisation may change). Comments that the
-// options remove are expected to be missing.
+// options remove are expected to be missing. The script's SQL*Plus command
+// lines, terminator lines and regions left unformatted must come back in the
+// same order, each exactly as it was and alone on its line(s).
 #pragma once
 
 #include <cstdint>

@@ -46,7 +46,7 @@ const CCheckCase kCases[] = {
     {"OperatorsJoinedAcrossBlanks", u"x : = 1 and a < = b", u"x := 1 AND a <= b", false, true, nullptr},
     {"CommentWhitespaceAndCase", u"/* Hello\n   world */ x", u"/* hello\n world */\nX", false, true, nullptr},
     {"LineCommentCrLf", u"a -- note\r\nb", u"a -- note\nb", false, true, nullptr},
-    {"RemovedCommentMayGo", u"a /* gone */ b -- also\n c", u"a b c", true, false, nullptr},
+    {"RemovedCommentMayGo", u"x /* gone */ b -- also\n c", u"x b c", true, false, nullptr},
     {"HintKeptWhenComentsRemoved", u"select /*+ full(t) */ a from t", u"SELECT /*+ full(t) */ a FROM t",
      true, true, nullptr},
     {"EmptyBoth", u"", u"", false, true, nullptr},
