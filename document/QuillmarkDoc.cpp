@@ -50,13 +50,10 @@ QString CQuillmarkDoc::RunEngine()
 {
     // The margin the engine detects is the output's, not the user's: the
     // stored one stays as it was.
-    COptions::CGeneral& general = m_Parser.m_Options.m_General;
-    const int32_t storedMargin = general.m_nLeftMargin;
     m_Parser.Process(m_nLastCommand);
     m_nDetectedMargin.reset();
-    if (general.m_bAutoDetectLeftMargin)
-        m_nDetectedMargin = general.m_nLeftMargin;
-    general.m_nLeftMargin = storedMargin;
+    if (m_Parser.m_Options.m_General.m_bAutoDetectLeftMargin)
+        m_nDetectedMargin = m_Parser.m_nLastLeftMargin;
     emit leftMarginChanged(GetLeftMargin());
     return QString::fromStdU16String(m_Parser.m_sOutput);
 }
@@ -71,11 +68,11 @@ void CQuillmarkDoc::RefreshLeftMargin()
     emit leftMarginChanged(GetLeftMargin());
     if (!m_pView)
         return;
+    // Only the units of a script are re-indented; its command lines and
+    // terminator lines stay as they are.
     const QString current = m_pView->GetOutputText();
-    std::u16string text = current.toStdU16String();
-    ApplyLeftMargin(GetLeftMargin(), m_Parser.m_TextFunc, text);
-    RemoveBlankLines(text);
-    const QString output = QString::fromStdU16String(text);
+    const QString output = QString::fromStdU16String(
+        ReapplyLeftMargin(current.toStdU16String(), m_Parser.m_Options, GetLeftMargin()));
     if (!output.isEmpty() && output != current)
         m_pView->SetOutputText(output);
 }

@@ -320,10 +320,10 @@ TEST_F(MainFrameTest, CapitaliseDropsBlankLinesUntilAnOptionChanges)
 TEST_F(MainFrameTest, FormatWithEmptyInputStillAppliesTheMargin)
 {
     m_pFrame->GetView()->setCurrentWidget(&Input());
-    Output().setText("   a\n     b");
+    Output().setText("   x\n     y");
     Margin() = 2;
     m_pFrame->Action(ID_FORMAT)->trigger();
-    EXPECT_EQ(Output().text(), "  a\n    b");
+    EXPECT_EQ(Output().text(), "  x\n    y");
     EXPECT_EQ(m_pFrame->GetView()->currentWidget(), &Input()) << "the active tab stays";
 }
 
