@@ -381,24 +381,30 @@ TEST_P(CorpusCommentLineTest, CommentAloneOnItsLineStaysAlone)
     size_t checked = 0;
     for (const fs::path& path : files)
     {
-        const std::u16string input = ReadText(path);
-        if (input.empty())
-            continue;
-        const std::u16string output = FormatText(engine, input);
-        const std::vector<bool> inputAlone = CommentsAlone(engine.m_aTokens);
-        const std::vector<bool> outputAlone = CommentsAlone(engine, output);
-        ASSERT_EQ(inputAlone.size(), outputAlone.size()) << path << ": comments lost or added";
-
-        std::u16string layout;
-        WriteLayout(engine, engine.m_aTokens, layout);
-        const std::vector<Placement> placements = PlaceTokens(engine.m_aTokens, layout);
-        const std::vector<bool> indented = CommentsWithIndentColumn(engine.m_Options, engine.m_aTokens, placements);
-        for (size_t i = 0; i < indented.size(); ++i)
+        // Unit by unit, as Format lays a script out, so that the engine's
+        // tokens are those of the unit.
+        const std::u16string script = ReadText(path);
+        for (const CScriptPiece& piece : SplitScript(script))
         {
-            if (!inputAlone[i] || !indented[i])
+            if (!IsUnit(piece.m_nKind))
                 continue;
-            ++checked;
-            EXPECT_TRUE(outputAlone[i]) << path << ": comment " << i + 1 << " joined to a line";
+            const std::u16string input = script.substr(piece.m_nStart, piece.m_nLength);
+            const std::u16string output = FormatText(engine, input);
+            const std::vector<bool> inputAlone = CommentsAlone(engine.m_aTokens);
+            const std::vector<bool> outputAlone = CommentsAlone(engine, output);
+            ASSERT_EQ(inputAlone.size(), outputAlone.size()) << path << ": comments lost or added";
+
+            std::u16string layout;
+            WriteLayout(engine, engine.m_aTokens, layout);
+            const std::vector<Placement> placements = PlaceTokens(engine.m_aTokens, layout);
+            const std::vector<bool> indented = CommentsWithIndentColumn(engine.m_Options, engine.m_aTokens, placements);
+            for (size_t i = 0; i < indented.size(); ++i)
+            {
+                if (!inputAlone[i] || !indented[i])
+                    continue;
+                ++checked;
+                EXPECT_TRUE(outputAlone[i]) << path << ": comment " << i + 1 << " joined to a line";
+            }
         }
     }
     std::cout << "[ corpus   ] " << GetParam().name << ": " << checked << " comments alone on their lines\n";
