@@ -835,6 +835,29 @@ void CMainFrame::FitToScreen()
     move(available.center() - QPoint(fitted.width() / 2, (fitted.height() + kWindowFrameAllowance.height()) / 2));
 }
 
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Another style or font may make a page wider than the panel: once the
+    // pages have taken it, the panel widens as far as they need (never less).
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        QTimer::singleShot(0, this, [this] {
+            // The pages' layouts hear of their texts' new sizes only later.
+            for (CFormOptDlg* page : Pages())
+            {
+                for (QLayout* layout : page->findChildren<QLayout*>())
+                    layout->invalidate();
+                page->updateGeometry();
+            }
+            const int shortfall = PanelPageShortfall().width();
+            if (shortfall > 0 && !m_wndOutlookBar.isFloating())
+            {
+                m_nPanelWidth = m_wndOutlookBar.width() + shortfall;
+                resizeDocks({&m_wndOutlookBar}, {m_nPanelWidth}, Qt::Horizontal);
+            }
+        });
+}
+
 void CMainFrame::resizeEvent(QResizeEvent* event)
 {
     // The bars have been laid out for the new size already. A panel that gave

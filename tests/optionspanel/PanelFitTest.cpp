@@ -158,6 +158,23 @@ TEST_F(PanelFitTest, DoubleClickOnAPageButtonOnlyOpensThePage)
     EXPECT_NE(hints->isChecked(), hintsChecked) << "later clicks reach the page";
 }
 
+TEST_F(PanelFitTest, PanelWidensWhenALargerFontWouldCutAPageShort)
+{
+    const QFont font = QApplication::font();
+    QFont larger = font;
+    larger.setPointSizeF(font.pointSizeF() * 1.3);
+    QApplication::setFont(larger); // as the desktop's font size changes
+    QApplication::processEvents();
+    for (int i = 0; i < Box()->count(); ++i)
+    {
+        Box()->setCurrentIndex(i);
+        QApplication::processEvents();
+        EXPECT_GE(Area(i)->maximumViewportSize().width(), Box()->widget(i)->minimumSizeHint().width()) << i;
+    }
+    QApplication::setFont(font);
+    QApplication::processEvents();
+}
+
 TEST_F(PanelFitTest, EveryOptionControlAndItsLabelSayWhatItChanges)
 {
     for (CFormOptDlg* page : m_pFrame->Pages())
