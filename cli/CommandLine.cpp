@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -210,6 +211,21 @@ const CFlag kFlags[] = {
     {"stdin-path", 0, required_argument,
      [](CCommandLine& cl, const std::string&, const Value& value, std::string&) {
          cl.m_sStdinPath = *value;
+         return true;
+     }},
+    {"lines", 0, required_argument,
+     [](CCommandLine& cl, const std::string& name, const Value& value, std::string& error) {
+         const size_t colon = value->find(':');
+         const auto first = colon == std::string::npos ? std::nullopt
+                                                       : ParseWholeNumber(value->substr(0, colon), 1, INT32_MAX);
+         const auto last = first ? ParseWholeNumber(value->substr(colon + 1), *first, INT32_MAX) : std::nullopt;
+         if (!last)
+         {
+             error = name + " needs FIRST:LAST, line numbers from 1 with FIRST no greater than LAST, not '" +
+                     *value + "'";
+             return false;
+         }
+         cl.m_aLines.push_back({static_cast<int32_t>(*first), static_cast<int32_t>(*last)});
          return true;
      }},
     {"jobs", 'j', required_argument,

@@ -2,6 +2,8 @@
 // reads the arguments; it opens no file.
 #pragma once
 
+#include "FixedPoint.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +49,7 @@ struct CCommandLine
     std::optional<std::string> m_sStdinPath; // where standard input's text "lives"
     std::vector<COptionSetting> m_aSettings; // --set, in command-line order
     unsigned m_nJobs = 0;                    // 0: one per core
+    std::vector<CLineRange> m_aLines;        // --lines: only the units there
     std::vector<std::string> m_aInputs;      // files, folders, "-"
 };
 

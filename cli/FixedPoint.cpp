@@ -12,9 +12,10 @@ namespace qmcli
 struct CPassRunner
 {
     static std::u16string Run(CFormatWorkspace& workspace, const COptions& options, int mode,
-                              std::u16string_view text)
+                              std::u16string_view text, const CUnitFilter& filter)
     {
-        std::u16string output = Format(StandardLexicon(), text, options, mode, {}, *workspace.m_pTokens).m_sText;
+        std::u16string output =
+            Format(StandardLexicon(), text, options, mode, filter, *workspace.m_pTokens).m_sText;
         workspace.Release();
         return output;
     }
@@ -31,6 +32,55 @@ void CFormatWorkspace::Release()
     m_pTokens->m_aTokens.shrink_to_fit();
 }
 
+namespace
+{
+
+// Chooses the units of each run when only some lines are formatted: on the
+// first run the units that touch the lines, on later runs the units at the
+// same places, so that a unit moved by formatting is still the one chosen.
+class CUnitChoice
+{
+public:
+    explicit CUnitChoice(const std::vector<CLineRange>& lines) : m_aLines(lines) {}
+
+    // The filter of the next run; empty when every unit is formatted.
+    CUnitFilter NextRun()
+    {
+        if (m_aLines.empty())
+            return {};
+        m_nSeen = 0;
+        if (m_bFirstRun)
+            return [this](const CScriptPiece& unit, size_t) {
+                ++m_nSeen;
+                bool touches = false;
+                for (const CLineRange& range : m_aLines)
+                    touches = touches || (unit.m_nFirstLine <= range.m_nLast && unit.m_nLastLine >= range.m_nFirst);
+                m_aChosen.push_back(touches);
+                return touches;
+            };
+        return [this](const CScriptPiece&, size_t index) {
+            ++m_nSeen;
+            return index < m_aChosen.size() && m_aChosen[index];
+        };
+    }
+    // After a run: false when the text it was given held another number of
+    // units than the first run's.
+    bool SameUnits()
+    {
+        const bool same = m_bFirstRun || m_nSeen == m_aChosen.size();
+        m_bFirstRun = false;
+        return same;
+    }
+
+private:
+    const std::vector<CLineRange>& m_aLines;
+    std::vector<bool> m_aChosen; // by unit index, from the first run
+    size_t m_nSeen = 0;          // units the last run was given
+    bool m_bFirstRun = true;
+};
+
+} // namespace
+
 CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string_view input,
                                      const COptions& options, const CFixedPointSettings& settings)
 {
@@ -42,9 +92,16 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     const bool endsWithBreak = !input.empty() && input.back() == u'\n';
     std::u16string current(input.substr(0, input.size() - (endsWithBreak ? 1 : 0)));
     bool settled = false;
+    CUnitChoice choice(settings.m_aLines);
     while (!settled && result.m_nPasses < kMaxPasses)
     {
-        std::u16string next = CPassRunner::Run(workspace, options, settings.m_nMode, current);
+        std::u16string next = CPassRunner::Run(workspace, options, settings.m_nMode, current, choice.NextRun());
+        if (!choice.SameUnits())
+        {
+            result.m_sError = "the lines asked for cannot be settled: formatting them changed how the "
+                              "text divides into units";
+            return result;
+        }
         if (settings.m_DamageEachRun)
             settings.m_DamageEachRun(next);
         ++result.m_nPasses;

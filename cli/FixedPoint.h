@@ -6,10 +6,12 @@
 // the original text.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class COptions;
 class CTokenList;
@@ -37,10 +39,22 @@ private:
     std::unique_ptr<CTokenList> m_pTokens;
 };
 
+// Lines of a text, 1-based, both ends included.
+struct CLineRange
+{
+    int32_t m_nFirst = 1;
+    int32_t m_nLast = 1;
+};
+
 struct CFixedPointSettings
 {
     int m_nMode = 0; // MODE_FORMAT or MODE_CAPITALISE
     bool m_bVerify = true;
+    // When not empty, only the units (as the script splitter cuts them) that
+    // touch one of these lines of the input are formatted; all other text is
+    // left as it is. Later runs format the units of the same places: their
+    // number must not change.
+    std::vector<CLineRange> m_aLines;
     // Tests only: damages the settled result before the safety check.
     std::function<void(std::u16string&)> m_DamageResult;
     // Tests only: changes every run's result, as an engine that never settles would.

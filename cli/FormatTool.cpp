@@ -76,6 +76,7 @@ struct CRunSettings
     std::string m_sStdinLabel = "<stdin>";
     bool m_bSeveralResults = false; // more than one result goes to standard output
     bool m_bColour = false;         // diffs in terminal colours
+    std::vector<CLineRange> m_aLines; // --lines
 };
 
 struct CFileResult
@@ -131,10 +132,15 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     if (!DecodeSqlText(bytes, codePage, text, error))
         return fail(error);
 
+    // Writing the text back makes all its line endings like the first one.
+    if (!run.m_aLines.empty() && !text.m_bExact)
+        return fail("has mixed line endings, which --lines would change outside the lines asked for; "
+                    "nothing written");
     const std::u16string input = std::move(text.m_sText);
     CFixedPointSettings settings;
     settings.m_nMode = run.m_nMode;
     settings.m_bVerify = run.m_bVerify;
+    settings.m_aLines = run.m_aLines;
     settings.m_DamageResult = env.m_DamageResult;
     const CFixedPointResult formatted = FormatToFixedPoint(workspace, input, options, settings);
     if (!formatted.m_sError.empty())
@@ -300,6 +306,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     run.m_bCheck = cl.m_bCheck;
     run.m_bDiff = cl.m_bDiff;
     run.m_bVerify = cl.m_bVerify;
+    run.m_aLines = cl.m_aLines;
     run.m_bEncodingGiven = cl.m_sEncoding.has_value();
     run.m_nEncodingCodePage = CodePageFor(cl, error);
     if (!error.empty())
@@ -318,6 +325,11 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
         cl.m_aInputs, [&](const std::string& root, const std::string& path, bool isFolder) {
             return walkFilter.ReasonToSkip(root, path, isFolder);
         });
+
+    // Line numbers name the lines of one text.
+    if (!cl.m_aLines.empty() && sources.m_aFiles.size() > 1)
+        return usageError("--lines applies to one file at a time, not " +
+                          std::to_string(sources.m_aFiles.size()));
 
     // Every options source is read, and every bad one reported, before any
     // file is formatted.

@@ -101,6 +101,14 @@ Options of the formatting:
                        input's indentation (the result is indented as far as
                        the input's least indented line)
                          quillmark-format --left-margin 4 snippet.sql
+      --lines FIRST:LAST
+                       format only the statements and blocks (the units a
+                       script is cut into between SQL*Plus commands and "/"
+                       lines) that touch lines FIRST to LAST, counted from 1;
+                       everything else, the lines between them included, stays
+                       byte for byte (repeatable; one file at a time; a file
+                       with mixed line endings is refused)
+                         quillmark-format --lines 12:20 -i report.sql
 
 Which files:
       --exclude GLOB   leave out what GLOB matches when a folder is walked, as

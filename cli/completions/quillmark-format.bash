@@ -4,7 +4,7 @@ _quillmark_format()
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     local flags='--in-place -i --check --diff --color --capitalise --capitalize
         --dump-options --help-options --lsp --options --no-config --set
-        --left-margin --exclude --encoding --stdin-path --no-verify --jobs -j
+        --left-margin --lines --exclude --encoding --stdin-path --no-verify --jobs -j
         --quiet -q --verbose -v --help -h --version -V'
     COMPREPLY=()
     case $prev in

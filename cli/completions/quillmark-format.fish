@@ -12,6 +12,7 @@ complete -c quillmark-format -l options -r -F -d 'Take the options from an optio
 complete -c quillmark-format -l no-config -d 'Use neither .quillmark.ini nor the desktop app\'s options'
 complete -c quillmark-format -l set -x -d 'Override one option (SECTION.KEY=VALUE)'
 complete -c quillmark-format -l exclude -x -d 'Leave out what a pattern matches when a folder is walked'
+complete -c quillmark-format -l lines -x -d 'Format only the units that touch lines FIRST:LAST'
 complete -c quillmark-format -l left-margin -x -d 'Blanks before every line (-1 keeps the input\'s)'
 complete -c quillmark-format -l encoding -x -a 'utf-8 latin1 cp1252 iso-8859-15' -d 'Read files without a byte-order mark as'
 complete -c quillmark-format -l stdin-path -r -F -d 'Treat standard input as the file'

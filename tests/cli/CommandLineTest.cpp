@@ -100,6 +100,16 @@ const CParseCase kCases[] = {
      }},
     {"EmptyArgumentIsAnInput", {""}, nullptr,
      [](const CCommandLine& cl) { EXPECT_EQ(cl.m_aInputs, (std::vector<std::string>{""})); }},
+    {"LinesRepeatable", {"--lines", "3:5", "--lines=9:9"}, nullptr,
+     [](const CCommandLine& cl) {
+         ASSERT_EQ(cl.m_aLines.size(), 2u);
+         EXPECT_EQ(cl.m_aLines[0].m_nFirst, 3);
+         EXPECT_EQ(cl.m_aLines[0].m_nLast, 5);
+         EXPECT_EQ(cl.m_aLines[1].m_nFirst, 9);
+     }},
+    {"LinesBackwards", {"--lines", "5:3"}, "--lines needs FIRST:LAST", {}},
+    {"LinesWithoutColon", {"--lines", "5"}, "not '5'", {}},
+    {"LinesFromZero", {"--lines", "0:3"}, "line numbers from 1", {}},
     {"JobsAttachedNotANumber", {"-jx"}, "-j needs a number of threads", {}},
     {"ColorUnknown", {"--color=rainbow"}, "--color needs auto, always or never, not 'rainbow'", {}},
     {"AbbreviationRefused", {"--capital"}, "unknown option '--capital'", {}},

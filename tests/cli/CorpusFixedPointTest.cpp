@@ -1,7 +1,9 @@
 // Every file of the corpus of real SQL settles within the passes allowed, in
-// Format and in Capitalise; the number of passes each took is reported.
+// Format and in Capitalise, and the number of passes each took is reported;
+// formatting the lines of one unit leaves all the text around it as it was.
 #include "FixedPoint.h"
 #include "Options.h"
+#include "ScriptSplitter.h"
 #include "SQLParser.h"
 #include "SourceFiles.h"
 #include "SqlFileText.h"
@@ -61,6 +63,63 @@ TEST(CorpusFixedPointTest, EveryFileSettles)
         std::cout << (mode == CSQLParser::MODE_FORMAT ? "Format:" : "Capitalise:") << report.str() << "\n";
         EXPECT_FALSE(passes.empty());
     }
+}
+
+// The corpus's files, decoded (UTF-8, or Latin-1 where that fails).
+std::vector<std::pair<fs::path, std::u16string>> CorpusTexts(const fs::path& corpus)
+{
+    std::vector<std::pair<fs::path, std::u16string>> texts;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus))
+    {
+        if (!entry.is_regular_file() || !IsSqlSourceName(entry.path().filename().string()))
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        CSqlText text;
+        std::string error;
+        if (DecodeSqlText(bytes.str(), kCodePageUtf8, text, error) ||
+            DecodeSqlText(bytes.str(), kCodePageLatin1, text, error))
+            texts.emplace_back(entry.path(), std::move(text.m_sText));
+    }
+    return texts;
+}
+
+TEST(CorpusFixedPointTest, LinesOfOneUnitLeaveTheRestAlone)
+{
+    const fs::path corpus = CorpusDir();
+    if (corpus.empty() || !fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at '" << corpus.string() << "' (set QUILLMARK_CORPUS_DIR)";
+    CFormatWorkspace workspace;
+    const COptions options;
+    size_t tried = 0;
+    for (const auto& [path, text] : CorpusTexts(corpus))
+    {
+        std::vector<CScriptPiece> units;
+        for (const CScriptPiece& piece : SplitScript(text))
+            if (IsUnit(piece.m_nKind))
+                units.push_back(piece);
+        if (units.size() < 2)
+            continue;
+        // The middle unit, by its last line.
+        const CScriptPiece& unit = units[units.size() / 2];
+        CFixedPointSettings settings;
+        settings.m_aLines = {{unit.m_nLastLine, unit.m_nLastLine}};
+        const CFixedPointResult result = FormatToFixedPoint(workspace, text, options, settings);
+        if (!result.m_sError.empty())
+        {
+            ADD_FAILURE() << path << ": " << result.m_sError;
+            continue;
+        }
+        ++tried;
+        const size_t after = text.size() - (unit.m_nStart + unit.m_nLength);
+        const std::u16string& out = result.m_sText;
+        EXPECT_TRUE(out.size() >= unit.m_nStart + after &&
+                    out.compare(0, unit.m_nStart, text, 0, unit.m_nStart) == 0 &&
+                    out.compare(out.size() - after, after, text, text.size() - after, after) == 0)
+            << path << ": text outside lines " << unit.m_nFirstLine << " to " << unit.m_nLastLine << " changed";
+    }
+    EXPECT_GT(tried, 100u);
 }
 
 } // namespace

@@ -259,7 +259,7 @@ TEST_F(EndToEnd, HelpNamesEveryFlagWithAnExample)
     for (const char* flag : {"--in-place", "--check", "--diff", "--capitalise", "--dump-options",
                              "--options", "--set", "--left-margin", "--encoding", "--stdin-path",
                              "--no-verify", "--jobs", "--help", "--version", "--color", "--quiet",
-                             "--verbose"})
+                             "--verbose", "--lines"})
     {
         EXPECT_NE(r.m_sOut.find(flag), std::string::npos) << flag;
         EXPECT_NE(r.m_sOut.find(std::string("quillmark-format ") + flag), std::string::npos)
@@ -362,6 +362,42 @@ TEST_F(EndToEnd, CheckPassesRightAfterInPlace)
     EXPECT_EQ(check.m_nStatus, 0) << check.m_sOut;
     // Standard output gives the same settled text.
     EXPECT_EQ(Run({}, "select a from t; -- c\n").m_sOut, ReadFile(m_dir / "comment.sql"));
+}
+
+TEST_F(EndToEnd, LinesFormatOnlyTheirUnits)
+{
+    const std::string script = "select a from t\r\n/\r\n\r\nselect b from u\r\n/\r\nprompt  done\r\n";
+    struct
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string file; // afterwards
+        std::string err;  // substring
+    } rows[] = {
+        {"SecondUnitInPlace", {"-i", "--lines", "4:4", "s.sql"}, 0,
+         "select a from t\r\n/\r\n\r\nSELECT b\r\n  FROM u\r\n/\r\nprompt  done\r\n", ""},
+        {"BothUnits", {"-i", "--lines", "1:1", "--lines", "4:6", "s.sql"}, 0,
+         "SELECT a\r\n  FROM t\r\n/\r\n\r\nSELECT b\r\n  FROM u\r\n/\r\nprompt  done\r\n", ""},
+        {"NoUnitThere", {"-i", "--lines", "6:9", "s.sql"}, 0, script, ""},
+        {"OneFileAtATime", {"-i", "--lines", "1:1", "s.sql", "mixed.sql"}, 2, script,
+         "--lines applies to one file at a time"},
+        {"MixedLineEndingsRefused", {"-i", "--lines", "1:1", "mixed.sql"}, 2, script,
+         "mixed.sql: has mixed line endings, which --lines would change"},
+    };
+    for (const auto& row : rows)
+    {
+        WriteFile(m_dir / "s.sql", script);
+        WriteFile(m_dir / "mixed.sql", "select a from t\n/\r\nselect b from u\r\n");
+        CRunSpec run;
+        run.m_aArgs = row.args;
+        run.m_sDir = m_dir.string();
+        const CRunResult r = Run(run);
+        EXPECT_EQ(r.m_nStatus, row.status) << row.name << ": " << r.m_sErr;
+        EXPECT_EQ(ReadFile(m_dir / "s.sql"), row.file) << row.name;
+        EXPECT_NE(r.m_sErr.find(row.err), std::string::npos) << row.name << ": " << r.m_sErr;
+    }
+    EXPECT_EQ(ReadFile(m_dir / "mixed.sql"), "select a from t\n/\r\nselect b from u\r\n");
 }
 
 TEST_F(EndToEnd, InPlaceEndsWithASummaryUnlessQuiet)

@@ -19,6 +19,7 @@ struct CFixedPointCase
     int m_nPasses;
     const char* m_sError; // substring; null when the result is good
     void (*m_Setup)(CFixedPointSettings&, COptions&) = nullptr;
+    const char16_t* m_sExpected = nullptr; // the result, where the case is about it
 };
 
 class FixedPointTest : public ::testing::TestWithParam<CFixedPointCase>
@@ -42,9 +43,14 @@ TEST_P(FixedPointTest, SettlesOrSaysWhy)
         return;
     }
     ASSERT_EQ(result.m_sError, "");
+    if (c.m_sExpected)
+    {
+        EXPECT_EQ(result.m_sText, c.m_sExpected);
+    }
     // What is written formats to itself at once: --check passes after -i.
     CFixedPointSettings again;
     again.m_nMode = c.m_nMode;
+    again.m_aLines = settings.m_aLines;
     const CFixedPointResult second = FormatToFixedPoint(workspace, result.m_sText, options, again);
     EXPECT_EQ(second.m_nPasses, 1);
     EXPECT_EQ(second.m_sText, result.m_sText);
@@ -61,6 +67,14 @@ const CFixedPointCase kCases[] = {
     // The final line break is no empty last line without a margin.
     {"CapitaliseWithAMarginSettles", u"select 1\n", CSQLParser::MODE_CAPITALISE, 2, nullptr,
      [](CFixedPointSettings&, COptions& o) { o.m_General.m_nLeftMargin = 4; }},
+    // Three units: only the one touching line 3 is formatted; the others, and
+    // the lines between, stay as they are.
+    {"LinesFormatTheirUnitOnly", u"select a from t\n/\nselect b from u\n/\nselect c from v\n",
+     CSQLParser::MODE_FORMAT, 2, nullptr,
+     [](CFixedPointSettings& s, COptions&) { s.m_aLines = {{3, 3}}; },
+     u"select a from t\n/\nSELECT b\n  FROM u\n/\nselect c from v\n"},
+    {"LinesTouchingNoUnitChangeNothing", u"select a from t\n/\n", CSQLParser::MODE_FORMAT, 1, nullptr,
+     [](CFixedPointSettings& s, COptions&) { s.m_aLines = {{2, 2}}; }, u"select a from t\n/\n"},
     {"NeverSettling", u"select a from t", CSQLParser::MODE_FORMAT, kMaxPasses, "does not settle",
      [](CFixedPointSettings& s, COptions&) { s.m_DamageEachRun = [](std::u16string& text) { text += u" x"; }; }},
     {"DamagedResultFailsTheCheck", u"select a from t", CSQLParser::MODE_FORMAT, 2,
