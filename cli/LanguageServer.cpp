@@ -203,6 +203,8 @@ public:
     {
     }
 
+    // Answers one message; a message that cannot be handled at all (out of
+    // memory while parsing it) is answered with an error, and counts as lost.
     void Handle(const CIncomingMessage& message, CMessageReader& reader);
     bool Stopped() const { return m_bExit || m_bOutputFailed; }
     int ExitStatus() const { return m_bShutdown && !m_bOutputFailed ? 0 : 1; }
@@ -216,6 +218,7 @@ private:
     };
     static const CMethod kMethods[];
 
+    void HandleMessage(const CIncomingMessage& message, CMessageReader& reader);
     void Dispatch(const json& message);
     void Send(const json& message);
     void Reply(const json& id, json result);
@@ -304,6 +307,21 @@ void CServer::LoseTrackOfEveryDocument(const std::string& why)
 }
 
 void CServer::Handle(const CIncomingMessage& message, CMessageReader& reader)
+{
+    try
+    {
+        HandleMessage(message, reader);
+    }
+    catch (const std::exception& error)
+    {
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+        const std::string why = memory ? "out of memory" : error.what();
+        ReplyError(nullptr, ERROR_INTERNAL, why);
+        LoseTrackOfEveryDocument(why);
+    }
+}
+
+void CServer::HandleMessage(const CIncomingMessage& message, CMessageReader& reader)
 {
     json body;
     std::string parseError;
@@ -574,17 +592,21 @@ int ServeLanguageServer(CByteSource& input, const MessageWriter& output, CDocume
     CMessageReader reader(input, CMessageReader::kMaxBodyBytes, idleMilliseconds);
     CServer server(output, formatter);
     CIncomingMessage message;
-    while (!server.Stopped() && reader.Next(message))
+    for (;;)
     {
         try
         {
-            server.Handle(message, reader);
+            if (server.Stopped() || !reader.Next(message))
+                break;
         }
-        catch (const std::exception&)
+        catch (const std::bad_alloc&)
         {
-            // Out of memory while reading a message, or the like: the server
-            // goes on with the next one.
+            // No room for the message, and the reader may not have got past
+            // it: the server says so and ends, and the editor may start it again.
+            server.Handle({std::string(), "no memory for the message"}, reader);
+            return 1;
         }
+        server.Handle(message, reader);
     }
     return server.ExitStatus();
 }
