@@ -5,6 +5,8 @@
 #include "SqlFileText.h"
 #include "TokenCheck.h"
 
+#include <algorithm>
+
 namespace qmcli
 {
 
@@ -42,6 +44,17 @@ std::u16string WithLineFeeds(std::u16string_view text, bool& crlf, bool& mixed)
     return lf;
 }
 
+// Where an offset of the text lies in the text WithLineFeeds makes of it: each
+// CR LF before it is one unit shorter.
+size_t OffsetWithLineFeeds(std::u16string_view text, size_t offset)
+{
+    offset = std::min(offset, text.size());
+    size_t pairs = 0;
+    for (size_t i = 0; i + 1 < offset; ++i)
+        pairs += text[i] == u'\r' && text[i + 1] == u'\n';
+    return offset - pairs;
+}
+
 std::u16string WithCrLf(std::u16string_view text)
 {
     std::u16string out;
@@ -64,7 +77,8 @@ CDocumentFormatter::CDocumentFormatter(CCommandLine commandLine, std::string use
 
 CDocumentFormatter::~CDocumentFormatter() = default;
 
-CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const std::string& path)
+CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const std::string& path,
+                                              const std::optional<CTextRange>& range)
 {
     CFormattedDocument result;
     // A fresh set of layers each time: nothing of an options file is cached.
@@ -96,6 +110,9 @@ CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const st
     settings.m_nMode = m_CommandLine.m_bCapitalise ? MODE_CAPITALISE : MODE_FORMAT;
     settings.m_bVerify = true;
     settings.m_DamageResult = m_DamageResult;
+    if (range)
+        settings.m_aRanges.push_back(
+            {OffsetWithLineFeeds(text, range->m_nStart), OffsetWithLineFeeds(text, range->m_nEnd)});
     CFixedPointResult formatted = FormatToFixedPoint(m_workspace, input, *options, settings);
     if (!formatted.m_sError.empty())
     {

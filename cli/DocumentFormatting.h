@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,8 +35,10 @@ public:
     ~CDocumentFormatter();
 
     // path: the document's file, or empty when it has none (then the options
-    // are found from the current folder).
-    CFormattedDocument Format(std::u16string_view text, const std::string& path);
+    // are found from the current folder). With a range (UTF-16 offsets of the
+    // text), only the units that share a character with it are formatted.
+    CFormattedDocument Format(std::u16string_view text, const std::string& path,
+                              const std::optional<CTextRange>& range = std::nullopt);
 
     // Tests only: damages each result before the safety check.
     std::function<void(std::u16string&)> m_DamageResult;

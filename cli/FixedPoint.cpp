@@ -5,6 +5,8 @@
 #include "Options.h"
 #include "TokenCheck.h"
 
+#include <algorithm>
+
 namespace qmcli
 {
 
@@ -41,12 +43,15 @@ namespace
 class CUnitChoice
 {
 public:
-    explicit CUnitChoice(const std::vector<CLineRange>& lines) : m_aLines(lines) {}
+    CUnitChoice(const std::vector<CLineRange>& lines, const std::vector<CTextRange>& ranges)
+        : m_aLines(lines), m_aRanges(ranges)
+    {
+    }
 
     // The filter of the next run; empty when every unit is formatted.
     CUnitFilter NextRun()
     {
-        if (m_aLines.empty())
+        if (m_aLines.empty() && m_aRanges.empty())
             return {};
         m_nSeen = 0;
         if (m_bFirstRun)
@@ -55,6 +60,11 @@ public:
                 bool touches = false;
                 for (const CLineRange& range : m_aLines)
                     touches = touches || (unit.m_nFirstLine <= range.m_nLast && unit.m_nLastLine >= range.m_nFirst);
+                for (const CTextRange& range : m_aRanges)
+                {
+                    const size_t end = std::max(range.m_nEnd, range.m_nStart + 1);
+                    touches = touches || (unit.m_nStart < end && range.m_nStart < unit.m_nStart + unit.m_nLength);
+                }
                 m_aChosen.push_back(touches);
                 return touches;
             };
@@ -74,6 +84,7 @@ public:
 
 private:
     const std::vector<CLineRange>& m_aLines;
+    const std::vector<CTextRange>& m_aRanges;
     std::vector<bool> m_aChosen; // by unit index, from the first run
     size_t m_nSeen = 0;          // units the last run was given
     bool m_bFirstRun = true;
@@ -92,7 +103,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     const bool endsWithBreak = !input.empty() && input.back() == u'\n';
     std::u16string current(input.substr(0, input.size() - (endsWithBreak ? 1 : 0)));
     bool settled = false;
-    CUnitChoice choice(settings.m_aLines);
+    CUnitChoice choice(settings.m_aLines, settings.m_aRanges);
     while (!settled && result.m_nPasses < kMaxPasses)
     {
         std::u16string next = CPassRunner::Run(workspace, options, settings.m_nMode, current, choice.NextRun());

@@ -46,6 +46,13 @@ struct CLineRange
     int32_t m_nLast = 1;
 };
 
+// Characters of a text: UTF-16 offsets, m_nEnd not included.
+struct CTextRange
+{
+    size_t m_nStart = 0;
+    size_t m_nEnd = 0;
+};
+
 struct CFixedPointSettings
 {
     int m_nMode = 0; // MODE_FORMAT or MODE_CAPITALISE
@@ -55,6 +62,9 @@ struct CFixedPointSettings
     // left as it is. Later runs format the units of the same places: their
     // number must not change.
     std::vector<CLineRange> m_aLines;
+    // Likewise the units that share a character with one of these ranges of
+    // the input; an empty range stands for the character at its start.
+    std::vector<CTextRange> m_aRanges;
     // Tests only: damages the settled result before the safety check.
     std::function<void(std::u16string&)> m_DamageResult;
     // Tests only: changes every run's result, as an engine that never settles would.

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include <unistd.h>
 
@@ -237,10 +238,12 @@ private:
     json DidClose(const json& params);
     json DidChangeConfiguration(const json& params);
     json Formatting(const json& params);
+    json RangeFormatting(const json& params);
 
     // The open document a request names, in step with the editor.
     CDocument& DocumentToFormat(const json& params, std::string& uri);
-    json EditsFor(const CDocument& document, const std::string& uri);
+    json EditsFor(const CDocument& document, const std::string& uri,
+                  const std::optional<CTextRange>& range = std::nullopt);
 
     const MessageWriter& m_Write;
     CDocumentFormatter& m_Formatter;
@@ -260,6 +263,7 @@ const CServer::CMethod CServer::kMethods[] = {
     {"textDocument/didChange", &CServer::DidChange},
     {"textDocument/didClose", &CServer::DidClose},
     {"textDocument/formatting", &CServer::Formatting},
+    {"textDocument/rangeFormatting", &CServer::RangeFormatting},
     {"workspace/didChangeConfiguration", &CServer::DidChangeConfiguration},
 };
 
@@ -452,6 +456,7 @@ json CServer::Initialize(const json&)
              {"positionEncoding", "utf-16"},
              {"textDocumentSync", {{"openClose", true}, {"change", 2}}}, // 2: incremental
              {"documentFormattingProvider", true},
+             {"documentRangeFormattingProvider", true},
          }},
         {"serverInfo", {{"name", "quillmark-format"}, {"version", QUILLMARK_VERSION}}},
     };
@@ -556,9 +561,10 @@ CDocument& CServer::DocumentToFormat(const json& params, std::string& uri)
     return *open;
 }
 
-json CServer::EditsFor(const CDocument& document, const std::string& uri)
+json CServer::EditsFor(const CDocument& document, const std::string& uri,
+                       const std::optional<CTextRange>& range)
 {
-    CFormattedDocument formatted = m_Formatter.Format(document.m_sText, PathOfUri(uri));
+    CFormattedDocument formatted = m_Formatter.Format(document.m_sText, PathOfUri(uri), range);
     for (const std::string& warning : formatted.m_aWarnings)
         LogMessage(MESSAGE_WARNING, warning);
     if (!formatted.m_bOk)
@@ -582,6 +588,22 @@ json CServer::Formatting(const json& params)
     std::string uri;
     const CDocument& document = DocumentToFormat(params, uri);
     return EditsFor(document, uri);
+}
+
+json CServer::RangeFormatting(const json& params)
+{
+    std::string uri;
+    const CDocument& document = DocumentToFormat(params, uri);
+    const json& range = Member(params, "range", "params");
+    const CDocumentPosition start = PositionOf(Member(range, "start", "range"), "start");
+    const CDocumentPosition end = PositionOf(Member(range, "end", "range"), "end");
+    const CLineIndex lines(document.m_sText);
+    const auto startOffset = lines.OffsetOf(start), endOffset = lines.OffsetOf(end);
+    if (!startOffset || !endOffset || *startOffset > *endOffset)
+        BadParams("the range " + std::to_string(start.m_nLine) + ":" + std::to_string(start.m_nCharacter) +
+                  " to " + std::to_string(end.m_nLine) + ":" + std::to_string(end.m_nCharacter) +
+                  (startOffset && endOffset ? " ends before it starts" : " is outside the document"));
+    return EditsFor(document, uri, CTextRange{*startOffset, *endOffset});
 }
 
 } // namespace

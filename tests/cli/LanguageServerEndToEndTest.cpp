@@ -284,21 +284,31 @@ TEST_F(NeovimTest, FormatsCorpusFilesAsTheCommandDoes)
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
 
+    // Each sampled file twice: formatted whole, and its middle line as a
+    // range (the units that touch it), against --lines for that line.
     std::vector<CJob> jobs;
     std::vector<std::string> expected;
-    for (size_t i = 0; i < files.size() && jobs.size() < 24; i += 61)
+    const std::string command = Quoted(QUILLMARK_FORMAT_EXE) + " ";
+    for (size_t i = 0; i < files.size() && jobs.size() < 48; i += 61)
     {
         // Only what the command formats as UTF-8, as Neovim reads it here.
-        const auto out = Output(Quoted(QUILLMARK_FORMAT_EXE) + " " + Quoted(files[i].string()) + " 2>/dev/null");
-        if (!out)
+        const auto whole = Output(command + Quoted(files[i].string()) + " 2>/dev/null");
+        const std::string text = ReadFile(files[i]);
+        const std::string middle = std::to_string(std::count(text.begin(), text.end(), '\n') / 2 + 1);
+        const std::string lines = middle + ":" + middle;
+        const auto range = Output(command + "--lines " + lines + " " + Quoted(files[i].string()) + " 2>/dev/null");
+        if (!whole || !range)
             continue;
         jobs.push_back({files[i], "", m_dir / ("out" + std::to_string(jobs.size()))});
-        expected.push_back(*out);
+        expected.push_back(*whole);
+        jobs.push_back({files[i], lines, m_dir / ("out" + std::to_string(jobs.size()))});
+        expected.push_back(*range);
     }
-    ASSERT_GT(jobs.size(), 10u);
+    ASSERT_GT(jobs.size(), 20u);
     RunNeovim(jobs);
     for (size_t k = 0; k < jobs.size(); ++k)
-        EXPECT_EQ(ReadFile(jobs[k].m_Output), WithoutCarriageReturns(expected[k])) << jobs[k].m_Input;
+        EXPECT_EQ(ReadFile(jobs[k].m_Output), WithoutCarriageReturns(expected[k]))
+            << jobs[k].m_Input << (jobs[k].m_sLines.empty() ? "" : " lines " + jobs[k].m_sLines);
 }
 
 } // namespace

@@ -267,6 +267,7 @@ TEST(LanguageServer, AdvertisesWhatItDoes)
     const CSession session = Serve({kOpening});
     const json& capabilities = (*session.Answer(1))["result"]["capabilities"];
     EXPECT_EQ(capabilities["documentFormattingProvider"], true);
+    EXPECT_EQ(capabilities["documentRangeFormattingProvider"], true);
     EXPECT_EQ(capabilities["textDocumentSync"]["change"], 2);
     EXPECT_EQ(capabilities["textDocumentSync"]["openClose"], true);
     EXPECT_EQ(capabilities["positionEncoding"], "utf-16");
@@ -330,6 +331,86 @@ TEST_P(LanguageServerDocumentTest, EditsGiveTheFormattedText)
 INSTANTIATE_TEST_SUITE_P(Cases, LanguageServerDocumentTest, ::testing::ValuesIn(kDocumentCases),
                          [](const auto& info) { return std::string(info.param.m_sName); });
 
+// A script: a command line, two SQL units with their terminators, an off region.
+const std::string kScript = "set serveroutput on\n"     // line 0
+                            "select a, b from t;\n"     // 1
+                            "/\n"                       // 2
+                            "select '𝄞', d from u;\n"   // 3: the pair is characters 8 and 9
+                            "/\n"                       // 4
+                            "-- quillmark: off\n"       // 5
+                            "select e from v;\n"        // 6
+                            "-- quillmark: on\n";       // 7
+const std::string kFirstUnit = "SELECT a\n      ,b\n  FROM t;\n";
+const std::string kSecondUnit = "SELECT '𝄞'\n      ,d\n  FROM u;\n";
+
+std::string ScriptWith(const std::string& first, const std::string& second)
+{
+    return "set serveroutput on\n" + first + "/\n" + second +
+           "/\n-- quillmark: off\nselect e from v;\n-- quillmark: on\n";
+}
+
+struct CRangeCase
+{
+    const char* m_sName;
+    json m_Range;
+    std::string m_sFormatted; // the script after the edits; empty: an error (invalid params)
+    bool m_bCrLf = false;
+};
+
+void PrintTo(const CRangeCase& c, std::ostream* out)
+{
+    *out << c.m_sName;
+}
+
+const std::string kFirst = "select a, b from t;\n", kSecond = "select '𝄞', d from u;\n";
+
+const CRangeCase kRangeCases[] = {
+    {"InsideTheSecondUnit", Range(3, 0, 3, 5), ScriptWith(kFirst, kSecondUnit)},
+    {"AfterASurrogatePair", Range(3, 10, 3, 11), ScriptWith(kFirst, kSecondUnit)},
+    {"AcrossBothUnits", Range(1, 3, 3, 2), ScriptWith(kFirstUnit, kSecondUnit)},
+    {"EmptyRangeInAUnit", Range(1, 4, 1, 4), ScriptWith(kFirstUnit, kSecond)},
+    {"EndingWhereTheTerminatorStarts", Range(1, 0, 2, 0), ScriptWith(kFirstUnit, kSecond)},
+    {"TheCommandLineOnly", Range(0, 0, 0, 3), kScript},
+    {"TheTerminatorOnly", Range(2, 0, 2, 1), kScript},
+    {"InTheOffRegion", Range(6, 0, 6, 5), kScript},
+    {"WholeScript", Range(0, 0, 8, 0), ScriptWith(kFirstUnit, kSecondUnit)},
+    {"CrLfDocument", Range(3, 0, 3, 5), ScriptWith(kFirst, kSecondUnit), true},
+    {"OutsideTheDocument", Range(20, 0, 21, 0), ""},
+    {"EndBeforeStart", Range(3, 5, 3, 1), ""},
+};
+
+class LanguageServerRangeTest : public ::testing::TestWithParam<CRangeCase>
+{
+};
+
+TEST_P(LanguageServerRangeTest, FormatsTheUnitsItTouches)
+{
+    const CRangeCase& c = GetParam();
+    auto crlf = [&](std::string text) {
+        if (!c.m_bCrLf)
+            return text;
+        std::string out;
+        for (char ch : text)
+            out += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        return out;
+    };
+    const CSession session = Serve(
+        {Request(1, "initialize"), Open(kUri, crlf(kScript)),
+         Request(5, "textDocument/rangeFormatting",
+                 {{"textDocument", {{"uri", kUri}}}, {"range", c.m_Range}, {"options", json::object()}})});
+    if (c.m_sFormatted.empty())
+    {
+        EXPECT_EQ(session.Code(5), INVALID_PARAMS);
+        return;
+    }
+    ASSERT_EQ(session.Code(5), 0);
+    EXPECT_EQ(Utf16ToUtf8(ApplyTextEdits(Utf8ToUtf16(crlf(kScript)), (*session.Answer(5))["result"])),
+              crlf(c.m_sFormatted));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LanguageServerRangeTest, ::testing::ValuesIn(kRangeCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
 TEST(LanguageServer, IncrementalChangesCountUtf16Units)
 {
     // "𝄞" takes characters 8 and 9 of the first line, so "x" is at 12.
@@ -389,7 +470,8 @@ fs::path CorpusDir()
 
 // Over a sample of the corpus: the document with the server's edits applied is
 // byte for byte what quillmark-format writes for the file, and the edits leave
-// every line that does not change out.
+// every line that does not change out; a range on the middle line gives what
+// --lines writes for that line.
 TEST(LanguageServerCorpus, EditsGiveWhatTheCommandWrites)
 {
     std::error_code error;
@@ -422,8 +504,16 @@ TEST(LanguageServerCorpus, EditsGiveWhatTheCommandWrites)
             continue; // an editor would have decoded it first
 
         const std::string uri = "file://" + files[i].string();
+        const int middle = static_cast<int>(std::count(text.begin(), text.end(), '\n') / 2);
+        std::ostringstream linesOut;
+        env.m_pOut = &linesOut;
+        const std::string lines = std::to_string(middle + 1) + ":" + std::to_string(middle + 1);
+        ASSERT_EQ(RunFormatTool({"--lines", lines, files[i].string()}, env), EXIT_OK) << files[i];
         const CSession session =
-            Serve({Request(1, "initialize"), Open(uri, text), FormattingRequest(5, uri)}, formatter);
+            Serve({Request(1, "initialize"), Open(uri, text), FormattingRequest(5, uri),
+                   Request(6, "textDocument/rangeFormatting",
+                           {{"textDocument", {{"uri", uri}}}, {"range", Range(middle, 0, middle, 1)}})},
+                  formatter);
         if (session.Code(5) == FAILED &&
             (*session.Answer(5))["error"]["message"].get<std::string>().find("mixed line endings") !=
                 std::string::npos)
@@ -434,6 +524,10 @@ TEST(LanguageServerCorpus, EditsGiveWhatTheCommandWrites)
         for (const json& edit : edits)
             EXPECT_FALSE(edit["range"]["start"] == edit["range"]["end"] && edit["newText"] == "")
                 << "an edit that changes nothing in " << files[i];
+        ASSERT_EQ(session.Code(6), 0) << files[i];
+        EXPECT_EQ(Utf16ToUtf8(ApplyTextEdits(Utf8ToUtf16(text), (*session.Answer(6))["result"])),
+                  linesOut.str())
+            << files[i] << " --lines " << lines;
         ++compared;
     }
     EXPECT_GT(compared, files.size() / 50);
