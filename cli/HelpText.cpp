@@ -65,10 +65,11 @@ What to do:
                        per key saying what it may hold, and exit
                          quillmark-format --dump-options > .quillmark.ini
       --lsp            serve editors as a language server on standard input and
-                       output: whole documents are formatted
-                       with the options that apply to each document's path;
-                       --options, --set, --left-margin and --capitalise apply
-                       to every document (see the man page)
+                       output: whole documents and ranges (the units they
+                       touch) are formatted with the options that apply to
+                       each document's path; --options, --no-config, --set,
+                       --left-margin and --capitalise apply to every document
+                       (see the man page)
                          quillmark-format --lsp
       --help-options   list every key of an options file with its values, its
                        default and what it does, and exit
