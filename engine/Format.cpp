@@ -92,8 +92,8 @@ public:
     {
     }
 
-    // Replaces output with the result for text, one unit (of the given kind)
-    // or a whole text. Returns the left margin it applied.
+    // Appends to output the result for text, one unit (of the given kind) or
+    // a whole text. Returns the left margin it applied.
     int32_t Run(std::u16string_view text, ScriptPieceKind kind, std::u16string& output);
 
     int32_t DetectLeftMargin(std::u16string_view text) const
@@ -118,30 +118,24 @@ int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, std:
     (void)kind;
     const COptions::CGeneral& general = m_Options.m_General;
     const int32_t margin = general.m_bAutoDetectLeftMargin ? DetectLeftMargin(text) : general.m_nLeftMargin;
+    const size_t start = output.size();
 
     m_Tokens.Reset(text);
     TokenizeWords(m_Lexicon.m_sDelimiters, m_Tokens.Text(), m_Tokens);
     if (m_nMode == MODE_FORMAT)
     {
         Analyse(m_Lexicon, m_Options.m_Capitalisation, m_Tokens, true);
-        if (m_bWriterFindsLiteralLines)
-        {
-            // The writer notes the lines inside literals as it writes them,
-            // which spares the finishing step a scan of the whole output.
-            WriteLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, &m_aLiteralLines);
-            FinishOutput(output, margin, m_TextFunc, true, &m_aLiteralLines);
-        }
-        else
-        {
-            WriteLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output);
-            FinishOutput(output, margin, m_TextFunc, true);
-        }
+        // The writer notes the lines inside literals as it writes them, which
+        // spares the finishing step a scan of the whole output.
+        std::vector<int32_t>* literalLines = m_bWriterFindsLiteralLines ? &m_aLiteralLines : nullptr;
+        AppendLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, literalLines);
+        FinishOutput(output, margin, m_TextFunc, true, literalLines, start);
     }
     else
     {
         Analyse(m_Lexicon, m_Options.m_Capitalisation, m_Tokens, false);
-        WriteCapitalised(text, m_Tokens, output);
-        FinishOutput(output, margin, m_TextFunc, false);
+        AppendCapitalised(text, m_Tokens, output);
+        FinishOutput(output, margin, m_TextFunc, false, nullptr, start);
     }
     return margin;
 }
@@ -177,7 +171,6 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
 
     // Room for what layout adds; pages never written to cost no memory.
     result.m_sText.reserve(text.size() * 2);
-    std::u16string unitOutput;
     size_t unitIndex = 0;
     bool marginTaken = false;
     bool dropLineBreak = false; // after a unit that came out empty
@@ -189,14 +182,14 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
             const size_t index = unitIndex++;
             if (!filter || filter(piece, index))
             {
-                const int32_t margin = units.Run(source, piece.m_nKind, unitOutput);
+                const size_t before = result.m_sText.size();
+                const int32_t margin = units.Run(source, piece.m_nKind, result.m_sText);
                 if (!marginTaken)
                     result.m_nLeftMargin = margin;
                 marginTaken = true;
-                result.m_sText += unitOutput;
                 // A unit that was only comments, all removed, leaves no empty
                 // line behind.
-                dropLineBreak = unitOutput.empty();
+                dropLineBreak = result.m_sText.size() == before;
                 continue;
             }
         }
@@ -209,26 +202,27 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
 }
 
 void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFunc, bool removeBlankLines,
-                  const std::vector<int32_t>* literalLines)
+                  const std::vector<int32_t>* literalLines, size_t start)
 {
-    const bool marginChanges = margin > 0 || (margin != -1 && !FirstLineUnindented(text));
+    const std::u16string_view own = std::u16string_view(text).substr(start);
+    const bool marginChanges = margin > 0 || (margin != -1 && !FirstLineUnindented(own));
     if (!literalLines)
     {
         // Both steps need the lines that begin inside literals, which takes a
         // scan of the whole text; it is made only when a step can change
         // something.
-        if (!marginChanges && !(removeBlankLines && HasBlankLine(text)))
+        if (!marginChanges && !(removeBlankLines && HasBlankLine(own)))
             return;
-        const std::vector<int32_t> lines = LinesInsideLiterals(text);
-        FinishOutput(text, margin, textFunc, removeBlankLines, &lines);
+        const std::vector<int32_t> lines = LinesInsideLiterals(own);
+        FinishOutput(text, margin, textFunc, removeBlankLines, &lines, start);
         return;
     }
     if (marginChanges)
-        ApplyLeftMargin(margin, textFunc, text, *literalLines);
+        ApplyLeftMargin(margin, textFunc, text, *literalLines, start);
     // After the margin: an empty text takes it as one line of blanks, which
     // must go like every other.
     if (removeBlankLines)
-        RemoveBlankLines(text, *literalLines);
+        RemoveBlankLines(text, *literalLines, start);
 }
 
 std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& options, int32_t margin)
@@ -262,24 +256,31 @@ std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& optio
 
 void WriteCapitalised(std::u16string_view input, const CTokenList& tokens, std::u16string& output)
 {
+    output.clear();
+    AppendCapitalised(input, tokens, output);
+}
+
+void AppendCapitalised(std::u16string_view input, const CTokenList& tokens, std::u16string& output)
+{
     // The tokens were made from input, and the list's working copy of it
     // differs from it only inside tokens, where the case was changed in place.
     // So the copy is the output already, but for tokens whose text stands
     // elsewhere (joined ones).
     const std::u16string& working = tokens.Text();
     const bool fromWorkingCopy = working.size() == input.size();
-    output.assign(fromWorkingCopy ? std::u16string_view(working) : input);
+    const size_t base = output.size();
+    output.append(fromWorkingCopy ? std::u16string_view(working) : input);
     for (const CBaseToken& token : tokens)
     {
         // A token outside the input (one not made from it) is not written.
         if (token.m_nOffset < 1)
             continue;
         const size_t at = static_cast<size_t>(token.m_nOffset) - 1;
-        if (at >= output.size())
+        if (at >= input.size())
             continue;
         if (fromWorkingCopy && token.m_sText.data() == working.data() + at)
             continue;
-        const size_t length = std::min(token.m_sText.size(), output.size() - at);
-        std::memcpy(output.data() + at, token.m_sText.data(), length * sizeof(char16_t));
+        const size_t length = std::min(token.m_sText.size(), input.size() - at);
+        std::memcpy(output.data() + base + at, token.m_sText.data(), length * sizeof(char16_t));
     }
 }

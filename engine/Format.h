@@ -56,8 +56,9 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
 // Lines that begin inside a literal or quoted identifier are never changed;
 // literalLines, when given, are their numbers (as LinesInsideLiterals finds
 // them), which spares a scan of the text.
+// With start, only the text from there on is finished, as a text of its own.
 void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFunc, bool removeBlankLines,
-                  const std::vector<int32_t>* literalLines = nullptr);
+                  const std::vector<int32_t>* literalLines = nullptr, size_t start = 0);
 
 // What the left-margin box does to a result: every unit of text is given the
 // margin and loses its blank lines, and the other pieces stay as they are.
@@ -66,3 +67,5 @@ std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& optio
 // The capitalise-only writer: the input with every token's text written over
 // the characters it came from.
 void WriteCapitalised(std::u16string_view input, const CTokenList& tokens, std::u16string& output);
+// The same, appended to output.
+void AppendCapitalised(std::u16string_view input, const CTokenList& tokens, std::u16string& output);

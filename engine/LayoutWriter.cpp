@@ -83,13 +83,14 @@ private:
 
 void CLayoutWriter::Run()
 {
-    m_Ctx.m_sOutput.clear();
     size_t maxDepth = 0;
     int64_t tokenLength = 0;
     m_aGroupLengths = MeasureAllGroups(m_Tokens, maxDepth, tokenLength);
     m_aLevels.reserve(maxDepth + 1);
     // The tokens and a separator each: most of what the output will hold.
-    m_Ctx.m_sOutput.reserve(static_cast<size_t>(tokenLength) + m_Tokens.size() + 16);
+    const size_t wanted = m_Ctx.m_sOutput.size() + static_cast<size_t>(tokenLength) + m_Tokens.size() + 16;
+    if (m_Ctx.m_sOutput.capacity() < wanted)
+        m_Ctx.m_sOutput.reserve(std::max(wanted, m_Ctx.m_sOutput.capacity() * 2));
     const size_t result = WriteLevel(0);
     if (result != END_OF_TOKENS)
         CopyRemaining(result + 1); // a closing parenthesis that closes nothing ends the layout
@@ -347,6 +348,13 @@ std::vector<int64_t> MeasureGroups(const CTokenList& tokens)
 
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                  std::u16string& output, std::vector<int32_t>* literalLines)
+{
+    output.clear();
+    AppendLayout(options, newLine, tokens, output, literalLines);
+}
+
+void AppendLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                  std::u16string& output, std::vector<int32_t>* literalLines)
 {
     if (literalLines)
         literalLines->clear();

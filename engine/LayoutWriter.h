@@ -29,6 +29,10 @@ inline constexpr size_t END_OF_TOKENS = static_cast<size_t>(-1);
 // line break holds no character but carriage returns and line feeds.
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                  std::u16string& output, std::vector<int32_t>* literalLines = nullptr);
+// The same, appending to output as a text of its own that starts a line: its
+// columns and the lines in literalLines count from its own start.
+void AppendLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                  std::u16string& output, std::vector<int32_t>* literalLines = nullptr);
 
 // Appends prefix, text and suffix to output and advances the position over
 // them: a line feed sets the column to 0 and starts the next line, every other

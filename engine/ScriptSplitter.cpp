@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <array>
+#include <vector>
 
 namespace
 {
@@ -84,10 +85,23 @@ constexpr CCommandWord kCommandWords[] = {
 
 const CCommandWord* FindCommandWord(std::u16string_view word)
 {
-    for (const CCommandWord& command : kCommandWords)
-        if (word.size() >= command.m_nShortest && word.size() <= command.m_sName.size() &&
-            EqualsWord(word, command.m_sName.substr(0, word.size())))
-            return &command;
+    if (word.empty())
+        return nullptr;
+    // Only the commands that begin with the word's letter are compared: every
+    // line that may start a unit is looked up.
+    static const auto byLetter = [] {
+        std::array<std::vector<const CCommandWord*>, 26> table;
+        for (const CCommandWord& command : kCommandWords)
+            table[command.m_sName[0] - u'A'].push_back(&command);
+        return table;
+    }();
+    const char16_t first = Raised(word[0]);
+    if (first < u'A' || first > u'Z')
+        return nullptr;
+    for (const CCommandWord* command : byLetter[first - u'A'])
+        if (word.size() >= command->m_nShortest && word.size() <= command->m_sName.size() &&
+            EqualsWord(word, command->m_sName.substr(0, word.size())))
+            return command;
     return nullptr;
 }
 
@@ -161,12 +175,20 @@ class CUnitWords
 public:
     static constexpr size_t kCapacity = 8;
 
-    void Clear() { m_nCount = 0; }
-    bool Full() const { return m_nCount == kCapacity; }
+    void Clear()
+    {
+        m_nCount = 0;
+        m_bEnough = false;
+    }
+    // Whether more words would tell nothing more: only a CREATE needs the
+    // words after it.
+    bool Full() const { return m_bEnough; }
     void Add(std::u16string_view word)
     {
-        if (m_nCount < kCapacity)
-            m_aWords[m_nCount++] = word;
+        if (m_bEnough)
+            return;
+        m_aWords[m_nCount++] = word;
+        m_bEnough = m_nCount == kCapacity || (m_nCount == 1 && !EqualsWord(word, u"CREATE"));
     }
 
     enum class Verdict { Undecided, Sql, Plsql };
@@ -215,6 +237,7 @@ public:
 private:
     std::array<std::u16string_view, kCapacity> m_aWords;
     size_t m_nCount = 0;
+    bool m_bEnough = false;
 };
 
 // What the lexical reading of one line found.
@@ -272,6 +295,55 @@ private:
     template <bool kWords>
     CLineReading ReadLine(std::u16string_view text, size_t from, CUnitWords* words);
 
+    // The index of the first line feed, apostrophe, double quotation mark,
+    // hyphen or solidus in text at or after from, or text.size(): the
+    // characters at which plain text may end. Four units at a time.
+    static size_t FindPlainStop(std::u16string_view text, size_t from)
+    {
+        constexpr uint64_t kOnes = 0x0001000100010001u;
+        constexpr uint64_t kHighBits = 0x8000800080008000u;
+        auto has = [](uint64_t block, char16_t c) {
+            const uint64_t x = block ^ (kOnes * c);
+            return (x - kOnes) & ~x;
+        };
+        const char16_t* p = text.data();
+        const size_t n = text.size();
+        size_t i = from;
+        for (; i + 4 <= n; i += 4)
+        {
+            uint64_t block;
+            std::memcpy(&block, p + i, sizeof block);
+            if ((has(block, u'\n') | has(block, u'\'') | has(block, u'"') | has(block, u'-') | has(block, u'/')) &
+                kHighBits)
+                break;
+        }
+        while (i < n && !(FlagsOf(p[i]) & (kEnd | kSpecial)))
+            ++i;
+        return i;
+    }
+
+    // Adds the words of a stretch of plain code, and "<<".
+    static void AddWords(std::u16string_view code, CUnitWords& words)
+    {
+        for (size_t i = 0; i < code.size() && !words.Full();)
+        {
+            if (!IsWordBreak(code[i]))
+            {
+                size_t end = i + 1;
+                while (end < code.size() && !IsWordBreak(code[end]))
+                    ++end;
+                words.Add(code.substr(i, end - i));
+                i = end;
+            }
+            else
+            {
+                if (code[i] == u'<' && i + 1 < code.size() && code[i + 1] == u'<')
+                    words.Add(u"<<");
+                ++i;
+            }
+        }
+    }
+
     // Plain text: what a character is to the reading.
     enum : uint8_t { kOther = 0, kBlank = 1, kEnd = 2, kSpecial = 4, kWordBreak = 8 };
     static constexpr auto kFlags = [] {
@@ -320,38 +392,23 @@ CLineReading CLineLexer::ReadLine(std::u16string_view s, size_t from, CUnitWords
         {
         case Mode::Plain:
         {
-            // Plain text up to the next character that matters, in one go.
-            uint8_t flags = 0;
-            char16_t c = 0;
-            for (; i < n; ++i)
+            // Plain text up to the next character that matters, in one go;
+            // its last character that is not a blank is the line's last code.
+            const size_t run = i;
+            i = FindPlainStop(s, i);
+            size_t codeEnd = i;
+            while (codeEnd > run && IsLineBlank(s[codeEnd - 1]))
+                --codeEnd;
+            if (codeEnd > run)
             {
-                c = s[i];
-                flags = FlagsOf(c);
-                if (flags & (kEnd | kSpecial))
-                    break;
-                if (flags & kBlank)
-                    continue;
                 reading.m_bCode = true;
-                last = c;
+                last = s[codeEnd - 1];
                 if constexpr (kWords)
-                {
-                    if (!words->Full() && !(flags & kWordBreak))
-                    {
-                        size_t end = i + 1;
-                        while (end < n && !IsWordBreak(s[end]))
-                            ++end;
-                        words->Add(s.substr(i, end - i));
-                        last = s[end - 1];
-                        i = end - 1;
-                    }
-                    else if (!words->Full() && c == u'<' && i + 1 < n && s[i + 1] == u'<')
-                    {
-                        words->Add(u"<<");
-                    }
-                }
+                    AddWords(s.substr(run, codeEnd - run), *words);
             }
-            if (i >= n || (flags & kEnd))
+            if (i >= n || s[i] == u'\n')
                 break;
+            const char16_t c = s[i];
             if (c == u'-' && i + 1 < n && s[i + 1] == u'-')
             {
                 i = FindLineFeed(s, i); // a line comment runs to the line's end
@@ -628,7 +685,9 @@ size_t CScriptSplitter::ReadLine(size_t start, int32_t line)
                 return end;
             }
         }
-        if (AtUnitStart() && (lead == u'@' || lead == u'!' || IsAsciiLetter(lead)))
+        // Only a line that starts with a command's word needs reading whole.
+        if (AtUnitStart() && (lead == u'@' || lead == u'!' ||
+                              FindCommandWord(LeadingWord(m_sText.substr(first, 16)))))
         {
             const size_t end = LineEnd(first);
             const std::u16string_view trimmed = trimmedLine(end);

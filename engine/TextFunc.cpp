@@ -92,11 +92,11 @@ int64_t MinIndentOutsideLiterals(std::u16string_view text, int64_t tabWidth,
 }
 
 void StripIndentOutsideLiterals(std::u16string& text, int64_t tabWidth, int64_t columns,
-                                const std::vector<int32_t>& literalLines)
+                                const std::vector<int32_t>& literalLines, size_t from = 0)
 {
     CLineWalk lines(literalLines);
-    size_t w = 0;
-    size_t r = 0;
+    size_t w = from;
+    size_t r = from;
     const size_t n = text.size();
     while (r <= n)
     {
@@ -156,23 +156,23 @@ void AppendLinesInsideLiterals(std::u16string_view text, int32_t firstLine, std:
 }
 
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
-                     const std::vector<int32_t>& literalLines)
+                     const std::vector<int32_t>& literalLines, size_t start)
 {
     if (margin == -1)
         return;
     const int64_t tabWidth = TabWidth(textFunc);
-    const int64_t common = MinIndentOutsideLiterals(text, tabWidth, literalLines);
+    const int64_t common = MinIndentOutsideLiterals(std::u16string_view(text).substr(start), tabWidth, literalLines);
     if (common > 0)
-        StripIndentOutsideLiterals(text, tabWidth, common, literalLines);
+        StripIndentOutsideLiterals(text, tabWidth, common, literalLines, start);
     if (margin <= 0)
         return;
 
     const std::u16string blanks = Blanks(margin);
-    const size_t lineCount = static_cast<size_t>(std::count(text.begin(), text.end(), u'\n')) + 1;
+    const size_t lineCount = static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), u'\n')) + 1;
     std::u16string result;
-    result.reserve(text.size() + (lineCount - literalLines.size()) * blanks.size());
+    result.reserve(text.size() - start + (lineCount - literalLines.size()) * blanks.size());
     CLineWalk lines(literalLines);
-    size_t from = 0;
+    size_t from = start;
     while (true)
     {
         if (!lines.NextIsLiteral())
@@ -186,7 +186,8 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
         result.append(text, from, end + 1 - from);
         from = end + 1;
     }
-    text = std::move(result);
+    text.resize(start);
+    text += result;
 }
 
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text)
@@ -195,7 +196,7 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
         ApplyLeftMargin(margin, textFunc, text, LinesInsideLiterals(text));
 }
 
-void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines)
+void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start)
 {
     // Piece by piece: the first line alone, then each line feed with the line
     // after it. A blank piece is dropped; the kept text between two dropped
@@ -203,9 +204,9 @@ void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalL
     CLineWalk lines(literalLines);
     char16_t* const p = text.data();
     const size_t n = text.size();
-    size_t w = 0;        // the kept text so far is text[0, w)
-    size_t keptFrom = 0; // kept text not moved yet starts here
-    size_t from = 0;     // the piece's start: 0, then each line feed
+    size_t w = start;        // the kept text so far is text[start, w)
+    size_t keptFrom = start; // kept text not moved yet starts here
+    size_t from = start;     // the piece's start: start, then each line feed
     bool firstPiece = true;
     while (true)
     {

@@ -44,10 +44,12 @@ void RemoveBlankLines(std::u16string& text);
 std::vector<int32_t> LinesInsideLiterals(std::u16string_view text);
 // The same for a text whose first line is line firstLine, appended to lines.
 void AppendLinesInsideLiterals(std::u16string_view text, int32_t firstLine, std::vector<int32_t>& lines);
-// The two operations above with the lines inside literals already known.
+// The two operations above with the lines inside literals already known, on
+// the text that starts at start (the lines count from there, and what stands
+// before it is left alone).
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
-                     const std::vector<int32_t>& literalLines);
-void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines);
+                     const std::vector<int32_t>& literalLines, size_t start = 0);
+void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start = 0);
 bool IsBlank(std::u16string_view text);
 
 // The index of the first unit c in text at or after from, or text.size().
