@@ -6,6 +6,8 @@
 // see the peak of that one alone.
 #include "../tests/TestUtf.h"
 #include "Analysis.h"
+#include "Format.h"
+#include "Lexicon.h"
 #include "SQLParser.h"
 #include "Tokenizer.h"
 
@@ -105,12 +107,13 @@ void Capitalise(benchmark::State& state)
 {
     if (SkipWithoutCorpus(state))
         return;
-    CSQLParser engine;
-    engine.m_sInput = Utf8ToUtf16(InputBytes());
+    const COptions options;
+    const std::u16string text = Utf8ToUtf16(InputBytes());
+    CTokenList tokens;
     for (auto _ : state)
     {
-        engine.Process(CSQLParser::MODE_CAPITALISE);
-        benchmark::DoNotOptimize(engine.m_sOutput.data());
+        std::u16string output = Format(StandardLexicon(), text, options, MODE_CAPITALISE, {}, tokens).m_sText;
+        benchmark::DoNotOptimize(output.data());
     }
     ReportBytes(state);
 }
@@ -122,12 +125,11 @@ void CapitaliseUtf8(benchmark::State& state)
 {
     if (SkipWithoutCorpus(state))
         return;
+    const COptions options;
     for (auto _ : state)
     {
-        CSQLParser engine;
-        engine.m_sInput = Utf8ToUtf16(InputBytes());
-        engine.Process(CSQLParser::MODE_CAPITALISE);
-        std::string out = Utf16ToUtf8(engine.m_sOutput);
+        const std::u16string text = Utf8ToUtf16(InputBytes());
+        std::string out = Utf16ToUtf8(Format(text, options, MODE_CAPITALISE).m_sText);
         benchmark::DoNotOptimize(out.data());
     }
     ReportBytes(state);

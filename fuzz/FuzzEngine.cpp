@@ -6,7 +6,8 @@
 // restates the lexical rules, so that a fault shared by the scanner and the
 // safety check cannot hide.
 #include "FuzzInput.h"
-#include "SQLParser.h"
+#include "Format.h"
+#include "Options.h"
 #include "ScriptSplitter.h"
 #include "TokenCheck.h"
 #include "TokenPreservation.h"
@@ -55,46 +56,40 @@ std::u16string UnitsOf(std::u16string_view text)
     return units;
 }
 
-void Check(CSQLParser& engine, const std::u16string& text, int mode, bool commentsMayBeDropped)
+// Runs one command and returns its result, after checking it.
+std::u16string Check(const COptions& options, const std::u16string& text, int mode, bool commentsMayBeDropped)
 {
-    const char* command = mode == CSQLParser::MODE_FORMAT ? "Format" : "Capitalise";
-    engine.m_sInput = text;
-    engine.m_sOutput.clear();
-    if (!engine.Process(mode))
-        Fail(command, "Process returned false");
+    const char* command = mode == MODE_FORMAT ? "Format" : "Capitalise";
+    std::u16string output = Format(text, options, mode).m_sText;
     qmcli::CTokenCheckRules safetyRules;
     safetyRules.m_bCommentsRemoved = commentsMayBeDropped;
-    safetyRules.m_bHintsKept = engine.m_Options.m_Comments.m_bDontRemoveHints;
-    if (auto difference = qmcli::CompareTokens(text, engine.m_sOutput, safetyRules))
+    safetyRules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
+    if (auto difference = qmcli::CompareTokens(text, output, safetyRules))
         Fail(command, "safety check: " + difference->Describe());
     TokenCompareRules rules;
     rules.bCommentsMayBeDropped = commentsMayBeDropped;
-    if (auto difference = FirstTokenDifference(UnitsOf(text), UnitsOf(engine.m_sOutput), rules))
+    if (auto difference = FirstTokenDifference(UnitsOf(text), UnitsOf(output), rules))
         Fail(command, *difference);
+    return output;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // One engine for the whole run, as the desktop app keeps one; its options
-    // are reset to the defaults before each input.
-    static CSQLParser engine;
-    static const COptions defaults;
+    COptions options; // the defaults, before the header changes them
 
     CFuzzInput input(data, size);
-    engine.m_Options.CopyValuesFrom(defaults);
-    SetOptions(engine.m_Options, input);
+    SetOptions(options, input);
     std::u16string text = input.RestAsText();
 
-    Check(engine, text, CSQLParser::MODE_FORMAT, engine.m_Options.m_Comments.m_bRemoveComments);
-    Check(engine, text, CSQLParser::MODE_CAPITALISE, false);
+    Check(options, text, MODE_FORMAT, options.m_Comments.m_bRemoveComments);
+    const std::u16string capitalised = Check(options, text, MODE_CAPITALISE, false);
 
     // With the margin -1 nothing re-indents a Capitalise result: it is the
     // input with only the case of ASCII letters changed, character for character.
-    if (engine.m_Options.m_General.m_nLeftMargin == -1 && !engine.m_Options.m_General.m_bAutoDetectLeftMargin &&
-        !text.empty()) {
-        const std::u16string& output = engine.m_sOutput;
+    if (options.m_General.m_nLeftMargin == -1 && !options.m_General.m_bAutoDetectLeftMargin && !text.empty()) {
+        const std::u16string& output = capitalised;
         auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
         if (output.size() != text.size())
             Fail("Capitalise", "the length changed with the margin -1");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Analysis.h"
+#include "Format.h"
 #include "LayoutWriter.h"
 #include "SQLParser.h"
 #include "Tokenizer.h"
@@ -35,7 +36,8 @@ std::string Layout(std::string_view input, const Setup& setup = {});
 // Every token of the input that Format keeps (all but removed comments) stands
 // in the output in order; whitespace inside tokens (multi-line comments and
 // literals) is ignored, since the finish may re-indent it.
-::testing::AssertionResult KeepsTokensInOrder(CSQLParser& engine);
+::testing::AssertionResult KeepsTokensInOrder(const COptions& options, std::u16string_view input,
+                                              std::u16string_view output);
 
 // Format(input) with the options set by setup gives expected, and keeps the
 // input's tokens in order.

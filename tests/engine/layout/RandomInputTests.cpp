@@ -67,11 +67,11 @@ TEST(RandomInputTest, FormatKeepsTokensUnderAnyOptions)
             input += kFragments[fragment(rng)];
             input += rng() % 3 ? " " : "";
         }
-        CSQLParser engine;
-        RandomOptions(rng, engine.m_Options);
-        engine.m_sInput = Wide(input);
-        engine.Process(CSQLParser::MODE_FORMAT);
-        EXPECT_TRUE(KeepsTokensInOrder(engine)) << "round " << round << ", input: " << input;
+        COptions options;
+        RandomOptions(rng, options);
+        const std::u16string text = Wide(input);
+        const std::u16string output = ::Format(text, options, MODE_FORMAT).m_sText;
+        EXPECT_TRUE(KeepsTokensInOrder(options, text, output)) << "round " << round << ", input: " << input;
     }
 }
 
