@@ -79,6 +79,8 @@ constexpr int kWindowLayoutVersion = 1;
 
 const QString kToolBarTitle = QStringLiteral("Standard");
 const QString kStyleMenuTitle = QStringLiteral("St&yle");
+const QString kEncodingMenuTitle = QStringLiteral("&Encoding");
+const QString kEncodingPaneTip = QStringLiteral("The encoding Save writes in; click to choose another");
 const QString kOutlookBarName = QStringLiteral("IDS_SHORTCUTS");
 const QString kOutlookBarTitle = QStringLiteral("Options");
 const QString kReady = QStringLiteral("Ready");
@@ -130,15 +132,17 @@ const struct
     {ID_PREV_PANE, "Previous Pane", "Shift+F6", "Switch back to the previous window pane\nPrevious Pane", nullptr},
 };
 
-// The main menu: a title, then its commands, 0 for a separator and kStyleMenu
-// for the submenu of visual styles.
+// The main menu: a title, then its commands, 0 for a separator, kStyleMenu
+// for the submenu of visual styles and kEncodingMenu for that of the
+// encodings Save writes in.
 constexpr int kStyleMenu = -1;
+constexpr int kEncodingMenu = -2;
 const struct
 {
     const char* m_sTitle;
     std::initializer_list<int> m_aItems;
 } kMenus[] = {
-    {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_APP_EXIT}},
+    {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kEncodingMenu, 0, ID_APP_EXIT}},
     {"&Edit",
      {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
       ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
@@ -302,6 +306,9 @@ bool CMainFrame::LoadFrame()
     m_pDoc->m_pDialogParent = this;
     connect(m_pDoc, &CQuillmarkDoc::titleChanged, this, &CMainFrame::UpdateTitle);
     connect(m_pDoc, &CQuillmarkDoc::modifiedChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_pDoc, &CQuillmarkDoc::statusMessage, this, [this](const QString& text) {
+        statusBar()->showMessage(text);
+    });
     connect(m_pDoc, &CQuillmarkDoc::leftMarginChanged, this, [this](int32_t margin) {
         // Setting the box's text programmatically never reports its command.
         if (m_pMarginBox)
@@ -375,6 +382,9 @@ QMenu* CMainFrame::CreateStyleMenu(QWidget* parent)
 void CMainFrame::CreateMenus()
 {
     menuBar()->setObjectName(QStringLiteral("MenuBar%1").arg(ID_MENU_BAR));
+    m_pEncodingMenu = new QMenu(kEncodingMenuTitle, this);
+    m_pEncodingMenu->setObjectName(QStringLiteral("EncodingMenu"));
+    connect(m_pDoc, &CQuillmarkDoc::encodingChanged, this, &CMainFrame::UpdateEncodingMenu);
     for (const auto& menu : kMenus)
     {
         QMenu* popup = menuBar()->addMenu(QString::fromUtf8(menu.m_sTitle));
@@ -385,10 +395,31 @@ void CMainFrame::CreateMenus()
                 popup->addSeparator();
             else if (id == kStyleMenu)
                 popup->addMenu(CreateStyleMenu(popup));
+            else if (id == kEncodingMenu)
+                popup->addMenu(m_pEncodingMenu);
             else
                 popup->addAction(m_aActions.at(id));
         }
     }
+}
+
+void CMainFrame::UpdateEncodingMenu()
+{
+    if (!m_pEncodingMenu)
+        return;
+    m_pEncodingMenu->clear();
+    const CSaveEncoding current = m_pDoc->GetSaveEncoding();
+    auto* group = new QActionGroup(m_pEncodingMenu);
+    for (const CSaveEncoding& encoding : CSaveEncoding::Choices(current))
+    {
+        QAction* action = group->addAction(encoding.Name());
+        action->setCheckable(true);
+        action->setChecked(encoding == current);
+        connect(action, &QAction::triggered, this, [this, encoding] { m_pDoc->SetSaveEncoding(encoding); });
+        m_pEncodingMenu->addAction(action);
+    }
+    if (m_pEncodingPane)
+        m_pEncodingPane->setText(current.Name());
 }
 
 bool CMainFrame::CreateToolBar()
@@ -449,6 +480,15 @@ bool CMainFrame::CreateStatusBar()
         bar->addPermanentWidget(label);
         m_aStatusPanes[pane.m_nId] = label;
     }
+    // The encoding pane stands first: a button that opens the encoding menu.
+    m_pEncodingPane = new QToolButton(bar);
+    m_pEncodingPane->setObjectName(QStringLiteral("EncodingPane"));
+    m_pEncodingPane->setAutoRaise(true);
+    m_pEncodingPane->setPopupMode(QToolButton::InstantPopup);
+    m_pEncodingPane->setMenu(m_pEncodingMenu);
+    m_pEncodingPane->setToolTip(kEncodingPaneTip);
+    bar->insertPermanentWidget(0, m_pEncodingPane);
+    UpdateEncodingMenu();
     m_aStatusPanes[ID_INDICATOR_ROWCOL]->setMinimumWidth(kCaretPaneWidth);
     m_aStatusPanes[ID_INDICATOR_ROWCOL]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     UpdateCaretPane();

@@ -30,6 +30,7 @@ class QLabel;
 class QMenu;
 class QTextBrowser;
 class QToolBar;
+class QToolButton;
 
 class CMainFrame : public QMainWindow
 {
@@ -94,6 +95,8 @@ private:
     void CreateActions();
     void CreateMenus();
     QMenu* CreateStyleMenu(QWidget* parent);
+    // The encoding menu and pane show the document's choices and its own.
+    void UpdateEncodingMenu();
     // Sets the icons of the commands and the panel, readable in the current style.
     void RefreshIcons();
     bool CreateToolBar();
@@ -141,6 +144,8 @@ private:
     QToolBar* m_pToolBar = nullptr;
     CLeftMarginEditBtn* m_pMarginBox = nullptr;
     QActionGroup* m_pStyleGroup = nullptr;
+    QMenu* m_pEncodingMenu = nullptr;
+    QToolButton* m_pEncodingPane = nullptr;
     std::map<int, QAction*> m_aActions;
     std::map<int, QLabel*> m_aStatusPanes;
     QPointer<QTextBrowser> m_pHelpWindow;

@@ -34,6 +34,18 @@ inline const QString kUnsavedInputPrompt = QStringLiteral(
 inline const QString kSaveInputButton = QStringLiteral("&Save Input");
 inline const QString kFormatAndSaveButton = QStringLiteral("&Format and Save");
 inline const QString kCannotOpenFile = QStringLiteral("Cannot open the file %1:\n%2");
+inline const QString kOpenedAs = QStringLiteral("Opened as %1");
+inline const QString kReadWithLoss = QStringLiteral(
+    "Some bytes of %1 could not be read as %2: they were replaced by the character \uFFFD or left out.\n\n"
+    "Saving the file writes the text as it stands now.");
+inline const QString kCannotEncode = QStringLiteral(
+    "The text holds %2 character(s) that %1 cannot represent.\n\nSave it in UTF-8 instead?");
+inline const QString kSaveAsUtf8Button = QStringLiteral("Save as &UTF-8");
+inline const QString kEncodingUtf8 = QStringLiteral("UTF-8");
+inline const QString kEncodingUtf8WithMark = QStringLiteral("UTF-8 with BOM");
+inline const QString kEncodingUtf16Le = QStringLiteral("UTF-16 LE");
+inline const QString kEncodingUtf16Be = QStringLiteral("UTF-16 BE");
+inline const QString kEncodingWindows1252 = QStringLiteral("Windows-1252");
 inline const QString kIsAFolder = QStringLiteral("It is a folder.");
 inline const QString kCannotSaveFile = QStringLiteral("The file %1 could not be saved:\n%2");
 inline const QString kNoClipboardText =

@@ -2,7 +2,7 @@
 
 #include "AppStrings.h"
 #include "Prompts.h"
-#include "TextFileRead.h"
+#include "TextFileGuess.h"
 #include "TextFileWrite.h"
 
 #include <QFile>
@@ -86,25 +86,35 @@ void CQuillmarkDoc::SetLeftMargin(int32_t margin)
 
 bool CQuillmarkDoc::Serialize(const QString& path)
 {
-    std::u16string text;
-    CTextFileRead file(ToPath(path));
     // Lines are joined with the editor's own line break.
-    if (!file.ReadAll(text, u"\n"))
+    CGuessedText file;
+    if (!ReadTextFileGuessing(ToPath(path), u"\n", file))
     {
         // A failed read leaves the tabs as they were rather than emptying
         // the input the user may still need.
         CPrompts::MessageBox(m_pDialogParent,
-                             AppStrings::kCannotOpenFile.arg(path, QString::fromStdString(file.GetError())),
+                             AppStrings::kCannotOpenFile.arg(path, QString::fromStdString(file.m_sError)),
                              QMessageBox::Ok, QMessageBox::Warning);
         return false;
     }
-    file.Close();
+    SetSaveEncoding(CSaveEncoding::Of(file.m_nEncoding, file.m_nCodePage));
+    if (!file.m_bLossless)
+        CPrompts::MessageBox(m_pDialogParent, AppStrings::kReadWithLoss.arg(path, m_SaveEncoding.Name()),
+                             QMessageBox::Ok, QMessageBox::Warning);
+    else if (file.m_nEncoding == ENC_ANSI && file.m_nCodePage != kCodePageLocale)
+        emit statusMessage(AppStrings::kOpenedAs.arg(m_SaveEncoding.Name()));
     if (!m_pView)
         return true;
-    m_pView->SetInputText(QString::fromStdU16String(text));
+    m_pView->SetInputText(QString::fromStdU16String(file.m_sText));
     RunCommand(CSQLParser::MODE_FORMAT);
     SetModifiedFlag(true);
     return true;
+}
+
+void CQuillmarkDoc::SetSaveEncoding(const CSaveEncoding& encoding)
+{
+    m_SaveEncoding = encoding;
+    emit encodingChanged();
 }
 
 bool CQuillmarkDoc::OnNewDocument()
@@ -116,6 +126,7 @@ bool CQuillmarkDoc::OnNewDocument()
         m_pView->ShowTab(false);
     }
     SetPathName(QString());
+    SetSaveEncoding(CSaveEncoding::Default());
     SetModifiedFlag(false);
     return true;
 }
@@ -135,6 +146,8 @@ bool CQuillmarkDoc::OnOpenDocument(const QString& path)
     // An empty file changes neither tab; only the path and title follow it.
     if (!bEmpty && !Serialize(path))
         return false;
+    if (bEmpty)
+        SetSaveEncoding(CSaveEncoding::Default());
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
@@ -151,7 +164,9 @@ bool CQuillmarkDoc::WriteFile(const QString& path, const QString& text)
     std::u16string contents = text.toStdU16String();
     if (!contents.empty() && contents.back() != u'\n')
         contents += u'\n';
-    CTextFileWrite file(ToPath(path), ENC_ANSI);
+    if (!CanEncode(contents))
+        return false;
+    CTextFileWrite file(ToPath(path), m_SaveEncoding.m_nEncoding, m_SaveEncoding.m_nCodePage);
     const bool bWritten = file.Write(contents);
     const bool bClosed = file.Close();
     if (bWritten && bClosed)
@@ -160,6 +175,25 @@ bool CQuillmarkDoc::WriteFile(const QString& path, const QString& text)
                          AppStrings::kCannotSaveFile.arg(path, QString::fromStdString(file.GetError())),
                          QMessageBox::Ok, QMessageBox::Warning);
     return false;
+}
+
+bool CQuillmarkDoc::CanEncode(std::u16string_view text)
+{
+    // No character is ever written as a stand-in without the user's word:
+    // offer UTF-8, which holds them all.
+    CCodePage codePage(m_SaveEncoding.m_nCodePage);
+    std::string bytes;
+    const std::size_t replaced = AppendEncoded(text, m_SaveEncoding.m_nEncoding, &codePage, 0, bytes);
+    if (replaced == 0)
+        return true;
+    const QMessageBox::StandardButton answer = CPrompts::MessageBox(
+        m_pDialogParent, AppStrings::kCannotEncode.arg(m_SaveEncoding.Name()).arg(replaced),
+        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Warning, QMessageBox::Yes,
+        {{QMessageBox::Yes, AppStrings::kSaveAsUtf8Button}});
+    if (answer != QMessageBox::Yes)
+        return false;
+    SetSaveEncoding({ENC_ANSI, kCodePageUtf8});
+    return true;
 }
 
 void CQuillmarkDoc::OnFileNew()

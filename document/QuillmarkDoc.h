@@ -8,6 +8,7 @@
 
 #include "DocumentView.h"
 #include "SQLParser.h"
+#include "SaveEncoding.h"
 
 #include <QObject>
 #include <QString>
@@ -48,6 +49,10 @@ public:
     // Loads a file into the input tab and formats it (the open pipeline calls
     // it for a file that is not empty). A file that cannot be read is
     // reported and changes nothing; the result says whether it was read.
+    // Without a byte-order mark the file is read in the locale's set, else
+    // as UTF-8, else as Windows-1252, and the status bar says which when it
+    // is not the locale's; bytes replaced all the same are reported. The file
+    // is saved back in the encoding it was read in.
     bool Serialize(const QString& path);
     // A new, empty document: both tabs emptied, no path.
     bool OnNewDocument();
@@ -55,11 +60,17 @@ public:
     // nothing then; loads a non-empty file; the path and title follow the file
     // and the document starts unmodified.
     bool OnOpenDocument(const QString& path);
-    // Writes the output tab to path in the locale's encoding without a
-    // byte-order mark, ending with a line break. The file is replaced only
+    // Writes the output tab to path in the save encoding, ending with a line
+    // break. Characters the encoding cannot hold are not replaced: the user
+    // may save in UTF-8 instead, or not at all. The file is replaced only
     // once the whole text is written; a failure is reported and leaves the
     // old file as it was.
     bool OnSaveDocument(const QString& path);
+
+    // What Save writes in: the encoding of the file last opened, the locale's
+    // set for a new document, or what the user picked.
+    const CSaveEncoding& GetSaveEncoding() const { return m_SaveEncoding; }
+    void SetSaveEncoding(const CSaveEncoding& encoding);
 
     // Command 57600: offers to save a modified document, then empties both tabs.
     void OnFileNew();
@@ -100,6 +111,9 @@ signals:
     void modifiedChanged(bool bModified);
     // The output's left margin was set (also to the value it had).
     void leftMarginChanged(int32_t margin);
+    void encodingChanged();
+    // A note for the status bar.
+    void statusMessage(const QString& text);
 
 private:
     void SetPathName(const QString& path);
@@ -107,6 +121,9 @@ private:
     // file the user names; the path then follows.
     bool SaveText(const QString& text, bool bAskName);
     bool WriteFile(const QString& path, const QString& text);
+    // Whether text can be written in the save encoding as it stands, or the
+    // user switched to UTF-8 for it.
+    bool CanEncode(std::u16string_view text);
     // Runs the engine over the text of the last command in its mode.
     QString RunEngine();
 
@@ -114,4 +131,5 @@ private:
 
     QString m_sPathName;
     bool m_bModified = false;
+    CSaveEncoding m_SaveEncoding = CSaveEncoding::Default();
 };

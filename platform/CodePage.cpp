@@ -82,6 +82,51 @@ bool IsKnownCodePage(unsigned nCodePage)
                        [&](const CCodePageName& e) { return e.nCodePage == nCodePage; });
 }
 
+// Windows-1252 from 80 to 9F; the rest of its bytes stand for the character
+// of the same number.
+constexpr char16_t k1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void Decode1252(std::string_view bytes, std::u16string& out)
+{
+    out.reserve(out.size() + bytes.size());
+    for (const char c : bytes)
+    {
+        const auto b = static_cast<unsigned char>(c);
+        out += b >= 0x80 && b < 0xA0 ? k1252High[b - 0x80] : static_cast<char16_t>(b);
+    }
+}
+
+std::size_t Encode1252(std::u16string_view text, std::string& out, char cReplacement)
+{
+    std::size_t nReplaced = 0;
+    out.reserve(out.size() + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const char16_t u = text[i];
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        {
+            out += static_cast<char>(u);
+            continue;
+        }
+        const char16_t* pAt = std::find(std::begin(k1252High), std::end(k1252High), u);
+        if (pAt != std::end(k1252High))
+        {
+            out += static_cast<char>(0x80 + (pAt - std::begin(k1252High)));
+            continue;
+        }
+        // One replacement per character: a surrogate pair counts as one.
+        out += cReplacement;
+        ++nReplaced;
+        if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+            ++i;
+    }
+    return nReplaced;
+}
+
 // The UTF-16 form whose units are char16_t in this machine's byte order.
 const char* NativeUtf16()
 {
@@ -314,7 +359,8 @@ CCodePage::CCodePage(unsigned nCodePage) : m_nCodePage(nCodePage)
     }
     m_sCharset = *sCharset;
     m_bUtf8 = FoldName(m_sCharset) == "utf8";
-    if (m_bUtf8)
+    m_bWindows1252 = FoldName(m_sCharset) == "cp1252" || FoldName(m_sCharset) == "windows1252";
+    if (m_bUtf8 || m_bWindows1252)
         return;
     m_pToUtf16 = std::make_unique<CIconv>(NativeUtf16(), m_sCharset.c_str());
     m_pFromUtf16 = std::make_unique<CIconv>(m_sCharset.c_str(), NativeUtf16());
@@ -332,6 +378,11 @@ std::size_t CCodePage::ToUtf16(std::string_view bytes, std::u16string& out)
 {
     if (m_bUtf8)
         return Utf8::Decode(bytes, out);
+    if (m_bWindows1252)
+    {
+        Decode1252(bytes, out);
+        return 0;
+    }
     if (!m_pToUtf16)
     {
         out.append(bytes.size(), kReplacementCharacter);
@@ -359,6 +410,8 @@ std::size_t CCodePage::FromUtf16(std::u16string_view text, std::string& out, cha
     if (m_bUtf8)
         return Utf8::Encode(text, out);
     const char cReplacement = cDefault != 0 ? cDefault : '?';
+    if (m_bWindows1252)
+        return Encode1252(text, out, cReplacement);
     if (!m_pFromUtf16)
     {
         out.append(text.size(), cReplacement);

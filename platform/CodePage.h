@@ -4,8 +4,10 @@
 // whatever the program itself has set with setlocale); a plain-ASCII locale such
 // as C or POSIX means UTF-8, since no real file is meant as seven-bit text.
 // Windows code page numbers name the other sets: 65001 (UTF-8), 1252, 28591
-// (Latin-1) and the rest of the table in CodePage.cpp. UTF-8 is converted here;
-// every other set goes through iconv.
+// (Latin-1) and the rest of the table in CodePage.cpp. UTF-8 and Windows-1252
+// are converted here; every other set goes through iconv. Windows-1252 maps its
+// five unassigned bytes (81, 8D, 8F, 90, 9D) to the C1 controls of the same
+// number, as Windows itself does, so that every byte reads and writes back.
 //
 // Conversions never fail part-way and never drop text silently: a byte sequence
 // that is not valid in the set becomes one U+FFFD, and a character the set cannot
@@ -119,6 +121,7 @@ private:
     class CIconv;
     unsigned m_nCodePage;
     bool m_bUtf8 = false;
+    bool m_bWindows1252 = false;
     std::string m_sCharset;
     std::string m_sError;
     std::unique_ptr<CIconv> m_pToUtf16;   // opened on first use

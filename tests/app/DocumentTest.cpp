@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 namespace
@@ -283,20 +284,104 @@ TEST_F(Document, OpenCommandOffersTheSqlFilter)
     EXPECT_EQ(Input()->text(), "select 1 from dual");
 }
 
-TEST_F(Document, SaveWritesTheOutputTabInTheLocaleEncodingWithoutMark)
+// A file is written back in the encoding it was read in, unless the user picks
+// another; a legacy file keeps every byte it had.
+struct CEncodingCase
 {
-    const QString opened = File("in.sql");
-    ASSERT_TRUE(WriteFileBytes(opened, QByteArray("\xFF\xFEs\0e\0l\0e\0c\0t\0 \0\xAC\x20", 18)));
-    ASSERT_TRUE(m_Doc.OnOpenDocument(opened));
-    Output()->setText(QString::fromUtf8("SELECT €\nFROM dual"));
+    const char* m_pName;
+    QByteArray m_aFile;
+    const char* m_pEncoding; // what the document says it was read in
+    bool m_bMessage;         // the status bar says so
+    std::optional<CSaveEncoding> m_Picked;
+    QString m_sOutput;       // written; empty: the input as it was read
+    QByteArray m_aSaved;
+};
 
-    const QString saved = File("out.sql");
-    CFileDialogAnswer dialog(saved);
-    EXPECT_TRUE(m_Doc.OnFileSaveAs());
-    EXPECT_EQ(ReadFileBytes(saved), QByteArray("SELECT \xE2\x82\xAC\nFROM dual\n"));
-    EXPECT_EQ(m_Doc.GetPathName(), saved);
-    EXPECT_EQ(m_Doc.GetTitle(), "out.sql");
-    EXPECT_TRUE(dialog.m_sLastFilter.startsWith("SQL Files (*.sql)"));
+void PrintTo(const CEncodingCase& c, std::ostream* os)
+{
+    *os << c.m_pName;
+}
+
+class SaveEncoding : public Document, public testing::WithParamInterface<CEncodingCase>
+{
+};
+
+TEST_P(SaveEncoding, WritesBackWhatWasRead)
+{
+    const CEncodingCase& c = GetParam();
+    const QString path = File("legacy.sql");
+    ASSERT_TRUE(WriteFileBytes(path, c.m_aFile));
+    QSignalSpy messages(&m_Doc, &CQuillmarkDoc::statusMessage);
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+    EXPECT_EQ(m_Doc.GetSaveEncoding().Name(), c.m_pEncoding);
+    ASSERT_EQ(messages.count(), c.m_bMessage ? 1 : 0);
+    if (c.m_bMessage)
+    {
+        EXPECT_EQ(messages[0][0].toString(), QString("Opened as ") + c.m_pEncoding);
+    }
+    EXPECT_FALSE(Input()->text().contains(QChar(0xFFFD)));
+    if (c.m_Picked)
+        m_Doc.SetSaveEncoding(*c.m_Picked);
+    Output()->setText(c.m_sOutput.isEmpty() ? Input()->text() : c.m_sOutput);
+    ASSERT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(ReadFileBytes(path), c.m_aSaved);
+}
+
+const CEncodingCase kEncodingCases[] = {
+    {"Latin1KeepsEveryByte", "select 'caf\xE9' from dual\n", "Windows-1252", true, std::nullopt, "",
+     "select 'caf\xE9' from dual\n"},
+    {"MixedBytesKeepEveryByte", "select '\xC3\xA9', '\xE9', '\x81' from t\n", "Windows-1252", true, std::nullopt,
+     "", "select '\xC3\xA9', '\xE9', '\x81' from t\n"},
+    {"Latin1SavedAsUtf8WhenPicked", "select 'caf\xE9' from dual", "Windows-1252", true,
+     CSaveEncoding{ENC_ANSI, kCodePageUtf8}, "", "select 'caf\xC3\xA9' from dual\n"},
+    {"Latin1SavedWithMarkWhenPicked", "'\xE9'", "Windows-1252", true, CSaveEncoding{ENC_UTF8, kCodePageUtf8}, "",
+     "\xEF\xBB\xBF'\xC3\xA9'\n"},
+    {"Utf8IsUnchanged", "select 'caf\xC3\xA9' from dual\n", "UTF-8", false, std::nullopt, "",
+     "select 'caf\xC3\xA9' from dual\n"},
+    {"Utf16StaysUtf16", QByteArray("\xFF\xFEs\0e\0l\0e\0c\0t\0 \0\xAC\x20", 18), "UTF-16 LE", false,
+     std::nullopt, QString::fromUtf8("SELECT €"), QByteArray("\xFF\xFES\0E\0L\0E\0C\0T\0 \0\xAC\x20\n\0", 20)},
+    {"Utf16SavedAs1252WhenPicked", QByteArray("\xFF\xFEs\0", 4), "UTF-16 LE", false,
+     CSaveEncoding{ENC_ANSI, kCodePageWindows1252}, QString::fromUtf8("'€'"), "'\x80'\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(App, SaveEncoding, testing::ValuesIn(kEncodingCases),
+                         [](const testing::TestParamInfo<CEncodingCase>& info) { return std::string(info.param.m_pName); });
+
+TEST_F(Document, CharactersTheEncodingCannotHoldAreNeverReplacedSilently)
+{
+    const QString path = File("legacy.sql");
+    ASSERT_TRUE(WriteFileBytes(path, "select '\xE9' from dual"));
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+    Output()->setText(QString::fromUtf8("SELECT 'Ω'"));
+    CMessageBoxRecorder boxes;
+    boxes.m_nAnswer = QMessageBox::Cancel;
+    EXPECT_FALSE(m_Doc.OnFileSave());
+    ASSERT_EQ(boxes.m_aTexts.size(), 1u);
+    EXPECT_TRUE(boxes.m_aTexts[0].contains("Windows-1252 cannot represent")) << boxes.m_aTexts[0].toStdString();
+    EXPECT_EQ(ReadFileBytes(path), "select '\xE9' from dual") << "nothing written";
+    boxes.m_nAnswer = QMessageBox::Yes; // save in UTF-8 instead
+    EXPECT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(ReadFileBytes(path), "SELECT '\xCE\xA9'\n");
+    EXPECT_EQ(m_Doc.GetSaveEncoding().Name(), "UTF-8");
+}
+
+TEST_F(Document, BytesReplacedAllTheSameAreReported)
+{
+    const QString path = File("marked.sql");
+    ASSERT_TRUE(WriteFileBytes(path, "\xEF\xBB\xBFselect '\xE9' from dual"));
+    CMessageBoxRecorder boxes;
+    ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+    ASSERT_EQ(boxes.m_aTexts.size(), 1u);
+    EXPECT_TRUE(boxes.m_aTexts[0].contains("could not be read as UTF-8 with BOM")) << boxes.m_aTexts[0].toStdString();
+}
+
+TEST_F(Document, ANewDocumentIsSavedInTheLocaleSet)
+{
+    Output()->setText(QString::fromUtf8("SELECT 'é'"));
+    CFileDialogAnswer dialog(File("new.sql"));
+    ASSERT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(ReadFileBytes(File("new.sql")), "SELECT '\xC3\xA9'\n");
+    EXPECT_EQ(m_Doc.GetSaveEncoding().Name(), "UTF-8");
 }
 
 TEST_F(Document, SaveWritesTheCurrentFileAndSaveAsAsks)

@@ -7,7 +7,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -99,6 +101,45 @@ TEST_F(MainFrameTest, TitleShowsAStarWhileUnsaved)
     EXPECT_EQ(title(), "q.sql - Quillmark");
     QTest::keyClicks(&Input(), " ");
     EXPECT_EQ(title(), "q.sql* - Quillmark") << "the input changed since";
+}
+
+TEST_F(MainFrameTest, ALegacyFileOpensAsWindows1252AndTheUserMayPickAnotherEncoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("legacy.sql");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("select 'caf\xE9' from dual") > 0);
+    file.close();
+    CPrompts::SetOpenFileHandler([&path](const QString&, const QString&, const QString&) { return path; });
+    m_pFrame->Action(ID_FILE_OPEN)->trigger();
+    CPrompts::SetOpenFileHandler({});
+
+    EXPECT_EQ(m_pFrame->statusBar()->currentMessage(), "Opened as Windows-1252");
+    auto* pane = m_pFrame->findChild<QToolButton*>("EncodingPane");
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->text(), "Windows-1252");
+    EXPECT_TRUE(Input().text().contains(QString::fromUtf8("café")));
+
+    // The pane's menu is File > Encoding.
+    QMenu* menu = pane->menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(MenuItem("&File", "&Encoding"), nullptr);
+    EXPECT_EQ(MenuItem("&File", "&Encoding")->menu(), menu);
+    QStringList names;
+    QAction* utf8 = nullptr;
+    for (QAction* action : menu->actions())
+    {
+        names << action->text() + (action->isChecked() ? "*" : "");
+        if (action->text() == "UTF-8")
+            utf8 = action;
+    }
+    EXPECT_EQ(names, (QStringList{"UTF-8", "UTF-8 with BOM", "UTF-16 LE", "Windows-1252*"}));
+    ASSERT_NE(utf8, nullptr);
+    utf8->trigger();
+    EXPECT_EQ(pane->text(), "UTF-8");
+    m_pFrame->Action(ID_FILE_SAVE)->trigger();
+    EXPECT_EQ(FileBytes(path), (Output().text() + "\n").toUtf8());
+    EXPECT_TRUE(FileBytes(path).contains("caf\xC3\xA9"));
 }
 
 } // namespace

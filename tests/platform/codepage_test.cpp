@@ -140,7 +140,8 @@ TEST(CodePage, ToUtf16)
         {"utf8 two invalid", 65001, B("\xE2(\xA1"), u"\uFFFD(\uFFFD", 2},
         {"utf8 nul kept", 65001, B("a\0b"), U(u"a\0b"), 0},
         {"1252 euro", 1252, B("\x80\xE9"), u"\u20AC\u00E9", 0},
-        {"1252 hole", 1252, B("\x81" "a"), u"\uFFFDa", 1},
+        {"1252 unassigned bytes are C1 controls", 1252, B("\x81\x8D\x8F\x90\x9D" "a"),
+         u"\u0081\u008D\u008F\u0090\u009Da", 0},
         {"latin1 every byte", 28591, B("\x80\xFF"), u"\u0080\u00FF", 0},
         {"cp932", 932, B("\x82\xA0" "a"), u"\u3042a", 0},
         {"cp932 cut lead", 932, B("a\x82"), u"a\uFFFD", 1},
@@ -179,6 +180,9 @@ TEST(CodePage, FromUtf16)
         {"1252", 1252, u"\u20AC\u00E9", 0, B("\x80\xE9"), 0},
         {"1252 omega", 1252, u"a\u03A9", 0, "a?", 1},
         {"1252 omega with default", 1252, u"a\u03A9", '#', "a#", 1},
+        {"1252 C1 controls of unassigned bytes", 1252, u"\u0081\u009D", 0, B("\x81\x9D"), 0},
+        {"1252 C1 control of the euro", 1252, u"\u0080", 0, "?", 1},
+        {"1252 pair is one", 1252, u"\U0001F600", 0, "?", 1},
         {"latin1 pair is one", 28591, u"\U0001F600", 0, "?", 1},
         {"latin1 lone surrogates", 28591, U(u"\xDC00\xD800"), 0, "??", 2},
         {"cp932", 932, u"\u3042", 0, B("\x82\xA0"), 0},
@@ -193,6 +197,20 @@ TEST(CodePage, FromUtf16)
         EXPECT_EQ(codePage.FromUtf16(c.sText, bytes, c.cDefault), c.nReplaced);
         EXPECT_EQ(bytes, ">" + c.sBytes);
     }
+}
+
+TEST(CodePage, EveryWindows1252ByteReadsAndWritesBack)
+{
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes += static_cast<char>(b);
+    CCodePage codePage(kCodePageWindows1252);
+    std::u16string text;
+    EXPECT_EQ(codePage.ToUtf16(bytes, text), 0u);
+    ASSERT_EQ(text.size(), 256u);
+    std::string back;
+    EXPECT_EQ(codePage.FromUtf16(text, back), 0u);
+    EXPECT_EQ(back, bytes);
 }
 
 TEST(CodePage, LargeTextsConvertWhole)

@@ -1,0 +1,67 @@
+#include "TextFileGuess.h"
+
+#include "MemoryFile.h"
+#include "PosixFile.h"
+#include "TextFileRead.h"
+
+#include <memory>
+
+namespace
+{
+bool StartsWithMark(std::string_view bytes)
+{
+    for (TextEncoding nEncoding : {ENC_UTF8, ENC_UTF16_LE, ENC_UTF16_BE})
+        if (bytes.starts_with(ByteOrderMark(nEncoding)))
+            return true;
+    return false;
+}
+} // namespace
+
+unsigned ChooseCodePage(std::string_view bytes)
+{
+    std::u16string scratch;
+    CCodePage locale(kCodePageLocale);
+    if (locale.IsValid() && locale.ToUtf16(bytes, scratch) == 0)
+        return kCodePageLocale;
+    scratch.clear();
+    if (locale.GetCharset() != "UTF-8" && Utf8::Decode(bytes, scratch) == 0)
+        return kCodePageUtf8;
+    return kCodePageWindows1252;
+}
+
+bool ReadTextGuessing(std::string_view bytes, std::u16string_view separator, CGuessedText& out)
+{
+    const unsigned nCodePage = StartsWithMark(bytes) ? kCodePageLocale : ChooseCodePage(bytes);
+    CTextFileRead reader(std::make_unique<CMemoryFile>(bytes), "", nCodePage);
+    if (!reader.ReadAll(out.m_sText, separator))
+    {
+        out.m_sError = reader.GetError();
+        return false;
+    }
+    out.m_nEncoding = reader.GetEncoding();
+    out.m_nCodePage = nCodePage;
+    out.m_bLossless = reader.IsLossless();
+    return true;
+}
+
+bool ReadTextFileGuessing(const std::filesystem::path& path, std::u16string_view separator, CGuessedText& out)
+{
+    CPosixFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite))
+    {
+        out.m_sError = file.GetError();
+        return false;
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(file.GetLength()));
+    char buffer[65536];
+    while (const std::size_t n = file.Read(buffer, sizeof buffer))
+        bytes.append(buffer, n);
+    file.Close();
+    if (file.Failed())
+    {
+        out.m_sError = file.GetError();
+        return false;
+    }
+    return ReadTextGuessing(bytes, separator, out);
+}
