@@ -85,6 +85,13 @@ COptions::CCase::CCase() : COptElementBase("CCase")
     QM_FIELD(m_nIdentThenFromWhen, OPT_INT);
 }
 
+COptions::CPlsql::CPlsql() : COptElementBase("CPlsql")
+{
+    QM_FIELD(m_bLayoutBlocks, OPT_BOOL);
+    QM_FIELD(m_nBlockIndent, OPT_INT);
+    m_bAddedLater = true;
+}
+
 COptions::CGeneral::CGeneral() : COptElementBase("CGeneral")
 {
     QM_FIELD(m_nLeftMargin, OPT_INT);
@@ -149,6 +156,18 @@ void COptions::COptElementBase::SetFieldFromText(const COptElInfo& info, std::st
     }
 }
 
+namespace
+{
+bool HoldsAnyValue(const CProfileStore& store, const std::string& section,
+                   const std::vector<COptions::COptElementBase::COptElInfo>& fields)
+{
+    for (const auto& info : fields)
+        if (store.GetString(section, info.m_sName))
+            return true;
+    return false;
+}
+} // namespace
+
 void COptions::COptElementBase::LoadGroup(CProfileStore& store)
 {
     // The marker is tested per group; CGeneral, which holds it, comes last, so
@@ -160,6 +179,11 @@ void COptions::COptElementBase::LoadGroup(CProfileStore& store)
         return;
     }
     const std::string section = SectionName();
+    if (m_bAddedLater && !HoldsAnyValue(store, section, m_aInfo))
+    {
+        SaveGroup(store);
+        return;
+    }
     for (const COptElInfo& info : m_aInfo)
     {
         // An absent value reads as empty text: integers and flags become 0.
@@ -177,7 +201,7 @@ void COptions::COptElementBase::SaveGroup(CProfileStore& store) const
 
 COptions::COptions(CProfileStore* pStore)
     : m_aGroups{&m_Parentheses, &m_Commas, &m_Alignment, &m_Comments, &m_Select,
-                &m_Insert, &m_Capitalisation, &m_Case, &m_General},
+                &m_Insert, &m_Capitalisation, &m_Case, &m_Plsql, &m_General},
       m_pStore(pStore)
 {
     // The defaults are the members' initialisers; only loading remains.

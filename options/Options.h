@@ -1,4 +1,4 @@
-// The formatting options: nine groups of public fields that the engine reads on
+// The formatting options: ten groups of public fields that the engine reads on
 // every run, each group with a table of descriptors (name, field, type) from
 // which one generic pair of routines loads and saves it in the profile store.
 #pragma once
@@ -61,6 +61,11 @@ public:
         std::string m_sName;
         std::vector<COptElInfo> m_aInfo;         // the stored fields, in store order
         std::vector<COptElInfo> m_aUnstoredInfo; // the fields the store never sees
+        // The group came after stores were first written: a store that holds
+        // the marker but none of the group's values was written by an earlier
+        // version, and the group keeps its defaults there instead of reading
+        // every field as absent.
+        bool m_bAddedLater = false;
     };
 
     class CParentheses : public COptElementBase
@@ -155,6 +160,18 @@ public:
         int32_t m_nIdentThenFromWhen = 0;
     };
 
+    // PL/SQL units: whether blocks, declarations and control flow get a
+    // layout of their own, and the indentation of one block level.
+    class CPlsql : public COptElementBase
+    {
+    public:
+        CPlsql();
+        bool m_bLayoutBlocks = true;
+        int32_t m_nBlockIndent = 2; // 0 to 8; the layout clamps other values
+
+        static constexpr int32_t kMaxBlockIndent = 8;
+    };
+
     class CGeneral : public COptElementBase
     {
     public:
@@ -184,7 +201,7 @@ public:
     // Copies every field's value (stored or not) from another options object.
     void CopyValuesFrom(const COptions& other);
 
-    std::vector<COptElementBase*> m_aGroups; // the nine groups in member order; not owned
+    std::vector<COptElementBase*> m_aGroups; // the ten groups in member order; not owned
     CParentheses m_Parentheses;
     CCommas m_Commas;
     CAlignment m_Alignment;
@@ -193,7 +210,8 @@ public:
     CInsert m_Insert;
     CCapitalisation m_Capitalisation;
     CCase m_Case;
-    CGeneral m_General;
+    CPlsql m_Plsql;
+    CGeneral m_General; // last: it holds the marker, which it writes on a first run
 
 private:
     CProfileStore* m_pStore;

@@ -61,6 +61,8 @@ const StoredValue kDefaults[] = {
     {"Options\\CCase", "m_bCaseWhenThenInSameLine", "0"},
     {"Options\\CCase", "m_nIdentCaseFromSwitch", "2"},
     {"Options\\CCase", "m_nIdentThenFromWhen", "0"},
+    {"Options\\CPlsql", "m_bLayoutBlocks", "1"},
+    {"Options\\CPlsql", "m_nBlockIndent", "2"},
     {"Options\\CGeneral", "m_nLeftMargin", "0"},
     {"Options\\CGeneral", "m_bAutoDetectLeftMargin", "0"},
     {"Options\\CGeneral", "m_bStartWithStartUp", "1"},
@@ -88,7 +90,7 @@ TEST(OptionsStore, FreshStoreGetsEveryDefaultAsText)
         EXPECT_EQ(store.GetString(v.section, v.name), std::optional<std::string>(v.text))
             << v.section << " " << v.name;
     EXPECT_EQ(ValueCount(store), std::size(kDefaults)); // nothing else, no right margin
-    EXPECT_EQ(store.m_aSections.size(), 9u);
+    EXPECT_EQ(store.m_aSections.size(), 10u);
 }
 
 // The descriptors, walked group by group, are exactly the stored fields in
@@ -169,6 +171,24 @@ TEST(OptionsStore, SavedChangesLoadBack)
     EXPECT_EQ(options.m_Commas.m_nRightMarginLength, 100); // never stored
 }
 
+// A store written before the PL/SQL group existed holds the marker and every
+// other group but nothing of CPlsql: the group keeps its defaults (the layout
+// stays on) and writes them, instead of reading both fields as absent.
+TEST(OptionsStore, GroupAddedLaterKeepsDefaultsInAnOlderStore)
+{
+    CMemoryProfileStore store;
+    {
+        COptions options(&store);
+    }
+    store.DeleteSection("Options\\CPlsql");
+    store.WriteString("Options\\CCase", "m_nIdentCaseFromSwitch", "6");
+    COptions options(&store);
+    EXPECT_TRUE(options.m_Plsql.m_bLayoutBlocks);
+    EXPECT_EQ(options.m_Plsql.m_nBlockIndent, 2);
+    EXPECT_EQ(options.m_Case.m_nIdentCaseFromSwitch, 6);
+    EXPECT_EQ(store.GetString("Options\\CPlsql", "m_bLayoutBlocks"), "1");
+}
+
 struct LenientCase
 {
     const char* label;
@@ -228,6 +248,8 @@ const LenientCase kLenientCases[] = {
     {"BoolFromNegative", "Options\\CAlignment", "m_bRight", "-1", 1},
     {"BoolFromWord", "Options\\CAlignment", "m_bRight", "true", 0},
     {"ListValueOutOfSet", "Options\\CCapitalisation", "m_nKeywords", "42", 42},
+    // Once the group has a value in the store, a missing one reads as absent.
+    {"GroupAddedLaterMissingOneValue", "Options\\CPlsql", "m_bLayoutBlocks", std::nullopt, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, OptionsLenientLoad, testing::ValuesIn(kLenientCases),
