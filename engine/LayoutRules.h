@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Clamps a column computed in 64 bits into the 32-bit fields of LevelState.
 // Real columns never come near the bound; the clamp only keeps absurd input
@@ -72,7 +73,26 @@ public:
     std::u16string& m_sOutput;
     OutputPosition m_Position;
     int32_t m_nCommaSpace; // the wrapped comma spacing every level receives
+
+    // The writer's stack of levels and the lengths of the groups of the range
+    // it lays out, kept here so that laying out many ranges reuses them.
+    std::vector<LevelState> m_aLevels;
+    std::vector<int64_t> m_aGroupLengths;
 };
+
+// Lays out tokens [begin, end) by the SQL rules from the current position on,
+// as WriteLayout lays out a whole token list: the range's first token opens
+// the top level where the position stands, so every column the rules set is
+// taken from there (a SELECT at column 4 has its keyword river 4 further
+// right than one at column 0). A closing parenthesis that closes nothing ends
+// the layout, and the rest of the range follows one space apart.
+void WriteSqlRange(CLayoutContext& ctx, size_t begin, size_t end);
+// Lays out the group whose opening parenthesis is tokens[open] as the SQL
+// rules lay out a group: its separator (as after a word when afterText, else
+// as at the start of a level), the stacked-or-wrapped decision and its
+// contents. Returns the index after its closing parenthesis, or end when it
+// is not closed before end.
+size_t WriteSqlGroup(CLayoutContext& ctx, size_t open, size_t end, bool afterText);
 
 // Clause keywords and alignment (LayoutKeywords.cpp).
 void KeywordRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token);

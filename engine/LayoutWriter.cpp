@@ -22,18 +22,20 @@ bool IsDelimiter(const CBaseToken& token, char16_t c)
     return token.m_nKind == TK_DELIMITER && token.m_nLength == 1 && token.m_sText[0] == c;
 }
 
-// One pass that measures every group and finds the deepest nesting: a stack of
-// the groups still open holds, for each, the sum of token lengths up to its
-// opening parenthesis; its closing parenthesis turns that into its length.
-// Groups never closed run to the end of the tokens.
-std::vector<int64_t> MeasureAllGroups(const CTokenList& tokens, size_t& maxDepth, int64_t& totalLength)
+// One pass over tokens [begin, end) that measures every group and finds the
+// deepest nesting: a stack of the groups still open holds, for each, the sum
+// of token lengths up to its opening parenthesis; its closing parenthesis turns
+// that into its length. Groups never closed run to the end of the range.
+int64_t MeasureAllGroups(const CTokenList& tokens, size_t begin, size_t end, std::vector<int64_t>& lengths,
+                         size_t& maxDepth)
 {
-    std::vector<int64_t> lengths;
+    lengths.clear();
     std::vector<size_t> open;
     int64_t sum = 0;
     maxDepth = 0;
-    for (const CBaseToken& token : tokens)
+    for (size_t i = begin; i < end; ++i)
     {
+        const CBaseToken& token = tokens[i];
         sum += token.m_nLength;
         if (IsDelimiter(token, u'('))
         {
@@ -49,61 +51,99 @@ std::vector<int64_t> MeasureAllGroups(const CTokenList& tokens, size_t& maxDepth
     }
     for (size_t group : open)
         lengths[group] = sum - lengths[group];
-    totalLength = sum;
-    return lengths;
+    return sum;
 }
 
+// Lays out a range of tokens into the context's output from its current
+// position on. The levels and group lengths live in the context, so that the
+// many short ranges of a PL/SQL unit reuse their memory.
 class CLayoutWriter
 {
 public:
-    CLayoutWriter(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
-                  std::u16string& output, std::vector<int32_t>* literalLines)
-        : m_Ctx(options, tokens, newLine, output), m_Tokens(tokens)
+    // The context's stack and lengths are taken for the writer's run and
+    // given back after it, so that the run works on members of its own.
+    explicit CLayoutWriter(CLayoutContext& ctx)
+        : m_Ctx(ctx), m_Tokens(ctx.m_Tokens), m_aLevels(std::move(ctx.m_aLevels)),
+          m_aGroupLengths(std::move(ctx.m_aGroupLengths))
     {
-        m_Ctx.m_Position.m_pLiteralLines = literalLines;
     }
+    ~CLayoutWriter()
+    {
+        m_Ctx.m_aLevels = std::move(m_aLevels);
+        m_Ctx.m_aGroupLengths = std::move(m_aGroupLengths);
+    }
+    CLayoutWriter(const CLayoutWriter&) = delete;
+    CLayoutWriter& operator=(const CLayoutWriter&) = delete;
 
-    void Run();
+    // Tokens [begin, end) as a whole list: all tokens, or one statement.
+    void Run(size_t begin, size_t end);
+    // The group that opens at tokens[open], in the middle of a line; returns
+    // the index after its closing parenthesis (end if it is never closed).
+    size_t RunGroup(size_t open, size_t end, bool afterText);
 
 private:
-    size_t WriteLevel(size_t start);
+    void Measure(size_t begin, size_t end);
+    size_t WriteLevels(size_t start, size_t end, size_t baseDepth);
     void Handler(LevelState& level, const CBaseToken& token, size_t index);
     void OpenGroup(LevelState& level);
     void CloseGroup();
     void WriteToken(LevelState& level, const CBaseToken& token);
     void AfterToken(LevelState& level, bool isComment, int32_t length);
-    void CopyRemaining(size_t from);
+    void CopyRemaining(size_t from, size_t end);
 
-    CLayoutContext m_Ctx;
+    CLayoutContext& m_Ctx;
     const CTokenList& m_Tokens;
     std::vector<LevelState> m_aLevels;
-    std::vector<int64_t> m_aGroupLengths; // MeasureGroup of each "(", in token order
+    std::vector<int64_t> m_aGroupLengths; // MeasureGroup of each "(" of the range, in token order
     size_t m_nNextGroup = 0;
 };
 
-void CLayoutWriter::Run()
+void CLayoutWriter::Measure(size_t begin, size_t end)
 {
     size_t maxDepth = 0;
-    int64_t tokenLength = 0;
-    m_aGroupLengths = MeasureAllGroups(m_Tokens, maxDepth, tokenLength);
-    m_aLevels.reserve(maxDepth + 1);
-    // The tokens and a separator each: most of what the output will hold.
-    const size_t wanted = m_Ctx.m_sOutput.size() + static_cast<size_t>(tokenLength) + m_Tokens.size() + 16;
-    if (m_Ctx.m_sOutput.capacity() < wanted)
-        m_Ctx.m_sOutput.reserve(std::max(wanted, m_Ctx.m_sOutput.capacity() * 2));
-    const size_t result = WriteLevel(0);
-    if (result != END_OF_TOKENS)
-        CopyRemaining(result + 1); // a closing parenthesis that closes nothing ends the layout
+    const int64_t tokenLength = MeasureAllGroups(m_Tokens, begin, end, m_aGroupLengths, maxDepth);
+    m_nNextGroup = 0;
+    m_aLevels.clear();
+    m_aLevels.reserve(maxDepth + 2);
+    // The whole list: its tokens and a separator each are most of what the
+    // output will hold. (A range's caller sizes the output for all ranges.)
+    if (begin == 0 && end == m_Tokens.size())
+    {
+        const size_t wanted = m_Ctx.m_sOutput.size() + static_cast<size_t>(tokenLength) + (end - begin) + 16;
+        if (m_Ctx.m_sOutput.capacity() < wanted)
+            m_Ctx.m_sOutput.reserve(std::max(wanted, m_Ctx.m_sOutput.capacity() * 2));
+    }
 }
 
-// The top level from start on, and every group within it, each group a frame
-// pushed at its opening and popped at its closing parenthesis. Returns the
-// index of a closing parenthesis that closes nothing, or END_OF_TOKENS.
-size_t CLayoutWriter::WriteLevel(size_t start)
+void CLayoutWriter::Run(size_t begin, size_t end)
 {
+    Measure(begin, end);
     m_aLevels.emplace_back(0, std::u16string_view(), false, m_Ctx.m_sOutput.size());
-    const size_t count = m_Tokens.size();
-    for (size_t i = start; i < count; ++i)
+    const size_t result = WriteLevels(begin, end, 1);
+    if (result != END_OF_TOKENS)
+        CopyRemaining(result + 1, end); // a closing parenthesis that closes nothing ends the layout
+}
+
+size_t CLayoutWriter::RunGroup(size_t open, size_t end, bool afterText)
+{
+    Measure(open, end);
+    // The level the parenthesis stands in: after text, it takes the separator
+    // it takes after a word.
+    m_aLevels.emplace_back(0, u" ", false, m_Ctx.m_sOutput.size());
+    m_aLevels.back().m_nTokens = afterText ? 1 : 0;
+    OpenGroup(m_aLevels.back());
+    const size_t result = WriteLevels(open + 1, end, 2);
+    return result == END_OF_TOKENS ? end : result + 1;
+}
+
+// The levels from start on, each group a frame pushed at its opening and
+// popped at its closing parenthesis. Returns the index of the closing
+// parenthesis that takes the stack below baseDepth frames (one that closes
+// nothing at the top level, or that of the group laid out on its own), or
+// END_OF_TOKENS when the range runs out.
+size_t CLayoutWriter::WriteLevels(size_t start, size_t end, size_t baseDepth)
+{
+    for (size_t i = start; i < end; ++i)
     {
         const CBaseToken& token = m_Tokens[i];
         LevelState& level = m_aLevels.back();
@@ -118,6 +158,8 @@ size_t CLayoutWriter::WriteLevel(size_t start)
             if (m_aLevels.size() == 1)
                 return i;
             m_aLevels.pop_back();
+            if (m_aLevels.size() < baseDepth)
+                return i;
             // The group's opening parenthesis finishes at its own level only now.
             AfterToken(m_aLevels.back(), false, 1);
             continue;
@@ -250,9 +292,9 @@ void CLayoutWriter::AfterToken(LevelState& level, bool isComment, int32_t length
 
 // After an unmatched ")" at the top level: the rest of the tokens, one space
 // before each, with no layout.
-void CLayoutWriter::CopyRemaining(size_t from)
+void CLayoutWriter::CopyRemaining(size_t from, size_t end)
 {
-    for (size_t i = from; i < m_Tokens.size(); ++i)
+    for (size_t i = from; i < end; ++i)
         m_Ctx.Write(u" ", m_Tokens[i].m_sText);
 }
 
@@ -341,9 +383,20 @@ int64_t MeasureGroup(const CTokenList& tokens, size_t start)
 
 std::vector<int64_t> MeasureGroups(const CTokenList& tokens)
 {
+    std::vector<int64_t> lengths;
     size_t maxDepth = 0;
-    int64_t totalLength = 0;
-    return MeasureAllGroups(tokens, maxDepth, totalLength);
+    MeasureAllGroups(tokens, 0, tokens.size(), lengths, maxDepth);
+    return lengths;
+}
+
+void WriteSqlRange(CLayoutContext& ctx, size_t begin, size_t end)
+{
+    CLayoutWriter(ctx).Run(begin, std::min(end, ctx.m_Tokens.size()));
+}
+
+size_t WriteSqlGroup(CLayoutContext& ctx, size_t open, size_t end, bool afterText)
+{
+    return CLayoutWriter(ctx).RunGroup(open, std::min(end, ctx.m_Tokens.size()), afterText);
 }
 
 void WriteLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
@@ -358,5 +411,7 @@ void AppendLayout(const COptions& options, std::u16string_view newLine, const CT
 {
     if (literalLines)
         literalLines->clear();
-    CLayoutWriter(options, newLine, tokens, output, literalLines).Run();
+    CLayoutContext ctx(options, tokens, newLine, output);
+    ctx.m_Position.m_pLiteralLines = literalLines;
+    WriteSqlRange(ctx, 0, tokens.size());
 }
