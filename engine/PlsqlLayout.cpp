@@ -357,6 +357,8 @@ size_t CPlsqlLayout::UnitStart(size_t i)
     }
     if (IsKeyword(word, KW_TRIGGER))
         return Trigger(i);
+    if (IsKeyword(word, KW_LIBRARY))
+        return Statement(i);
     return SqlFallback(i);
 }
 
