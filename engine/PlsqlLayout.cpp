@@ -885,10 +885,8 @@ void WritePlsqlLayout(const COptions& options, std::u16string_view newLine, cons
     if (keptLines)
         keptLines->clear();
     output.clear();
-    size_t tokenLength = 0;
-    for (const CBaseToken& token : tokens)
-        tokenLength += token.m_sText.size();
-    output.reserve(tokenLength + tokenLength / 2 + 16);
+    // About what the SQL rules' indentation adds to a unit's text.
+    output.reserve(tokens.Text().size() + tokens.Text().size() / 2 + 16);
     CLayoutContext ctx(options, tokens, newLine, output);
     ctx.m_Position.m_pLiteralLines = keptLines;
     const int32_t step = std::clamp(options.m_Plsql.m_nBlockIndent, 0, COptions::CPlsql::kMaxBlockIndent);

@@ -265,26 +265,32 @@ void CPlsqlLines::WriteToken(size_t i)
         AfterToken();
         return;
     }
-    const std::u16string_view sep = SeparatorBefore(i, group);
-    Separate(sep);
-    if (IsDelimiter(token, u'('))
+    std::u16string_view sep = SeparatorBefore(i, group);
+    if (m_bBreakPending)
     {
-        WriteText({}, token.m_sText);
-        m_bGlue = false;
-        m_aGroups.emplace_back();
-        return;
+        Separate({});
+        sep = {};
     }
-    if (IsDelimiter(token, u')'))
+    WriteText(sep, token.m_sText);
+    m_bGlue = false;
+    if (token.m_nKind == TK_DELIMITER && token.m_nLength == 1)
     {
-        WriteText({}, token.m_sText);
-        if (m_aGroups.size() > 1)
-            m_aGroups.pop_back();
-        m_bGlue = false;
-        AfterToken(); // the group's "(" counts at the enclosing level now
-        return;
+        switch (token.m_sText[0])
+        {
+        case u'(':
+            m_aGroups.emplace_back();
+            return;
+        case u')':
+            if (m_aGroups.size() > 1)
+                m_aGroups.pop_back();
+            break; // the group's "(" counts at the enclosing level now
+        case u'.':
+            m_bGlue = true;
+            break;
+        default:
+            break;
+        }
     }
-    WriteText({}, token.m_sText);
-    m_bGlue = IsDelimiter(token, u'.');
     AfterToken();
 }
 
@@ -426,6 +432,16 @@ bool CPlsqlLines::HoldsQuery(size_t open, size_t end) const
 CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end) const
 {
     CPlan plan;
+    // Most lines are short: one space a token at most, and no comment.
+    int64_t bound = Column();
+    bool comments = false;
+    for (size_t k = begin; k < end; ++k)
+    {
+        bound += m_Tokens[k].m_nLength + 1;
+        comments = comments || m_Tokens[k].m_nKind == TK_COMMENT;
+    }
+    if (!comments && bound <= m_Ctx.m_Options.m_Commas.m_nRightMarginLength)
+        return plan;
     const int32_t parenSpace = m_Ctx.m_Options.m_Parentheses.m_nSpace;
     int64_t width = Column();
     bool lineStart = m_bLineStart;
