@@ -1,5 +1,9 @@
 #include "PlsqlWords.h"
 
+#include "Options.h"
+
+#include <string_view>
+
 namespace
 {
 
@@ -86,7 +90,64 @@ constexpr CPlsqlWord kPlsqlWords[] = {
     {u"VARRAY", TK_KEYWORD, KW_VARRAY},
 };
 
+constexpr std::u16string_view kAttributes[] = {u"TYPE",     u"ROWTYPE",  u"FOUND",         u"NOTFOUND",
+                                               u"ISOPEN",   u"ROWCOUNT", u"BULK_ROWCOUNT", u"BULK_EXCEPTIONS"};
+
+bool IsAttribute(std::u16string_view text)
+{
+    for (std::u16string_view attribute : kAttributes)
+    {
+        if (attribute.size() != text.size())
+            continue;
+        size_t k = 0;
+        while (k < text.size() && (text[k] & ~0x20) == attribute[k])
+            ++k;
+        if (k == text.size())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase)
+{
+    if (keywordCase != CAP_UPPER && keywordCase != CAP_LOWER && keywordCase != CAP_INITCAP &&
+        keywordCase != CAP_INITCAP_EACH)
+        return;
+    for (const CBaseToken& token : tokens)
+    {
+        if (token.m_nKind != TK_WORD || token.m_nLength < 5)
+            continue;
+        // Every word of a unit comes here: look for "%" only where an
+        // attribute ending in the word's last letter would have it.
+        const std::u16string_view word = token.m_sText;
+        const size_t n = word.size();
+        auto percentAt = [&](size_t length) { return n > length && word[n - length - 1] == u'%' ? n - length - 1 : 0; };
+        size_t percent = 0;
+        switch (word.back() | 0x20)
+        {
+        case u'e': percent = percentAt(4) + percentAt(7); break;   // TYPE, ROWTYPE
+        case u'd': percent = percentAt(5) + percentAt(8); break;   // FOUND, NOTFOUND
+        case u'n': percent = percentAt(6); break;                  // ISOPEN
+        case u't': percent = percentAt(8) + percentAt(13); break;  // ROWCOUNT, BULK_ROWCOUNT
+        case u's': percent = percentAt(15); break;                 // BULK_EXCEPTIONS
+        default: break;
+        }
+        if (percent == 0 || !IsAttribute(word.substr(percent + 1)))
+            continue;
+        char16_t* text = tokens.MutableText(token);
+        for (size_t k = percent + 1; k < token.m_sText.size(); ++k)
+        {
+            const char16_t c = text[k];
+            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+                continue;
+            const bool first = k == percent + 1;
+            const bool upper = keywordCase == CAP_UPPER || (first && keywordCase != CAP_LOWER);
+            text[k] = upper ? static_cast<char16_t>(c & ~0x20) : static_cast<char16_t>(c | 0x20);
+        }
+    }
+}
 
 std::span<const CPlsqlWord> PlsqlWords()
 {

@@ -80,6 +80,12 @@ enum PlsqlCode
 // PL/SQL unit is classified with when its layout is on.
 CWordIndex PlsqlWordIndex(const CWordIndex& sqlWords);
 
+// Re-cases the attribute that ends a word such as emp%ROWTYPE or c%NOTFOUND
+// (TYPE, ROWTYPE, FOUND, NOTFOUND, ISOPEN, ROWCOUNT, BULK_ROWCOUNT,
+// BULK_EXCEPTIONS) in the case of keywords (a CapMode); the name before it
+// keeps the case of its word.
+void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase);
+
 // The PL/SQL words as added, for the tests: the keywords with their codes and
 // the data types (code 0).
 struct CPlsqlWord

@@ -159,6 +159,7 @@ std::u16string FormatPlsqlUnit(CSQLParser& engine, std::u16string_view unit)
     engine.m_aTokens.Reset(unit);
     TokenizeWords(engine, engine.m_aTokens.Text(), engine.m_aTokens);
     Analyse(lexicon, engine.m_Options.m_Capitalisation, engine.m_aTokens, true);
+    ApplyAttributeCase(engine.m_aTokens, engine.m_Options.m_Capitalisation.m_nKeywords);
     std::vector<int32_t> kept;
     WritePlsqlLayout(engine.m_Options, engine.m_sNewLine, engine.m_aTokens, engine.m_sOutput, &kept);
     engine.FinishOutput(true, kept);

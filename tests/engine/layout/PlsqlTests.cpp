@@ -242,6 +242,21 @@ const PlsqlCase kCases[] = {
     {{"BlockIndentOutOfRangeIsClamped", "begin if a then b; end if; end;",
       Lines({"BEGIN", "IF a THEN", "b;", "END IF;", "END;"}), BlockIndent(-3)},
      true},
+    {{"Vocabulary",
+      "declare subtype t_flag is pls_integer range 0 .. 1; l_row emp%rowtype; l_sal emp.sal%type; "
+      "l_ok boolean; pragma autonomous_transaction; begin if c%notfound or sql%rowcount = 0 then raise; end if; "
+      "end;",
+      Lines({"declare", "  subtype t_flag is Pls_integer range 0..1;", "  l_row emp%rowtype;", "  l_sal emp.sal%type;",
+             "  l_ok Boolean;", "  pragma autonomous_transaction;", "begin",
+             "  if c%notfound or sql%rowcount = 0 then", "    raise;", "  end if;", "end;"}),
+      [](COptions& o) {
+          o.m_Capitalisation.m_nKeywords = CAP_LOWER;
+          o.m_Capitalisation.m_nDataTypes = CAP_INITCAP;
+      }},
+     true},
+    {{"AttributesInKeywordCase", "declare l_row emp%rowtype; begin exit when c%NotFound; end;",
+      Lines({"DECLARE", "  l_row emp%ROWTYPE;", "BEGIN", "  EXIT WHEN c%NOTFOUND;", "END;"}), {}},
+     true},
     // Text the rules do not know: every token kept, in order.
     {{"MissingEndIf", "begin if x then y := 1; end;", Lines({"BEGIN", "  IF x THEN", "    y := 1;", "END;"}), {}},
      true},
