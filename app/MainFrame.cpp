@@ -190,7 +190,7 @@ const struct
 } kPanelButtons[] = {
     {"Alignments", 0, 1200, 311}, {"Select", 1, 1201, 312},         {"Commas", 2, 1202, 313},
     {"Parentheses", 3, 1203, 314}, {"Case", 4, 1204, 315},           {"Capitalisation", 5, 1205, 316},
-    {"Comments", 6, 1206, 317},
+    {"Comments", 6, 1206, 317},    {"PL/SQL", 7, 1207, 318},
 };
 
 // The keyboard's lock lights as the X server sees them; none elsewhere.
@@ -508,8 +508,8 @@ bool CMainFrame::CreateOutlookBar()
     if (!box)
         return false;
 
-    CFormOptPane* panes[] = {&m_wndPaneAlignments, &m_wndPaneSelect,         &m_wndPaneCommas,  &m_wndPaneParenthesis,
-                             &m_wndPaneCase,       &m_wndPaneCapitalisation, &m_wndPaneComments};
+    CFormOptPane* panes[] = {&m_wndPaneAlignments, &m_wndPaneSelect,         &m_wndPaneCommas,   &m_wndPaneParenthesis,
+                             &m_wndPaneCase,       &m_wndPaneCapitalisation, &m_wndPaneComments, &m_wndPanePlsql};
     const std::vector<CFormOptDlg*> pages = Pages();
     for (size_t i = 0; i < std::size(kPanelButtons); ++i)
     {
@@ -530,8 +530,8 @@ bool CMainFrame::CreateOutlookBar()
 
 std::vector<CFormOptDlg*> CMainFrame::Pages()
 {
-    return {&m_wndPageAlignments, &m_wndPageSelect,         &m_wndPageCommas,  &m_wndPageParenthesis,
-            &m_wndPageCase,       &m_wndPageCapitalisation, &m_wndPageComments};
+    return {&m_wndPageAlignments, &m_wndPageSelect,         &m_wndPageCommas,   &m_wndPageParenthesis,
+            &m_wndPageCase,       &m_wndPageCapitalisation, &m_wndPageComments, &m_wndPagePlsql};
 }
 
 QAction* CMainFrame::Action(int command) const

@@ -8,6 +8,7 @@
 #include "FormOptCase.h"
 #include "FormOptCommas.h"
 #include "FormOptComments.h"
+#include "FormOptPlsql.h"
 #include "FormOptPane.h"
 #include "FormOptParenthesis.h"
 #include "FormOptSelect.h"
@@ -77,7 +78,7 @@ public:
     COutlookBar& OutlookBar() { return m_wndOutlookBar; }
     // The status pane with that identifier (0 is the message pane), or null.
     QWidget* StatusPane(int id) const;
-    // The seven pages in panel order.
+    // The eight pages in panel order.
     std::vector<CFormOptDlg*> Pages();
     QWidget* HelpWindow() const;
 
@@ -132,6 +133,7 @@ private:
     CFormOptPane m_wndPaneCase;
     CFormOptPane m_wndPaneCapitalisation;
     CFormOptPane m_wndPaneComments;
+    CFormOptPane m_wndPanePlsql;
     CFormOptAlignments m_wndPageAlignments;
     CFormOptSelect m_wndPageSelect;
     CFormOptCommas m_wndPageCommas;
@@ -139,6 +141,7 @@ private:
     CFormOptCase m_wndPageCase;
     CFormOptCapitalisation m_wndPageCapitalisation;
     CFormOptComments m_wndPageComments;
+    CFormOptPlsql m_wndPagePlsql;
 
     CQuillmarkView* m_pView = nullptr;
     QToolBar* m_pToolBar = nullptr;

@@ -1,4 +1,4 @@
-// The base of the seven option pages: a borderless child page built from its
+// The base of the eight option pages: a borderless child page built from its
 // template whose every control writes its option field at once and re-runs the
 // last Format or Capitalise command on the text of that run.
 #pragma once

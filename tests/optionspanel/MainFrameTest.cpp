@@ -406,7 +406,8 @@ TEST_F(MainFrameTest, PanelHasSevenPagesInOrder)
 {
     QToolBox* box = m_pFrame->OutlookBar().GetUnderlyingWindow();
     ASSERT_NE(box, nullptr);
-    const QStringList captions = {"Alignments", "Select", "Commas", "Parentheses", "Case", "Capitalisation", "Comments"};
+    const QStringList captions = {"Alignments", "Select",         "Commas",   "Parentheses",
+                                  "Case",       "Capitalisation", "Comments", "PL/SQL"};
     ASSERT_EQ(box->count(), captions.size());
     for (int i = 0; i < box->count(); ++i)
     {

@@ -1,4 +1,4 @@
-// The seven option pages driven as a user would: what each control shows when
+// The eight option pages driven as a user would: what each control shows when
 // the page is filled, what it stores, the enabling rules, the re-run of the
 // last command after every change, and the keys the pages swallow.
 #include "PanelTest.h"
@@ -10,6 +10,7 @@
 #include "FormOptComments.h"
 #include "FormOptPane.h"
 #include "FormOptParenthesis.h"
+#include "FormOptPlsql.h"
 #include "FormOptSelect.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ namespace {
 
 using ::PrintTo;
 
-enum PageKind { ALIGNMENTS, SELECT, COMMAS, PARENTHESES, CASE, CAPITALISATION, COMMENTS };
+enum PageKind { ALIGNMENTS, SELECT, COMMAS, PARENTHESES, CASE, CAPITALISATION, COMMENTS, PLSQL };
 
 std::unique_ptr<CFormOptDlg> NewPage(PageKind kind)
 {
@@ -36,6 +37,7 @@ std::unique_ptr<CFormOptDlg> NewPage(PageKind kind)
     case CASE: return std::make_unique<CFormOptCase>();
     case CAPITALISATION: return std::make_unique<CFormOptCapitalisation>();
     case COMMENTS: return std::make_unique<CFormOptComments>();
+    case PLSQL: return std::make_unique<CFormOptPlsql>();
     }
     return nullptr;
 }
@@ -128,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         CStoreCase{"NewLineAfter", COMMENTS, 1015, -1,
                    [](COptions& o) { return int32_t(o.m_Comments.m_bCommentsOnNewLineAfter); }, 1},
         CStoreCase{"LikeInInput", COMMENTS, 1016, -1,
-                   [](COptions& o) { return int32_t(o.m_Comments.m_bCommentsOnNewLineLikeInInputSQL); }, 0}),
+                   [](COptions& o) { return int32_t(o.m_Comments.m_bCommentsOnNewLineLikeInInputSQL); }, 0},
+        CStoreCase{"LayoutOfBlocksOff", PLSQL, 1018, -1, [](COptions& o) { return int32_t(o.m_Plsql.m_bLayoutBlocks); }, 0}),
     [](const testing::TestParamInfo<CStoreCase>& info) { return std::string(info.param.m_sName); });
 
 // ---- What a page shows when it is filled --------------------------------------
@@ -209,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
         CTextCase{"Comments",
                   COMMENTS,
                   {"Remove", "Remove comments", "Don't remove hints", "New line", "Before comment", "After comment",
-                   "Like in SQL input"}}),
+                   "Like in SQL input"}},
+        CTextCase{"Plsql", PLSQL, {"Blocks", "Layout of blocks and statements", "Block indent (0 to 8)"}}),
     [](const testing::TestParamInfo<CTextCase>& info) { return std::string(info.param.m_sName); });
 
 // ---- Enabling rules -----------------------------------------------------------
@@ -248,7 +252,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CEnableCase{"OrderByWrapped", SELECT, 1011, 1, {1007, 1010}, {1012}},
                     CEnableCase{"GroupByWrapped", SELECT, 1009, 1, {1012, 1013}, {1010}},
                     CEnableCase{"WhenThenSameLineDisablesThenIndent", CASE, 1009, -1, {1009, 1010}, {1011}},
-                    CEnableCase{"RemoveCommentsSwapsBoxes", COMMENTS, 1012, -1, {1013}, {1014, 1015, 1016}}),
+                    CEnableCase{"RemoveCommentsSwapsBoxes", COMMENTS, 1012, -1, {1013}, {1014, 1015, 1016}},
+                    CEnableCase{"PlsqlLayoutOffDisablesIndent", PLSQL, 1018, -1, {1018}, {1019}}),
     [](const testing::TestParamInfo<CEnableCase>& info) { return std::string(info.param.m_sName); });
 
 TEST_F(OptionPageTest, EnablingRulesKeepValues)
