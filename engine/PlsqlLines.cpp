@@ -78,6 +78,36 @@ std::u16string ShiftLines(std::u16string_view text, int64_t delta)
 
 } // namespace
 
+// Where an operand of "||" ends and the next begins: an assignment, a
+// comparison, a comma, or a keyword that stands between expressions.
+bool IsOperandBoundary(const CBaseToken& token)
+{
+    if (token.m_nKind == TK_ASSIGN || token.m_nKind == TK_COMPARE || IsDelimiter(token, u','))
+        return true;
+    if (token.m_nKind == TK_STDFUNCTION) // USING of EXECUTE IMMEDIATE is in that list
+        return IsWord(token, u"USING");
+    if (token.m_nKind != TK_KEYWORD)
+        return false;
+    switch (token.m_nCode)
+    {
+    case KW_RETURN:
+    case KW_IMMEDIATE:
+    case KW_THEN:
+    case KW_ELSE:
+    case KW_WHEN:
+    case KW_INTO:
+    case KW_AND:
+    case KW_OR:
+    case KW_NOT:
+    case KW_IN:
+    case KW_IS:
+    case KW_LIKE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool IsWord(const CBaseToken& token, std::u16string_view word)
 {
     if (token.m_sText.size() != word.size())
@@ -429,9 +459,11 @@ bool CPlsqlLines::HoldsQuery(size_t open, size_t end) const
 // One pass over the line's tokens: how wide it would be written on one line,
 // the first argument list at its outermost level, and whether that list
 // holds a comment that ends a line.
-CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end) const
+CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
 {
     CPlan plan;
+    m_aOperandWidths.clear();
+    m_nNextOperand = 0;
     // Most lines are short: one space a token at most, and no comment.
     int64_t bound = Column();
     bool comments = false;
@@ -452,6 +484,8 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end) const
     size_t list = kNone;
     bool listComment = false;
     bool anyCase = false;
+    size_t concatDepth = kNone;
+    bool inOperand = false; // the tokens go to the width of the operand after a "||"
     for (size_t k = begin; k < end; ++k)
     {
         const CBaseToken& token = m_Tokens[k];
@@ -459,6 +493,15 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end) const
         {
             if (!Removes(token) && (token.m_nCode == 1 || StartsLine(k)))
                 topGroupComment = topGroupComment || topGroup != kNone;
+            continue;
+        }
+        if (IsDelimiter(token, u'(') && HoldsQuery(k, end))
+        {
+            // Laid out by the SQL rules: not measured, not a list to stack.
+            const size_t close = CloseOf(k, end);
+            k = close < end ? close : end - 1;
+            lineStart = false;
+            glue = false;
             continue;
         }
         int64_t sep = lineStart || glue ? 0 : 1;
@@ -498,6 +541,23 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end) const
             width = static_cast<int64_t>(token.m_sText.size() - token.m_sText.rfind(u'\n') - 1);
         else
             width += sep + token.m_nLength;
+        // The "||" of the outermost level that has any, and the operands after them.
+        const size_t level = IsDelimiter(token, u'(') ? depth - 1 : depth;
+        if (token.m_nKind == TK_CONCAT && (concatDepth == kNone || level <= concatDepth))
+        {
+            if (level < concatDepth || concatDepth == kNone)
+                m_aOperandWidths.clear();
+            concatDepth = level;
+            m_aOperandWidths.push_back(0);
+            inOperand = true;
+        }
+        else if (inOperand)
+        {
+            if (level < concatDepth || (level == concatDepth && IsOperandBoundary(token)))
+                inOperand = false;
+            else
+                m_aOperandWidths.back() += sep + token.m_nLength;
+        }
     }
     if (topGroup != kNone && topGroup == list)
         listComment = topGroupComment;
@@ -506,6 +566,8 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end) const
         plan.m_nStackOpen = list;
     else if (tooLong && anyCase)
         plan.m_bBreakCase = true;
+    if (tooLong)
+        plan.m_nConcatDepth = concatDepth;
     return plan;
 }
 
@@ -536,11 +598,26 @@ void CPlsqlLines::BreakBeforeCaseWord(const CBaseToken& token)
     }
 }
 
+// Long concatenations are filled like text: a "||" starts a line under the
+// chain's first operand only when what follows it would pass the margin.
+void CPlsqlLines::WrapBeforeConcat()
+{
+    if (m_nNextOperand >= m_aOperandWidths.size())
+        return;
+    const int64_t operand = m_aOperandWidths[m_nNextOperand++];
+    const int32_t column = m_aGroups.back().m_nOperandCol;
+    if (column < 0 || m_bBreakPending || Column() <= column)
+        return;
+    if (int64_t(Column()) + 3 + operand > m_Ctx.m_Options.m_Commas.m_nRightMarginLength)
+        NewLine(column);
+}
+
 void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
 {
     end = std::min(end, m_Tokens.size());
     const CPlan plan = mayStack ? PlanLine(begin, end) : CPlan{};
     m_aCases.clear();
+    const size_t baseLevel = m_aGroups.size() - 1;
     for (size_t i = begin; i < end; ++i)
     {
         const CBaseToken& token = m_Tokens[i];
@@ -561,7 +638,22 @@ void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
         }
         if (plan.m_bBreakCase)
             BreakBeforeCaseWord(token);
+        const size_t level = m_aGroups.size() - 1;
+        if (token.m_nKind == TK_CONCAT && level - baseLevel == plan.m_nConcatDepth)
+            WrapBeforeConcat();
+        const bool startsOperand = m_aGroups[level].m_bOperandStart && token.m_nKind != TK_CONCAT;
         WriteToken(i);
+        if (level < m_aGroups.size())
+        {
+            CGroup& group = m_aGroups[level];
+            if (startsOperand)
+            {
+                group.m_nOperandCol = ToColumn(int64_t(Column()) - token.m_nLength);
+                group.m_bOperandStart = false;
+            }
+            if (IsOperandBoundary(token))
+                group.m_bOperandStart = true;
+        }
         if (plan.m_bBreakCase && IsKeyword(token, KW_CASE))
             m_aCases.push_back(CCase{ToColumn(int64_t(Column()) - token.m_nLength), m_aGroups.size()});
         if (i == plan.m_nStackOpen && IsDelimiter(token, u'('))

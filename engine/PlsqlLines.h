@@ -25,6 +25,8 @@ inline bool IsComment(const CBaseToken& token)
 {
     return token.m_nKind == TK_COMMENT;
 }
+// Where an operand of "||" ends and the next begins.
+bool IsOperandBoundary(const CBaseToken& token);
 // Whether a word's text is word (given in upper case), whatever its case.
 bool IsWord(const CBaseToken& token, std::u16string_view word);
 
@@ -89,6 +91,8 @@ private:
         int32_t m_nTokens = 0;   // tokens written at this level, as the SQL writer counts them
         bool m_bStacked = false; // the argument list this line stacks
         int32_t m_nItemCol = 0;  // where its arguments start
+        bool m_bOperandStart = true; // the next token starts an operand
+        int32_t m_nOperandCol = -1;  // where the last operand at this level started
     };
 
     // A new line at column within the current item: groups stay open.
@@ -115,8 +119,13 @@ private:
     {
         size_t m_nStackOpen = static_cast<size_t>(-1); // "(" of the list to stack
         bool m_bBreakCase = false;                        // break CASE expressions into lines
+        size_t m_nConcatDepth = static_cast<size_t>(-1); // the level whose "||" may break the line
     };
-    CPlan PlanLine(size_t begin, size_t end) const;
+    // Fills m_aOperandWidths for the plan's "||".
+    CPlan PlanLine(size_t begin, size_t end);
+    // Before a "||" of a line too long: a line break under the first operand
+    // when the operand after it would pass the right margin.
+    void WrapBeforeConcat();
 
     CLayoutContext& m_Ctx;
     const CTokenList& m_Tokens;
@@ -128,6 +137,8 @@ private:
         size_t m_nDepth;   // m_aGroups' size where it stands
     };
     std::vector<CCase> m_aCases; // the CASE expressions open on a line broken at them
+    std::vector<int64_t> m_aOperandWidths; // of the operand after each "||" that may break, in order
+    size_t m_nNextOperand = 0;
     bool m_bLineStart = true;      // nothing but indentation on the line yet
     bool m_bGlue = false;          // the next token follows without a separator
     bool m_bBreakPending = false;  // a line comment ended the line

@@ -96,7 +96,7 @@ std::string PackageBody(const char* select, const char* loop)
 }
 
 const char* kLongCall =
-    "begin\n  raise_application_error(-20001, 'A message long enough to push this call past the right margin: ' "
+    "begin\n  raise_application_error(-20001, 'A message long enough to push the call past the margin: ' "
     "|| l_name);\nend;";
 
 const PlsqlCase kCases[] = {
@@ -194,25 +194,32 @@ const PlsqlCase kCases[] = {
      false},
     {{"LongCallAfterComma", kLongCall,
       Lines({"BEGIN", "  raise_application_error (- 20001,",
-             "                           'A message long enough to push this call past the right margin: ' || "
+             "                           'A message long enough to push the call past the margin: ' || "
              "l_name);",
              "END;"}),
       {}},
      false},
     {{"LongCallBeforeComma", kLongCall,
       Lines({"BEGIN", "  raise_application_error (- 20001",
-             "                          ,'A message long enough to push this call past the right margin: ' || "
+             "                          ,'A message long enough to push the call past the margin: ' || "
              "l_name);",
              "END;"}),
       CommaPlacement(COMMA_BEFORE)},
      false},
     {{"LongCallBeforeCommaWithSpace", kLongCall,
       Lines({"BEGIN", "  raise_application_error (- 20001",
-             "                         , 'A message long enough to push this call past the right margin: ' || "
+             "                         , 'A message long enough to push the call past the margin: ' || "
              "l_name);",
              "END;"}),
       CommaPlacement(COMMA_BEFORE_SPACE)},
      false},
+    {{"LongConcatenationFilledLikeText",
+      "begin dbms_output.put_line('DESSERT! With Chocolate? ' || contains_chocolate || ' created in ' || "
+      "self.year_created || chr(10) || '...which is a...'); end;",
+      Lines({"BEGIN", "  dbms_output.put_line ('DESSERT! With Chocolate? ' || contains_chocolate || ' created in '",
+             "                        || self.year_created || CHR (10) || '...which is a...');", "END;"}),
+      {}},
+     true},
     {{"LongCaseExpressionOnCasePageLines",
       "begin l_result := case when a_quote_char is not null then a_quote_char || a_value || a_quote_char else "
       "a_value end; end;",
