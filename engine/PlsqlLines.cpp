@@ -479,10 +479,9 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     bool lineStart = m_bLineStart;
     bool glue = m_bGlue;
     size_t depth = 0;
-    size_t topGroup = kNone;   // the "(" of the outermost group open now
-    bool topGroupComment = false;
-    size_t list = kNone;
-    bool listComment = false;
+    m_aOpenGroups.clear(); // the "(" of each group open now
+    size_t list = kNone;   // the first group with commas at the outermost level that has any
+    size_t listDepth = kNone;
     bool anyCase = false;
     size_t concatDepth = kNone;
     bool inOperand = false; // the tokens go to the width of the operand after a "||"
@@ -490,11 +489,7 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     {
         const CBaseToken& token = m_Tokens[k];
         if (IsComment(token))
-        {
-            if (!Removes(token) && (token.m_nCode == 1 || StartsLine(k)))
-                topGroupComment = topGroupComment || topGroup != kNone;
             continue;
-        }
         if (IsDelimiter(token, u'(') && HoldsQuery(k, end))
         {
             // Laid out by the SQL rules: not measured, not a list to stack.
@@ -508,27 +503,26 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
         if (IsDelimiter(token, u'('))
         {
             sep = lineStart ? 0 : (parenSpace == PAREN_COMPACT ? 0 : 1);
-            if (depth++ == 0)
-            {
-                topGroup = k;
-                topGroupComment = false;
-            }
+            ++depth;
+            m_aOpenGroups.push_back(k);
         }
         else if (IsDelimiter(token, u')'))
         {
             sep = SpacedInside(parenSpace) ? 1 : 0;
-            if (depth > 0 && --depth == 0)
+            if (depth > 0)
             {
-                if (topGroup == list)
-                    listComment = topGroupComment;
-                topGroup = kNone;
+                --depth;
+                m_aOpenGroups.pop_back();
             }
         }
         else if (IsDelimiter(token, u','))
         {
             sep = 0;
-            if (depth == 1 && list == kNone)
-                list = topGroup;
+            if (depth > 0 && depth < listDepth)
+            {
+                list = m_aOpenGroups.back();
+                listDepth = depth;
+            }
         }
         else if (IsDelimiter(token, u'.') || IsDelimiter(token, u';'))
         {
@@ -559,8 +553,11 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
                 m_aOperandWidths.back() += sep + token.m_nLength;
         }
     }
-    if (topGroup != kNone && topGroup == list)
-        listComment = topGroupComment;
+    // A comment that ends its line inside the list stacks it, whatever its length.
+    bool listComment = false;
+    for (size_t k = list, close = list == kNone ? 0 : CloseOf(list, end); list != kNone && k < close; ++k)
+        if (IsComment(m_Tokens[k]) && !Removes(m_Tokens[k]) && (m_Tokens[k].m_nCode == 1 || StartsLine(k)))
+            listComment = true;
     const bool tooLong = width > m_Ctx.m_Options.m_Commas.m_nRightMarginLength;
     if (list != kNone && (tooLong || listComment))
         plan.m_nStackOpen = list;

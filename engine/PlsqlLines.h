@@ -138,6 +138,7 @@ private:
     };
     std::vector<CCase> m_aCases; // the CASE expressions open on a line broken at them
     std::vector<int64_t> m_aOperandWidths; // of the operand after each "||" that may break, in order
+    std::vector<size_t> m_aOpenGroups;     // PlanLine's stack of open "("
     size_t m_nNextOperand = 0;
     bool m_bLineStart = true;      // nothing but indentation on the line yet
     bool m_bGlue = false;          // the next token follows without a separator
