@@ -144,5 +144,4 @@ private:
     bool m_bGlue = false;          // the next token follows without a separator
     bool m_bBreakPending = false;  // a line comment ended the line
     int64_t m_nItemColumn = 0;     // where the current item's line started
-    size_t m_nLastTokenEnd = 0;    // output size after the last token written
 };
