@@ -4,6 +4,8 @@
 #include "LayoutWriter.h"
 #include "Lexicon.h"
 #include "Options.h"
+#include "PlsqlLayout.h"
+#include "PlsqlWords.h"
 #include "TextFunc.h"
 #include "Tokenizer.h"
 
@@ -91,6 +93,8 @@ public:
           m_bWriterFindsLiteralLines(WriterFindsLiteralLines(lexicon))
     {
     }
+    CUnitFormatter(const CUnitFormatter&) = delete;
+    CUnitFormatter& operator=(const CUnitFormatter&) = delete;
 
     // Appends to output the result for text, one unit (of the given kind) or
     // a whole text. Returns the left margin it applied.
@@ -104,6 +108,10 @@ public:
     }
 
 private:
+    // The lexicon of PL/SQL units laid out as PL/SQL: the same with PL/SQL's
+    // words added to the word index.
+    const CLexicon& PlsqlLexicon();
+
     const CLexicon& m_Lexicon;
     const COptions& m_Options;
     CTextFunc m_TextFunc;
@@ -111,20 +119,57 @@ private:
     CTokenList& m_Tokens;
     bool m_bWriterFindsLiteralLines;
     std::vector<int32_t> m_aLiteralLines;
+    CWordIndex m_PlsqlWords; // for a lexicon other than the standard one
+    CLexicon m_PlsqlLexicon;
 };
+
+const CLexicon& CUnitFormatter::PlsqlLexicon()
+{
+    if (!m_PlsqlLexicon.m_pWords)
+    {
+        const CWordIndex* words = &StandardPlsqlWordIndex();
+        if (m_Lexicon.m_pWords && m_Lexicon.m_pWords != &StandardWordIndex())
+        {
+            m_PlsqlWords = PlsqlWordIndex(*m_Lexicon.m_pWords);
+            words = &m_PlsqlWords;
+        }
+        m_PlsqlLexicon = CLexicon{m_Lexicon.m_sDelimiters, m_Lexicon.m_sNewLine, words};
+    }
+    return m_PlsqlLexicon;
+}
 
 int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, std::u16string& output)
 {
-    (void)kind;
     const COptions::CGeneral& general = m_Options.m_General;
     const int32_t margin = general.m_bAutoDetectLeftMargin ? DetectLeftMargin(text) : general.m_nLeftMargin;
     const size_t start = output.size();
 
     m_Tokens.Reset(text);
     TokenizeWords(m_Lexicon.m_sDelimiters, m_Tokens.Text(), m_Tokens);
+    if (kind == PIECE_PLSQL && IsJavaUnit(m_Tokens))
+    {
+        output += text;
+        return margin;
+    }
+    // With the PL/SQL layout on, PL/SQL's own words take their categories in
+    // both commands, so that Capitalise cases a unit as Format does.
+    const bool plsql = kind == PIECE_PLSQL && m_Options.m_Plsql.m_bLayoutBlocks;
+    const CLexicon& lexicon = plsql ? PlsqlLexicon() : m_Lexicon;
+    const COptions::CCapitalisation& cap = m_Options.m_Capitalisation;
     if (m_nMode == MODE_FORMAT)
     {
-        Analyse(m_Lexicon, m_Options.m_Capitalisation, m_Tokens, true);
+        Analyse(lexicon, cap, m_Tokens, true);
+        if (plsql)
+        {
+            ApplyAttributeCase(m_Tokens, cap.m_nKeywords);
+            // The blank lines the PL/SQL layout keeps go with the lines inside
+            // literals, which the finish leaves as they are.
+            AppendPlsqlLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, &m_aLiteralLines);
+            if (!m_bWriterFindsLiteralLines)
+                m_aLiteralLines = KeptLinesOfLaidOutUnit(std::u16string_view(output).substr(start));
+            FinishOutput(output, margin, m_TextFunc, true, &m_aLiteralLines, start);
+            return margin;
+        }
         // The writer notes the lines inside literals as it writes them, which
         // spares the finishing step a scan of the whole output.
         std::vector<int32_t>* literalLines = m_bWriterFindsLiteralLines ? &m_aLiteralLines : nullptr;
@@ -133,7 +178,9 @@ int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, std:
     }
     else
     {
-        Analyse(m_Lexicon, m_Options.m_Capitalisation, m_Tokens, false);
+        Analyse(lexicon, cap, m_Tokens, false);
+        if (plsql)
+            ApplyAttributeCase(m_Tokens, cap.m_nKeywords);
         AppendCapitalised(text, m_Tokens, output);
         FinishOutput(output, margin, m_TextFunc, false, nullptr, start);
     }
@@ -228,12 +275,24 @@ void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFun
 std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& options, int32_t margin)
 {
     const CTextFunc textFunc(options);
+    // A PL/SQL unit laid out as PL/SQL keeps its blank lines.
+    auto finish = [&](std::u16string& unit, ScriptPieceKind kind) {
+        if (kind == PIECE_PLSQL && options.m_Plsql.m_bLayoutBlocks)
+        {
+            const std::vector<int32_t> kept = KeptLinesOfLaidOutUnit(unit);
+            FinishOutput(unit, margin, textFunc, true, &kept);
+        }
+        else
+        {
+            FinishOutput(unit, margin, textFunc, true);
+        }
+    };
     const std::vector<CScriptPiece> pieces = SplitScript(text);
     ScriptPieceKind kind = PIECE_SQL;
     if (IsSingleUnit(pieces, kind))
     {
         std::u16string whole(text);
-        FinishOutput(whole, margin, textFunc, true);
+        finish(whole, kind);
         return whole;
     }
     std::u16string result;
@@ -248,7 +307,7 @@ std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& optio
             continue;
         }
         unit.assign(source);
-        FinishOutput(unit, margin, textFunc, true);
+        finish(unit, piece.m_nKind);
         result += unit;
     }
     return result;

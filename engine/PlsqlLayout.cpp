@@ -37,9 +37,11 @@
 
 #include "PlsqlLines.h"
 #include "PlsqlWords.h"
+#include "TextFunc.h"
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace
 {
@@ -338,6 +340,10 @@ size_t CPlsqlLayout::UnitStart(size_t i)
     if (IsKeyword(token, KW_DECLARE) || IsKeyword(token, KW_BEGIN) || IsLabelStart(m_Lines.Tokens(), i) ||
         IsDirective(token))
         return BodyItem(i);
+    // A subprogram without CREATE: a piece of a package body, as plug-ins and
+    // snippets hold them.
+    if (IsKeyword(token, KW_PROCEDURE) || IsKeyword(token, KW_FUNCTION))
+        return Subprogram(i);
     if (!IsKeyword(token, KW_CREATE))
         return SqlFallback(i);
     const size_t kind = CreatedKind(i);
@@ -882,13 +888,64 @@ size_t CPlsqlLayout::Directive(size_t i)
 void WritePlsqlLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                       std::u16string& output, std::vector<int32_t>* keptLines)
 {
+    output.clear();
+    AppendPlsqlLayout(options, newLine, tokens, output, keptLines);
+}
+
+void AppendPlsqlLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                       std::u16string& output, std::vector<int32_t>* keptLines)
+{
     if (keptLines)
         keptLines->clear();
-    output.clear();
     // About what the SQL rules' indentation adds to a unit's text.
-    output.reserve(tokens.Text().size() + tokens.Text().size() / 2 + 16);
+    const size_t wanted = output.size() + tokens.Text().size() + tokens.Text().size() / 2 + 16;
+    if (output.capacity() < wanted)
+        output.reserve(std::max(wanted, output.capacity() * 2));
     CLayoutContext ctx(options, tokens, newLine, output);
     ctx.m_Position.m_pLiteralLines = keptLines;
     const int32_t step = std::clamp(options.m_Plsql.m_nBlockIndent, 0, COptions::CPlsql::kMaxBlockIndent);
     CPlsqlLayout(ctx, step).Run();
+}
+
+bool IsJavaUnit(const CTokenList& tokens)
+{
+    // Up to eight words: CREATE OR REPLACE AND COMPILE NOFORCE JAVA.
+    size_t words = 0;
+    for (const CBaseToken& token : tokens)
+    {
+        if (token.m_nKind == TK_COMMENT)
+            continue;
+        if (words == 0 && !IsWord(token, u"CREATE"))
+            return false;
+        if (IsWord(token, u"JAVA"))
+            return true;
+        if (++words == 8 || !(IsWord(token, u"CREATE") || IsWord(token, u"OR") || IsWord(token, u"REPLACE") ||
+                              IsWord(token, u"AND") || IsWord(token, u"RESOLVE") || IsWord(token, u"COMPILE") ||
+                              IsWord(token, u"NOFORCE")))
+            return false;
+    }
+    return false;
+}
+
+std::vector<int32_t> KeptLinesOfLaidOutUnit(std::u16string_view text)
+{
+    const std::vector<int32_t> literal = LinesInsideLiterals(text);
+    std::vector<int32_t> empty;
+    int32_t line = 1;
+    size_t start = 0;
+    for (size_t lineFeed = FindLineFeed(text, 0);; lineFeed = FindLineFeed(text, start))
+    {
+        const size_t end = lineFeed > start && text[lineFeed - 1] == u'\r' ? lineFeed - 1 : lineFeed;
+        if (end == start && lineFeed < text.size())
+            empty.push_back(line);
+        if (lineFeed >= text.size())
+            break;
+        start = lineFeed + 1;
+        ++line;
+    }
+    std::vector<int32_t> kept;
+    kept.reserve(literal.size() + empty.size());
+    std::merge(literal.begin(), literal.end(), empty.begin(), empty.end(), std::back_inserter(kept));
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+    return kept;
 }

@@ -22,3 +22,18 @@ class COptions;
 // and the blank lines kept between statements.
 void WritePlsqlLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                       std::u16string& output, std::vector<int32_t>* keptLines = nullptr);
+// The same, appending to output as a text of its own that starts a line: its
+// columns and the lines in keptLines count from its own start.
+void AppendPlsqlLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
+                       std::u16string& output, std::vector<int32_t>* keptLines = nullptr);
+
+// Whether the tokens of a PL/SQL unit open a Java source, class or resource
+// (CREATE [OR REPLACE] [AND RESOLVE|COMPILE] [NOFORCE] JAVA ...): text for the
+// Java compiler, which neither command may change.
+bool IsJavaUnit(const CTokenList& tokens);
+
+// The lines of a unit's laid-out text that a finish must leave as they are:
+// those that begin inside a literal, and the empty ones (the blank lines the
+// layout kept). For a text given back by the user, whose kept lines were not
+// noted while it was written.
+std::vector<int32_t> KeptLinesOfLaidOutUnit(std::u16string_view text);

@@ -123,7 +123,8 @@ bool IsWord(const CBaseToken& token, std::u16string_view word)
     return true;
 }
 
-CPlsqlLines::CPlsqlLines(CLayoutContext& ctx, int32_t step) : m_Ctx(ctx), m_Tokens(ctx.m_Tokens), m_nStep(step)
+CPlsqlLines::CPlsqlLines(CLayoutContext& ctx, int32_t step)
+    : m_Ctx(ctx), m_Tokens(ctx.m_Tokens), m_nStep(step), m_nUnitStart(ctx.m_sOutput.size())
 {
     m_aGroups.emplace_back();
 }
@@ -144,9 +145,9 @@ void CPlsqlLines::NewLine(int64_t column)
     m_bBreakPending = false;
     std::u16string& out = m_Ctx.m_sOutput;
     size_t k = out.size();
-    while (k > 0 && out[k - 1] == u' ')
+    while (k > m_nUnitStart && out[k - 1] == u' ')
         --k;
-    if (k == 0 || out[k - 1] == u'\n')
+    if (k == m_nUnitStart || out[k - 1] == u'\n')
     {
         m_Ctx.m_Position.m_nColumn -= static_cast<int32_t>(out.size() - k);
         out.resize(k);
@@ -163,7 +164,7 @@ void CPlsqlLines::NewLine(int64_t column)
 void CPlsqlLines::BlankLine()
 {
     NewLine(0);
-    if (m_Ctx.m_sOutput.empty())
+    if (m_Ctx.m_sOutput.size() == m_nUnitStart)
         return; // nothing before it: no blank line opens a unit
     if (m_Ctx.m_Position.m_pLiteralLines)
         m_Ctx.m_Position.m_pLiteralLines->push_back(m_Ctx.m_Position.m_nLine);

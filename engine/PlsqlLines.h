@@ -144,4 +144,5 @@ private:
     bool m_bGlue = false;          // the next token follows without a separator
     bool m_bBreakPending = false;  // a line comment ended the line
     int64_t m_nItemColumn = 0;     // where the current item's line started
+    const size_t m_nUnitStart;     // where the unit's text begins in the output
 };

@@ -154,6 +154,12 @@ std::span<const CPlsqlWord> PlsqlWords()
     return kPlsqlWords;
 }
 
+const CWordIndex& StandardPlsqlWordIndex()
+{
+    static const CWordIndex index = PlsqlWordIndex(StandardWordIndex());
+    return index;
+}
+
 CWordIndex PlsqlWordIndex(const CWordIndex& sqlWords)
 {
     CWordIndex index = sqlWords;

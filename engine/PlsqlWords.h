@@ -79,6 +79,8 @@ enum PlsqlCode
 // SQL's word index with PL/SQL's data types and keywords added: the index a
 // PL/SQL unit is classified with when its layout is on.
 CWordIndex PlsqlWordIndex(const CWordIndex& sqlWords);
+// PlsqlWordIndex of the standard word index, built once and shared read-only.
+const CWordIndex& StandardPlsqlWordIndex();
 
 // Re-cases the attribute that ends a word such as emp%ROWTYPE or c%NOTFOUND
 // (TYPE, ROWTYPE, FOUND, NOTFOUND, ISOPEN, ROWCOUNT, BULK_ROWCOUNT,

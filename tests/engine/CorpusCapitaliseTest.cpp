@@ -1,8 +1,9 @@
 // Capitalise over every file of the corpus of real SQL: with the left margin
 // at -1 it changes nothing but the case of ASCII letters outside string
-// literals and quoted identifiers, and keeps the length.
+// literals, quoted identifiers and Java sources, and keeps the length.
 #include "Analysis.h"
 #include "EngineTestHelpers.h"
+#include "PlsqlLayout.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -80,6 +81,15 @@ TEST(CorpusCapitalise, ChangesOnlyTheCaseOfLettersOutsideLiterals)
             }
             CTokenList tokens;
             TokenizeAndSplit(engine, tokens, std::u16string_view(input).substr(piece.m_nStart, piece.m_nLength));
+            if (piece.m_nKind == PIECE_PLSQL && IsJavaUnit(tokens))
+            {
+                // Java source is copied, as other pieces are.
+                ASSERT_EQ(output.substr(piece.m_nStart, piece.m_nLength),
+                          input.substr(piece.m_nStart, piece.m_nLength))
+                    << entry.path() << ": Java at " << piece.m_nStart;
+                std::fill_n(exempt.begin() + static_cast<std::ptrdiff_t>(piece.m_nStart), piece.m_nLength, true);
+                continue;
+            }
             for (const CBaseToken& t : tokens)
             {
                 if (t.m_nKind != TK_STRING && t.m_nKind != TK_QUOTED)

@@ -1,16 +1,9 @@
 #include "LayoutTestSupport.h"
 
+#include "Format.h"
 #include "Lexicon.h"
-#include "PlsqlLayout.h"
-#include "PlsqlWords.h"
 #include "TestUtf.h"
 #include "Tokenizer.h"
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
-namespace fs = std::filesystem;
 
 namespace layout_test
 {
@@ -151,106 +144,23 @@ void ExpectLayout(std::string_view input, std::string_view expected, const Setup
     FormatKeepingTokens(input, setup);
 }
 
-std::u16string FormatPlsqlUnit(CSQLParser& engine, std::u16string_view unit)
+std::string FormatText(std::string_view input, const Setup& setup)
 {
-    static const CWordIndex plsqlWords = PlsqlWordIndex(engine.m_WordIndex);
-    const CLexicon lexicon{engine.m_sDelimiters, engine.m_sNewLine, &plsqlWords};
-    engine.m_sInput.assign(unit);
-    engine.m_aTokens.Reset(unit);
-    TokenizeWords(engine, engine.m_aTokens.Text(), engine.m_aTokens);
-    Analyse(lexicon, engine.m_Options.m_Capitalisation, engine.m_aTokens, true);
-    ApplyAttributeCase(engine.m_aTokens, engine.m_Options.m_Capitalisation.m_nKeywords);
-    std::vector<int32_t> kept;
-    WritePlsqlLayout(engine.m_Options, engine.m_sNewLine, engine.m_aTokens, engine.m_sOutput, &kept);
-    engine.FinishOutput(true, kept);
-    return engine.m_sOutput;
-}
-
-std::string FormatPlsql(std::string_view input, const Setup& setup)
-{
-    CSQLParser engine;
+    COptions options;
     if (setup)
-        setup(engine.m_Options);
-    return Narrow(FormatPlsqlUnit(engine, Wide(input)));
+        setup(options);
+    return Narrow(::Format(Wide(input), options, MODE_FORMAT).m_sText);
 }
 
-void ExpectPlsql(std::string_view input, std::string_view expected, const Setup& setup)
-{
-    CSQLParser engine;
-    if (setup)
-        setup(engine.m_Options);
-    const std::string once = Narrow(FormatPlsqlUnit(engine, Wide(input)));
-    EXPECT_EQ(once, expected) << "input: " << input;
-    EXPECT_TRUE(KeepsTokensInOrder(engine)) << "input: " << input;
-    EXPECT_EQ(Narrow(FormatPlsqlUnit(engine, Wide(expected))), expected) << "formatted again: " << expected;
-}
-
-fs::path CorpusDir()
-{
-    if (const char* env = std::getenv("QUILLMARK_CORPUS_DIR"); env && *env)
-        return env;
-    if (std::string(QUILLMARK_CORPUS_DIR).size() > 0)
-        return QUILLMARK_CORPUS_DIR;
-    return fs::path(QUILLMARK_TEST_DATA_DIR) / ".." / ".." / ".." / "shared" / "corpus";
-}
-
-namespace
-{
-
-bool IsValidUtf8(const std::string& bytes)
-{
-    for (size_t i = 0; i < bytes.size();)
-    {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        const size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 4;
-        if (extra == 4 || (extra > 0 && i + extra >= bytes.size()))
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(bytes[i + k]) >> 6) != 2)
-                return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
-} // namespace
-
-std::u16string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    const std::string bytes = buffer.str();
-    if (IsValidUtf8(bytes))
-        return Wide(bytes);
-    return std::u16string(bytes.begin(), bytes.end());
-}
-
-std::vector<fs::path> CorpusFiles()
-{
-    std::vector<fs::path> files;
-    const fs::path dir = CorpusDir();
-    if (!fs::is_directory(dir))
-        return files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir))
-    {
-        const std::string ext = entry.path().extension().string();
-        if (entry.is_regular_file() && (ext == ".sql" || ext == ".pks" || ext == ".pkb" || ext == ".tps" || ext == ".tpb"))
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::vector<std::u16string> Normalised(const CSQLParser& engine, const std::u16string& text)
+std::vector<std::u16string> LooseTokens(std::u16string_view text, bool withoutComments)
 {
     CTokenList tokens;
-    Tokenize(text, tokens);
-    SplitWords(engine, tokens);
+    TokenizeWords(CTokenScanner::kStandardDelimiters, text, tokens);
     std::vector<std::u16string> out;
-    out.reserve(tokens.size());
     for (const CBaseToken& token : tokens)
     {
+        if (withoutComments && token.m_nKind == TK_COMMENT)
+            continue;
         std::u16string t;
         for (char16_t c : token.m_sText)
         {
@@ -262,6 +172,18 @@ std::vector<std::u16string> Normalised(const CSQLParser& engine, const std::u16s
             out.push_back(std::move(t));
     }
     return out;
+}
+
+void ExpectPlsql(std::string_view input, std::string_view expected, const Setup& setup)
+{
+    COptions options;
+    if (setup)
+        setup(options);
+    const std::string once = FormatText(input, setup);
+    EXPECT_EQ(once, expected) << "input: " << input;
+    const bool removed = options.m_Comments.m_bRemoveComments;
+    EXPECT_EQ(LooseTokens(Wide(input), removed), LooseTokens(Wide(once), removed)) << "input: " << input;
+    EXPECT_EQ(FormatText(expected, setup), expected) << "formatted again: " << expected;
 }
 
 } // namespace layout_test

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -46,23 +45,17 @@ void ExpectFormat(std::string_view input, std::string_view expected, const Setup
 // The same for the layout writer's own output.
 void ExpectLayout(std::string_view input, std::string_view expected, const Setup& setup = {});
 
-// Format of one PL/SQL unit with the PL/SQL layout on: analysis with PL/SQL's
-// words, the PL/SQL layout stage and the finish that keeps its kept lines.
-std::u16string FormatPlsqlUnit(CSQLParser& engine, std::u16string_view unit);
-std::string FormatPlsql(std::string_view input, const Setup& setup = {});
-// FormatPlsql(input) gives expected, keeps every token in order, and gives
-// expected again when run on expected.
+// Format of a text through the engine's entry point, with the options as
+// setup leaves them (the PL/SQL layout on by default).
+std::string FormatText(std::string_view input, const Setup& setup = {});
+// The text's tokens compared loosely: string literals exactly, everything else
+// without whitespace and with a to z raised; comments left out with
+// withoutComments.
+std::vector<std::u16string> LooseTokens(std::u16string_view text, bool withoutComments = false);
+// FormatText(input) of a PL/SQL unit gives expected, keeps every token in
+// order (comments but the kept ones, if they are removed), and gives expected
+// again when run on expected.
 void ExpectPlsql(std::string_view input, std::string_view expected, const Setup& setup = {});
-
-// The corpus of real SQL (QUILLMARK_CORPUS_DIR, from the environment or the
-// build), its SQL files in sorted order, and one read as text (UTF-8, or
-// ISO-8859-1 for the few files that are not valid UTF-8).
-std::filesystem::path CorpusDir();
-std::vector<std::filesystem::path> CorpusFiles();
-std::u16string ReadText(const std::filesystem::path& path);
-// The text as a sequence of tokens compared loosely: string literals exactly,
-// everything else without whitespace and with a to z raised.
-std::vector<std::u16string> Normalised(const CSQLParser& engine, const std::u16string& text);
 
 // A named case of a table-driven test.
 struct FormatCase

@@ -4,6 +4,9 @@
 // no line holds two statements.
 #include "LayoutTestSupport.h"
 
+#include "CorpusFiles.h"
+#include "Format.h"
+#include "ScriptSplitter.h"
 #include "Tokenizer.h"
 
 #include <cctype>
@@ -15,95 +18,6 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// Whether a line starts a PL/SQL unit: DECLARE, BEGIN, a label, or CREATE
-// [OR REPLACE] [EDITIONABLE|NONEDITIONABLE] and a PL/SQL unit's kind.
-bool StartsPlsqlUnit(std::u16string_view line)
-{
-    std::vector<std::u16string> words;
-    std::u16string word;
-    for (size_t i = 0; i <= line.size() && words.size() < 6; ++i)
-    {
-        const char16_t c = i < line.size() ? line[i] : u' ';
-        if (std::isalnum(c) || c == u'_' || c == u'<')
-            word.push_back(c >= u'a' && c <= u'z' ? c - 32 : c);
-        else if (!word.empty())
-        {
-            words.push_back(word);
-            word.clear();
-        }
-        if (c == u'(' || c == u';')
-            break;
-    }
-    if (words.empty())
-        return false;
-    if (words[0] == u"DECLARE" || words[0] == u"BEGIN" || words[0].rfind(u"<<", 0) == 0)
-        return true;
-    if (words[0] != u"CREATE")
-        return false;
-    size_t k = 1;
-    if (k + 1 < words.size() && words[k] == u"OR" && words[k + 1] == u"REPLACE")
-        k += 2;
-    if (k < words.size() && (words[k] == u"EDITIONABLE" || words[k] == u"NONEDITIONABLE"))
-        ++k;
-    return k < words.size() && (words[k] == u"PACKAGE" || words[k] == u"PROCEDURE" || words[k] == u"FUNCTION" ||
-                                words[k] == u"TRIGGER" || words[k] == u"TYPE");
-}
-
-bool StartsWithCreate(std::u16string_view line)
-{
-    return line.size() >= 6 && (line.substr(0, 6) == u"create" || line.substr(0, 6) == u"CREATE");
-}
-
-// The PL/SQL units of a script: the pieces between lines holding only "/",
-// each from its first line that starts a PL/SQL unit.
-std::vector<std::u16string> PlsqlUnits(const std::u16string& text)
-{
-    std::vector<std::u16string> units;
-    std::u16string piece;
-    bool inUnit = false;
-    bool afterIndented = false;
-    auto flush = [&] {
-        if (inUnit && !piece.empty())
-            units.push_back(piece);
-        piece.clear();
-        inUnit = false;
-    };
-    size_t at = 0;
-    while (at <= text.size())
-    {
-        size_t end = text.find(u'\n', at);
-        if (end == std::u16string::npos)
-            end = text.size();
-        std::u16string line = text.substr(at, end - at);
-        std::u16string trimmed = line;
-        while (!trimmed.empty() && (trimmed.back() == u' ' || trimmed.back() == u'\r' || trimmed.back() == u'\t'))
-            trimmed.pop_back();
-        while (!trimmed.empty() && (trimmed.front() == u' ' || trimmed.front() == u'\t'))
-            trimmed.erase(0, 1);
-        if (trimmed == u"/")
-        {
-            flush();
-        }
-        else
-        {
-            // A block that starts under an indented line is the body of a
-            // subprogram whose header is not a unit's (a fragment).
-            if (!inUnit)
-                inUnit = StartsPlsqlUnit(trimmed) && !(afterIndented && !StartsWithCreate(trimmed));
-            if (!trimmed.empty())
-                afterIndented = line[0] == u' ' || line[0] == u'\t';
-            if (inUnit)
-            {
-                piece += line;
-                piece += u'\n';
-            }
-        }
-        at = end + 1;
-    }
-    flush();
-    return units;
-}
-
 struct CLine
 {
     std::vector<const CBaseToken*> tokens; // without comments
@@ -111,10 +25,9 @@ struct CLine
 };
 
 // The output's lines of tokens, with the column of each line's first token.
-std::vector<CLine> TokenLines(const CSQLParser& engine, const std::u16string& text, CTokenList& tokens)
+std::vector<CLine> TokenLines(const std::u16string& text, CTokenList& tokens)
 {
-    Tokenize(text, tokens);
-    SplitWords(engine, tokens);
+    TokenizeWords(CTokenScanner::kStandardDelimiters, text, tokens);
     std::vector<CLine> lines;
     int32_t lastLine = 0;
     for (const CBaseToken& token : tokens)
@@ -155,10 +68,10 @@ bool Is(const CBaseToken* token, std::u16string_view word)
 // block by its first and last words (IF ... THEN, FOR ... LOOP, a header's
 // IS or AS), and the words of CASE expressions are passed over. Returns what
 // is wrong, or nothing.
-std::string CheckBlockColumns(const CSQLParser& engine, const std::u16string& text)
+std::string CheckBlockColumns(const std::u16string& text)
 {
     CTokenList tokens;
-    const std::vector<CLine> lines = TokenLines(engine, text, tokens);
+    const std::vector<CLine> lines = TokenLines(text, tokens);
     struct COpen
     {
         char kind; // 'B' block, 'D' declarations, 'I' if, 'L' loop, 'C' case
@@ -271,10 +184,10 @@ std::string CheckBlockColumns(const CSQLParser& engine, const std::u16string& te
 }
 
 // A ";" that ends a statement is the last token of its line.
-std::string CheckOneStatementPerLine(const CSQLParser& engine, const std::u16string& text)
+std::string CheckOneStatementPerLine(const std::u16string& text)
 {
     CTokenList tokens;
-    const std::vector<CLine> lines = TokenLines(engine, text, tokens);
+    const std::vector<CLine> lines = TokenLines(text, tokens);
     for (const CLine& line : lines)
         for (size_t k = 0; k + 1 < line.tokens.size(); ++k)
             if (Is(line.tokens[k], u";"))
@@ -327,46 +240,46 @@ class PlsqlCorpusTest : public ::testing::TestWithParam<OptionSet>
 
 TEST_P(PlsqlCorpusTest, KeepsTokensIsStableAndAlignsBlocks)
 {
-    const std::vector<fs::path> files = CorpusFiles();
+    const std::vector<fs::path> files = corpus::SqlFiles();
     if (files.empty())
-        GTEST_SKIP() << "no corpus at " << CorpusDir();
-    CSQLParser engine;
+        GTEST_SKIP() << "no corpus at " << corpus::Dir();
+    COptions options;
     if (GetParam().setup)
-        GetParam().setup(engine.m_Options);
-    const bool commentsKept = !engine.m_Options.m_Comments.m_bRemoveComments;
+        GetParam().setup(options);
+    const bool commentsRemoved = options.m_Comments.m_bRemoveComments;
     size_t units = 0;
     size_t changedTwice = 0;
     std::vector<std::string> filesChangedTwice;
     for (const fs::path& path : files)
     {
+        const std::u16string text = corpus::ReadText(path);
         bool fileChanged = false;
-        for (const std::u16string& unit : PlsqlUnits(ReadText(path)))
+        for (const CScriptPiece& piece : SplitScript(text))
         {
+            if (piece.m_nKind != PIECE_PLSQL)
+                continue;
             ++units;
-            const std::u16string once = FormatPlsqlUnit(engine, unit);
-            if (commentsKept)
+            const std::u16string unit = text.substr(piece.m_nStart, piece.m_nLength);
+            const std::u16string once = Format(unit, options, MODE_FORMAT).m_sText;
+            const std::vector<std::u16string> in = LooseTokens(unit, commentsRemoved);
+            const std::vector<std::u16string> out = LooseTokens(once, commentsRemoved);
+            if (in != out)
             {
-                const std::vector<std::u16string> in = Normalised(engine, unit);
-                const std::vector<std::u16string> out = Normalised(engine, once);
-                if (in != out)
-                {
-                    size_t i = 0;
-                    while (i < in.size() && i < out.size() && in[i] == out[i])
-                        ++i;
-                    ADD_FAILURE() << path << ": tokens differ at " << i << ": input \""
-                                  << (i < in.size() ? Narrow(in[i]) : "<end>") << "\", output \""
-                                  << (i < out.size() ? Narrow(out[i]) : "<end>") << "\"";
-                }
+                size_t i = 0;
+                while (i < in.size() && i < out.size() && in[i] == out[i])
+                    ++i;
+                ADD_FAILURE() << path << ": tokens differ at " << i << ": input \""
+                              << (i < in.size() ? Narrow(in[i]) : "<end>") << "\", output \""
+                              << (i < out.size() ? Narrow(out[i]) : "<end>") << "\"";
             }
-            const std::u16string twice = FormatPlsqlUnit(engine, once);
-            if (twice != once)
+            if (Format(once, options, MODE_FORMAT).m_sText != once)
             {
                 ++changedTwice;
                 fileChanged = true;
             }
-            if (const std::string wrong = CheckBlockColumns(engine, once); !wrong.empty())
+            if (const std::string wrong = CheckBlockColumns(once); !wrong.empty())
                 ADD_FAILURE() << path << ": " << wrong;
-            if (const std::string wrong = CheckOneStatementPerLine(engine, once); !wrong.empty())
+            if (const std::string wrong = CheckOneStatementPerLine(once); !wrong.empty())
                 ADD_FAILURE() << path << ": " << wrong;
         }
         if (fileChanged)

@@ -296,8 +296,8 @@ TEST_P(PlsqlLayoutTest, LaysOut)
             c.setup(o);
         o.m_Commas.m_nListComma = COMMA_BEFORE;
     };
-    EXPECT_EQ(FormatPlsql(c.input, LeftAligned(c.setup)), c.expected) << "left-aligned";
-    EXPECT_EQ(FormatPlsql(c.input, commaBefore), c.expected) << "before comma";
+    EXPECT_EQ(FormatText(c.input, LeftAligned(c.setup)), c.expected) << "left-aligned";
+    EXPECT_EQ(FormatText(c.input, commaBefore), c.expected) << "before comma";
 }
 
 INSTANTIATE_TEST_SUITE_P(Constructs, PlsqlLayoutTest, ::testing::ValuesIn(kCases),
@@ -314,7 +314,7 @@ TEST(PlsqlLayout, DeepNesting)
     input += "null;";
     for (int i = kDepth; i-- > 0;)
         input += i % 2 ? " end if;" : " end;";
-    const std::string output = FormatPlsql(input, BlockIndent(1));
+    const std::string output = FormatText(input, BlockIndent(1));
     std::istringstream lines(output);
     std::string line;
     std::vector<std::string> all;
@@ -328,3 +328,58 @@ TEST(PlsqlLayout, DeepNesting)
 }
 
 } // namespace
+
+// Through the engine's entry point: a PL/SQL unit among SQL*Plus lines, the
+// layout switched off (the SQL rules alone, and SQL's words), Java source,
+// Capitalise, and the margin box's re-indentation.
+struct ScriptCase
+{
+    const char* name;
+    std::string input;
+    std::string expected;
+    int mode;
+    Setup setup;
+};
+
+std::ostream& operator<<(std::ostream& os, const ScriptCase& c) { return os << c.name; }
+
+class PlsqlScriptTest : public ::testing::TestWithParam<ScriptCase>
+{
+};
+
+TEST_P(PlsqlScriptTest, FormatsTheUnitsOfAScript)
+{
+    COptions options;
+    if (GetParam().setup)
+        GetParam().setup(options);
+    EXPECT_EQ(Narrow(Format(Wide(GetParam().input), options, GetParam().mode).m_sText), GetParam().expected);
+}
+
+const char* kJava = "create or replace and compile java source named \"Hello\" as\npublic class Hello {\n"
+                    "  // says hello\n  public static String hi() { return \"Hi\"; }\n}\n/";
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, PlsqlScriptTest,
+    ::testing::Values(
+        ScriptCase{"AnonymousBlockAmongCommandLines",
+                   "set serveroutput on\ndeclare l_ok boolean; begin\n\n null; end;\n/\nprompt done\n",
+                   "set serveroutput on\nDECLARE\n  l_ok BOOLEAN;\nBEGIN\n  NULL;\nEND;\n/\nprompt done\n", MODE_FORMAT,
+                   {}},
+        ScriptCase{"LayoutOffIsTheSqlRulesAlone", "declare l_ok boolean; begin if a then b; end if; end;",
+                   "DECLARE l_ok boolean;\n BEGIN IF a THEN b;\n END IF;\n END;", MODE_FORMAT,
+                   [](COptions& o) { o.m_Plsql.m_bLayoutBlocks = false; }},
+        ScriptCase{"JavaSourceKept", kJava, kJava, MODE_FORMAT, {}},
+        ScriptCase{"JavaSourceKeptByCapitalise", kJava, kJava, MODE_CAPITALISE, {}},
+        ScriptCase{"CapitaliseCasesPlsqlWordsLikeFormat", "declare l_ok boolean;\n  r emp%rowtype;\nbegin null; end;",
+                   "DECLARE l_ok BOOLEAN;\n  r emp%ROWTYPE;\nBEGIN NULL; END;", MODE_CAPITALISE, {}}),
+    [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
+
+// The margin box gives the output a new margin and drops blank lines, but
+// not the blank lines a PL/SQL unit's layout kept.
+TEST(PlsqlLayout, MarginBoxKeepsTheBlankLinesOfTheLayout)
+{
+    COptions options;
+    const std::u16string once = Format(u"begin\n  a;\n\n  b;\nend;", options, MODE_FORMAT).m_sText;
+    EXPECT_EQ(Narrow(once), Lines({"BEGIN", "  a;", "", "  b;", "END;"}));
+    EXPECT_EQ(Narrow(ReapplyLeftMargin(once, options, 2)), Lines({"  BEGIN", "    a;", "", "    b;", "  END;"}));
+}
