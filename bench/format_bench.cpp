@@ -1,7 +1,7 @@
 // Format: MB/s of the whole Format command (tokens, analysis, layout, finish)
 // and of the layout writer alone, on about 1, 4 and 10 MB of real SQL from the
 // corpus (QUILLMARK_CORPUS_DIR; generated SQL where it is absent) and on deeply
-// nested parentheses, with the peak memory of the process.
+// nested parentheses and PL/SQL blocks, with the peak memory of the process.
 //
 // MB counts bytes of UTF-8 input. Time per MB should not grow with the size.
 // Peak memory (ru_maxrss) only grows over a run; run one benchmark at a time
@@ -211,6 +211,22 @@ void BM_FormatNestedLists(benchmark::State& state)
     FormatText(state, Decode(bytes), bytes.size());
 }
 BENCHMARK(BM_FormatNestedLists)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// depth nested PL/SQL blocks and IFs, one PL/SQL unit: BEGIN IF a THEN BEGIN
+// ... NULL; ... END; END IF; END;. Each level indents its lines one step (at
+// most 1000 blanks), so the output grows faster than the input.
+void BM_FormatNestedBlocks(benchmark::State& state)
+{
+    const size_t depth = static_cast<size_t>(state.range(0));
+    std::string bytes;
+    for (size_t i = 0; i < depth; ++i)
+        bytes += i % 2 ? "if a then\n" : "begin\n";
+    bytes += "null;\n";
+    for (size_t i = depth; i-- > 0;)
+        bytes += i % 2 ? "end if;\n" : "end;\n";
+    FormatText(state, Decode(bytes), bytes.size());
+}
+BENCHMARK(BM_FormatNestedBlocks)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
