@@ -55,10 +55,10 @@ printf 'select 1\n' | put notes.txt
 printf 'select 1\n' | put .sql
 run_hook "upper- and mixed-case extensions are checked" 1
 for name in PKG.PKB q.Sql; do
-  grep -q "$name" "$work/err" || fail "$name is named: $(cat "$work/err")"
+  grep -qF -- "$name" "$work/err" || fail "$name is named: $(cat "$work/err")"
 done
 for name in notes.txt .sql; do
-  ! grep -q "$name" "$work/err" || fail "$name is not checked: $(cat "$work/err")"
+  ! grep -qF -- "$name" "$work/err" || fail "$name is not checked: $(cat "$work/err")"
 done
 
 # The suggested command, pasted into a shell, formats what it names.
