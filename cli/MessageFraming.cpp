@@ -218,7 +218,7 @@ void CMessageReader::SkipOversizedBody()
 
 bool CMessageReader::ReadHeaders(CIncomingMessage& message, size_t& length)
 {
-    bool seenHeader = false, lengthGiven = false, lengthValid = false;
+    bool seenHeader = false, lengthGiven = false, lengthValid = false, lengthConflict = false;
     for (;;)
     {
         const size_t end = m_sBuffer.find('\n');
@@ -245,8 +245,9 @@ bool CMessageReader::ReadHeaders(CIncomingMessage& message, size_t& length)
             if (lengthGiven && lengthValid)
                 return true;
             message.m_sBody = ReadToNextHeader();
-            message.m_sProblem = lengthGiven ? "the message's Content-Length is not a number"
-                                             : "the message has no Content-Length header";
+            message.m_sProblem = !lengthGiven     ? "the message has no Content-Length header"
+                                 : lengthConflict ? "the message has two different Content-Length headers"
+                                                  : "the message's Content-Length is not a number";
             return true;
         }
         if (line.find(':') == std::string_view::npos || !CouldBeHeaderLine(line))
@@ -257,6 +258,8 @@ bool CMessageReader::ReadHeaders(CIncomingMessage& message, size_t& length)
             size_t value = 0;
             const bool valid = ParseLength(line.substr(colon + 1), value);
             // Two different lengths leave the body's end unknown.
+            if (lengthGiven && valid && lengthValid && value != length)
+                lengthConflict = true;
             lengthValid = valid && (!lengthGiven || (lengthValid && value == length));
             lengthGiven = true;
             length = value;
@@ -284,6 +287,17 @@ void CMessageReader::ReadBody(size_t length, CIncomingMessage& message)
         const HeaderScan scan = FindHeader(from, at);
         if (scan == HEADER_AT && at < length)
             return tooLong(at);
+        if (length > m_nMaxBody && m_sBuffer.size() > m_nMaxBody)
+        {
+            // More than the limit has come with no header in it: not a short
+            // message behind a wrong length. It is answered at once; the rest
+            // of its bytes are passed over on the next call.
+            message.m_sProblem = "a message of " + std::to_string(length) +
+                                 " bytes is larger than the limit of " +
+                                 std::to_string(m_nMaxBody >> 20) + " MiB";
+            m_bSkipping = true;
+            return;
+        }
         if (m_sBuffer.size() >= length)
         {
             message.m_sBody = Take(length);
@@ -328,15 +342,8 @@ bool CMessageReader::Next(CIncomingMessage& message)
         return false;
     if (!message.m_sProblem.empty())
         return true;
-    if (length > m_nMaxBody)
-    {
-        // Answered at once; its bytes are passed over on the next call.
-        message.m_sProblem = "a message of " + std::to_string(length) +
-                             " bytes is larger than the limit of " +
-                             std::to_string(m_nMaxBody >> 20) + " MiB";
-        m_bSkipping = true;
-        return true;
-    }
+    // A length over the limit is read as a wrong one until more than the
+    // limit has come: a short request behind it is still answered by its id.
     ReadBody(length, message);
     return true;
 }

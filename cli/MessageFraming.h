@@ -6,12 +6,13 @@
 // its place. It relies on one fact: a raw line break cannot occur inside a JSON
 // string, so "Content-Length: <digits>" followed by a raw line break is never
 // part of a well-formed body; wherever it appears, the next message starts.
-// - A Content-Length that is too large: the body ends where the next header
-//   starts, or, when the stream falls silent after a complete JSON value, there.
+// - A Content-Length that is too large (even past the size limit): the body
+//   ends where the next header starts, or, when the stream falls silent after
+//   a complete JSON value, there.
 // - Too small: the rest of the body is what ReadToNextHeader returns.
-// - Bytes that are not a header (or a message without Content-Length, or one
-//   larger than the limit): delivered with a problem, and reading resumes at
-//   the next header.
+// - Bytes that are not a header (or a message without Content-Length, or more
+//   bytes of one message than the limit): delivered with a problem, and
+//   reading resumes at the next header.
 #pragma once
 
 #include <cstddef>

@@ -191,6 +191,8 @@ const CErrorCase kErrorCases[] = {
     {"ContentLengthTooShort",
      {"Content-Length: " + std::to_string(kFormatFive.size() - 3) + "\r\n\r\n" + kFormatFive}, 5,
      INVALID_REQUEST, false, 0},
+    {"ContentLengthPastTheLimitThenSilence", {"Content-Length: 99999999999\r\n\r\n" + kFormatFive, ""}, 5,
+     INVALID_REQUEST, false, 0},
     {"NoHeaders", {kFormatFive, ""}, 5, INVALID_REQUEST, false, 0},
     {"UnknownMethod", {Request(5, "quillmark/unknown")}, 5, NO_METHOD, false, 0},
     {"UnknownNotificationIsDropped", {Notification("quillmark/unknown")}, nullptr, NO_ANSWER, false, 0},

@@ -71,6 +71,12 @@ const CFramingCase kCases[] = {
     {"GarbageBeforeAMessage", {"hello world\r\n" + Framed("{}")}, {{"hello world\r\n", true}, {"{}"}}},
     {"TooLarge", {"Content-Length: 100\r\n\r\n{\"x\":\"" + std::string(92, 'y') + "\"}" + Framed("{}")},
      {{"", true}, {"{}"}}, 64},
+    // A length past the limit on a short request: still read up to the next
+    // header or the silence, so that the request is answered by its id.
+    {"LengthOverTheLimitBeforeTheNextHeader",
+     {"Content-Length: 99999999999\r\n\r\n{\"id\":1}" + Framed("{}")}, {{R"({"id":1})", true}, {"{}"}}, 64},
+    {"LengthOverTheLimitThenSilence", {"Content-Length: 99999999999\r\n\r\n{\"id\":1}", "", Framed("{}")},
+     {{R"({"id":1})", true}, {"{}"}}, 64},
     {"HeaderCutOffByTheEnd", {Framed("{}") + "Content-Len"}, {{"{}"}}},
     // A raw line break cannot be inside a JSON string, so this text in a
     // string is not a header, while the same after the body is.
