@@ -74,6 +74,15 @@ std::string Describe(const CDocumentPosition& position)
     return std::to_string(position.m_nLine) + ":" + std::to_string(position.m_nCharacter);
 }
 
+// Whether an offset falls between the two units of a surrogate pair. An
+// editor that counts in UTF-16 never puts a position there; a change there
+// would leave halves of a character that no answer in UTF-8 can carry back.
+bool SplitsAPair(std::u16string_view text, size_t offset)
+{
+    return offset > 0 && offset < text.size() && text[offset - 1] >= 0xD800 && text[offset - 1] <= 0xDBFF &&
+           text[offset] >= 0xDC00 && text[offset] <= 0xDFFF;
+}
+
 } // namespace
 
 bool CDocumentStore::Change(const std::string& uri, const std::vector<CTextChange>& changes,
@@ -97,10 +106,13 @@ bool CDocumentStore::Change(const std::string& uri, const std::vector<CTextChang
         const CLineIndex index(document->m_sText);
         const auto start = index.OffsetOf(*change.m_Start);
         const auto end = index.OffsetOf(*change.m_End);
-        if (!start || !end || *start > *end)
+        if (!start || !end || *start > *end || SplitsAPair(document->m_sText, *start) ||
+            SplitsAPair(document->m_sText, *end))
         {
             error = "a change of " + Describe(*change.m_Start) + " to " + Describe(*change.m_End) +
-                    (start && end ? ", which ends before it starts" : ", outside the text") +
+                    (!start || !end  ? ", outside the text"
+                     : *start > *end ? ", which ends before it starts"
+                                     : ", inside a character of two UTF-16 units") +
                     " (version " + std::to_string(version) + " of " + uri + ")";
             document->m_sOutOfStep = error;
             return false;

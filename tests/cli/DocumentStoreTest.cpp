@@ -44,6 +44,8 @@ const CChangeCase kCases[] = {
     {"LinePastTheEnd", u"a\n", {Replace(2, 0, 2, 0, u"x")}, u"a\n", false},
     {"NegativeCharacter", u"abc", {Replace(0, -1, 0, 1, u"x")}, u"abc", false},
     {"EndBeforeStart", u"abc", {Replace(0, 2, 0, 1, u"x")}, u"abc", false},
+    {"StartInsideASurrogatePair", u"a𝄞b", {Replace(0, 2, 0, 2, u"x")}, u"a𝄞b", false},
+    {"EndInsideASurrogatePair", u"a𝄞b", {Replace(0, 0, 0, 2, u"")}, u"a𝄞b", false},
     {"AppliedUpToTheOneThatDoesNotFit", u"abc",
      {Replace(0, 0, 0, 0, u">"), Replace(5, 0, 5, 0, u"x")}, u">abc", false},
 };
