@@ -285,7 +285,7 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
         for (const COptionSetting& setting : cl.m_aSettings)
             if (!ApplySetting(setting, scratch, error))
                 return usageError(error);
-        return RunLanguageServer(cl, env.m_sUserStorePath);
+        return RunLanguageServer(cl, env.m_sUserStorePath, env.m_DamageResult);
     }
     if (cl.m_nAction == CCommandLine::ACTION_HELP_OPTIONS)
     {

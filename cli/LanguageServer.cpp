@@ -633,13 +633,15 @@ int ServeLanguageServer(CByteSource& input, const MessageWriter& output, CDocume
     return server.ExitStatus();
 }
 
-int RunLanguageServer(const CCommandLine& commandLine, const std::string& userStorePath)
+int RunLanguageServer(const CCommandLine& commandLine, const std::string& userStorePath,
+                      const std::function<void(std::u16string&)>& damageResult)
 {
     // An editor that goes away closes the pipe: writing then fails with EPIPE
     // and ends the server, instead of a signal ending it.
     std::signal(SIGPIPE, SIG_IGN);
     CDescriptorSource input(STDIN_FILENO);
     CDocumentFormatter formatter(commandLine, userStorePath);
+    formatter.m_DamageResult = damageResult;
     const MessageWriter output = [](std::string_view bytes) {
         while (!bytes.empty())
         {

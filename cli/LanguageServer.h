@@ -28,7 +28,9 @@ using MessageWriter = std::function<bool(std::string_view bytes)>;
 int ServeLanguageServer(CByteSource& input, const MessageWriter& output, CDocumentFormatter& formatter,
                         int idleMilliseconds = CMessageReader::kIdleMilliseconds);
 
-// quillmark-format --lsp on standard input and output.
-int RunLanguageServer(const CCommandLine& commandLine, const std::string& userStorePath);
+// quillmark-format --lsp on standard input and output. damageResult is set
+// only by the test build of the command (see CToolEnvironment).
+int RunLanguageServer(const CCommandLine& commandLine, const std::string& userStorePath,
+                      const std::function<void(std::u16string&)>& damageResult = {});
 
 } // namespace qmcli
