@@ -96,6 +96,19 @@ CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const st
         return result;
     }
 
+    // A byte-order mark an editor keeps in the text is no part of the SQL (it
+    // would be read as the front of the first word): it is set aside, as a
+    // file's mark is, and put back in front of the result.
+    const bool mark = !text.empty() && text.front() == u'\uFEFF';
+    std::optional<CTextRange> unitRange = range;
+    if (mark)
+    {
+        text.remove_prefix(1);
+        if (unitRange)
+            unitRange = CTextRange{std::max<size_t>(unitRange->m_nStart, 1) - 1,
+                                   std::max<size_t>(unitRange->m_nEnd, 1) - 1};
+    }
+
     bool crlf = false, mixed = false;
     std::u16string input = WithLineFeeds(text, crlf, mixed);
     // Making mixed line endings uniform would change a literal that spans lines.
@@ -110,9 +123,9 @@ CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const st
     settings.m_nMode = m_CommandLine.m_bCapitalise ? MODE_CAPITALISE : MODE_FORMAT;
     settings.m_bVerify = true;
     settings.m_DamageResult = m_DamageResult;
-    if (range)
-        settings.m_aRanges.push_back(
-            {OffsetWithLineFeeds(text, range->m_nStart), OffsetWithLineFeeds(text, range->m_nEnd)});
+    if (unitRange)
+        settings.m_aRanges.push_back({OffsetWithLineFeeds(text, unitRange->m_nStart),
+                                      OffsetWithLineFeeds(text, unitRange->m_nEnd)});
     CFixedPointResult formatted = FormatToFixedPoint(m_workspace, input, *options, settings);
     if (!formatted.m_sError.empty())
     {
@@ -121,6 +134,8 @@ CFormattedDocument CDocumentFormatter::Format(std::u16string_view text, const st
     }
     std::u16string& output = formatted.m_sText;
     result.m_sText = crlf ? WithCrLf(output) : std::move(output);
+    if (mark)
+        result.m_sText.insert(0, 1, u'\uFEFF');
     result.m_bOk = true;
     return result;
 }

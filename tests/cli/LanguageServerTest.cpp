@@ -308,6 +308,7 @@ const CDocumentCase kDocumentCases[] = {
     {"SurrogatePairsBeforeAnUnchangedLine", "-- 𝄞𝄞 é\nselect 1 from dual\n",
      "-- 𝄞𝄞 é\nSELECT 1\n  FROM dual\n"},
     {"CrLfKept", "select a, b\r\nfrom t\r\n", "SELECT a\r\n      ,b\r\n  FROM t\r\n"},
+    {"ByteOrderMarkKeptInFront", "\uFEFFselect a, b from t\n", "\uFEFFSELECT a\n      ,b\n  FROM t\n"},
     {"AlreadyFormatted", "SELECT 1\n  FROM dual\n", "SELECT 1\n  FROM dual\n"},
     {"Empty", "", ""},
     {"MixedLineEndingsAndALiteralAcrossLines", "select 'a\r\nb' from t\nwhere x = 1\r\n", ""},
