@@ -311,4 +311,22 @@ TEST_F(NeovimTest, FormatsCorpusFilesAsTheCommandDoes)
             << jobs[k].m_Input << (jobs[k].m_sLines.empty() ? "" : " lines " + jobs[k].m_sLines);
 }
 
+// Neovim counts its changes in UTF-16 units for the server: text typed after
+// surrogate pairs must land where Neovim put it, or the formatted buffer would
+// differ from the command's output for the typed text.
+TEST_F(NeovimTest, TypingAfterSurrogatePairsKeepsTheServerInStep)
+{
+    const fs::path input = m_dir / "typed.sql";
+    std::ofstream(input, std::ios::binary) << "-- 𝄞 é\n"
+                                              "select '𝄞𝄞' x, \"é𝄞\" y from t where a = 'ü'\n"
+                                              "/\n"
+                                              "select a, b from u;\n";
+    RunNeovim({{input, "type: /*𝄞é*/", m_dir / "out"}});
+    const fs::path typed = m_dir / "out.typed";
+    ASSERT_NE(ReadFile(typed).find("'𝄞 /*𝄞é*/𝄞'"), std::string::npos) << ReadFile(typed);
+    const auto expected = Output(Quoted(QUILLMARK_FORMAT_EXE) + " " + Quoted(typed.string()));
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(ReadFile(m_dir / "out"), *expected);
+}
+
 } // namespace
