@@ -483,9 +483,20 @@ json CServer::DidOpen(const json& params)
 {
     const json& document = Member(params, "textDocument", "params");
     const std::string uri = String(Member(document, "uri", "textDocument"), "uri");
-    const json* version = OptionalMember(document, "version");
-    std::u16string text = Utf16(String(Member(document, "text", "textDocument"), "text"));
-    m_Documents.Open(uri, std::move(text), version ? Integer(*version, "version") : 0);
+    try
+    {
+        const json* version = OptionalMember(document, "version");
+        std::u16string text = Utf16(String(Member(document, "text", "textDocument"), "text"));
+        m_Documents.Open(uri, std::move(text), version ? Integer(*version, "version") : 0);
+    }
+    catch (const CRequestError& bad)
+    {
+        // An open document opened again without a usable text: the text kept
+        // is no longer the editor's.
+        if (CDocument* open = m_Documents.Find(uri))
+            open->m_sOutOfStep = "it was opened again, but " + bad.m_sMessage;
+        throw;
+    }
     return nullptr;
 }
 
