@@ -14,12 +14,13 @@ namespace qmcli
 struct CPassRunner
 {
     static std::u16string Run(CFormatWorkspace& workspace, const COptions& options, int mode,
-                              std::u16string_view text, const CUnitFilter& filter)
+                              std::u16string_view text, const CUnitFilter& filter,
+                              std::vector<int32_t>& notLaidOut)
     {
-        std::u16string output =
-            Format(StandardLexicon(), text, options, mode, filter, *workspace.m_pTokens).m_sText;
+        CFormatResult result = Format(StandardLexicon(), text, options, mode, filter, *workspace.m_pTokens);
         workspace.Release();
-        return output;
+        notLaidOut = std::move(result.m_aUnitsNotLaidOut);
+        return std::move(result.m_sText);
     }
 };
 
@@ -106,7 +107,11 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     CUnitChoice choice(settings.m_aLines, settings.m_aRanges);
     while (!settled && result.m_nPasses < kMaxPasses)
     {
-        std::u16string next = CPassRunner::Run(workspace, options, settings.m_nMode, current, choice.NextRun());
+        std::vector<int32_t> notLaidOut;
+        std::u16string next =
+            CPassRunner::Run(workspace, options, settings.m_nMode, current, choice.NextRun(), notLaidOut);
+        if (result.m_nPasses == 0)
+            result.m_aUnitsNotLaidOut = std::move(notLaidOut); // lines of the input
         if (!choice.SameUnits())
         {
             result.m_sError = "the lines asked for cannot be settled: formatting them changed how the "

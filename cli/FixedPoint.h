@@ -76,6 +76,9 @@ struct CFixedPointResult
     std::u16string m_sText; // the settled result, when m_sError is empty
     int m_nPasses = 0;      // runs of the engine; the last one changed nothing
     std::string m_sError;   // why the result must not be used: "safety check failed: line 3: ..."
+    // The first input lines of the units that were only capitalised, since
+    // laid out they would have read as SQL*Plus commands (see Format.h).
+    std::vector<int32_t> m_aUnitsNotLaidOut;
 };
 
 // input has LF line breaks, as DecodeSqlText gives it.

@@ -83,6 +83,7 @@ struct CFileResult
 {
     std::string m_sOut;                  // for standard output, in order
     std::vector<std::string> m_aErrors;  // one line each, already prefixed
+    std::vector<std::string> m_aWarnings; // likewise; they fail nothing
     bool m_bChanged = false;
 };
 
@@ -146,6 +147,11 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     if (!formatted.m_sError.empty())
         return fail(formatted.m_sError + "; nothing written");
     const std::u16string& output = formatted.m_sText;
+    for (int32_t line : formatted.m_aUnitsNotLaidOut)
+        result.m_aWarnings.push_back(std::string(kProgramName) + ": " + label + ":" + std::to_string(line) +
+                                     ": warning: statements kept on their lines, only capitalised: laid out, "
+                                     "a line of them would read as a SQL*Plus command, a terminator or an "
+                                     "off switch");
 
     // Standard output gets UTF-8 without a mark. A file keeps its own
     // encoding, mark and line ending, and --check and --diff judge standard
@@ -416,6 +422,9 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
             out << result.m_sOut;
             for (const std::string& line : result.m_aErrors)
                 err << line << "\n";
+            if (cl.m_nVerbosity >= 0)
+                for (const std::string& line : result.m_aWarnings)
+                    err << line << "\n";
             failed = failed || !result.m_aErrors.empty();
             changed = changed || result.m_bChanged;
             refused += result.m_aErrors.empty() ? 0 : 1;

@@ -96,9 +96,13 @@ public:
     CUnitFormatter(const CUnitFormatter&) = delete;
     CUnitFormatter& operator=(const CUnitFormatter&) = delete;
 
-    // Appends to output the result for text, one unit (of the given kind) or
-    // a whole text. Returns the left margin it applied.
-    int32_t Run(std::u16string_view text, ScriptPieceKind kind, std::u16string& output);
+    // Appends to output the result for text, one unit (of the given kind,
+    // starting on the given line) or a whole text. Returns the left margin it
+    // applied.
+    int32_t Run(std::u16string_view text, ScriptPieceKind kind, int32_t firstLine, std::u16string& output);
+
+    // The first lines of the units laid out by Capitalise instead.
+    std::vector<int32_t> m_aNotLaidOut;
 
     int32_t DetectLeftMargin(std::u16string_view text) const
     {
@@ -111,6 +115,8 @@ private:
     // The lexicon of PL/SQL units laid out as PL/SQL: the same with PL/SQL's
     // words added to the word index.
     const CLexicon& PlsqlLexicon();
+    bool KeepsStructure(std::u16string_view laidOut, ScriptPieceKind kind) const;
+    int32_t RunIn(int mode, std::u16string_view text, ScriptPieceKind kind, std::u16string& output);
 
     const CLexicon& m_Lexicon;
     const COptions& m_Options;
@@ -138,7 +144,52 @@ const CLexicon& CUnitFormatter::PlsqlLexicon()
     return m_PlsqlLexicon;
 }
 
-int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, std::u16string& output)
+int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, int32_t firstLine,
+                            std::u16string& output)
+{
+    const size_t start = output.size();
+    const int32_t margin = RunIn(m_nMode, text, kind, output);
+    if (m_nMode != MODE_FORMAT || KeepsStructure(std::u16string_view(output).substr(start), kind))
+        return margin;
+    // Laid out, the unit would read as another script: it keeps its lines.
+    output.resize(start);
+    m_aNotLaidOut.push_back(firstLine);
+    return RunIn(MODE_CAPITALISE, text, kind, output);
+}
+
+// Whether the laid-out text of the unit whose tokens the list holds still
+// reads as units only. Only a token that may start a command where a
+// statement starts, a comment that may switch formatting, or a "/" or "." that
+// may stand alone on a line can make it read otherwise; a text with one is
+// split to be sure.
+bool CUnitFormatter::KeepsStructure(std::u16string_view laidOut, ScriptPieceKind kind) const
+{
+    const bool commands = kind != PIECE_PLSQL; // no line of a PL/SQL unit is a command
+    bool suspect = false, terminatorToken = false, statementStart = commands;
+    for (const CBaseToken& token : m_Tokens)
+    {
+        if (statementStart && token.m_nKind != TK_COMMENT)
+        {
+            suspect = suspect || MayStartCommand(token.m_sText);
+            statementStart = false;
+        }
+        if (token.m_nKind == TK_DELIMITER && !token.m_sText.empty())
+        {
+            const char16_t c = token.m_sText[0];
+            statementStart = commands && c == u';';
+            terminatorToken = terminatorToken || c == u'/' || c == u'.';
+        }
+        else if (token.m_nKind == TK_COMMENT)
+        {
+            suspect = suspect || IsFormatSwitch(token.m_sText);
+        }
+    }
+    if (!suspect && !(terminatorToken && HasTerminatorLine(laidOut)))
+        return true;
+    return SplitsIntoUnitsOnly(laidOut);
+}
+
+int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKind kind, std::u16string& output)
 {
     const COptions::CGeneral& general = m_Options.m_General;
     const int32_t margin = general.m_bAutoDetectLeftMargin ? DetectLeftMargin(text) : general.m_nLeftMargin;
@@ -156,7 +207,7 @@ int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, std:
     const bool plsql = kind == PIECE_PLSQL && m_Options.m_Plsql.m_bLayoutBlocks;
     const CLexicon& lexicon = plsql ? PlsqlLexicon() : m_Lexicon;
     const COptions::CCapitalisation& cap = m_Options.m_Capitalisation;
-    if (m_nMode == MODE_FORMAT)
+    if (mode == MODE_FORMAT)
     {
         Analyse(lexicon, cap, m_Tokens, true);
         if (plsql)
@@ -212,7 +263,10 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
     ScriptPieceKind kind = PIECE_SQL;
     if (!filter && IsSingleUnit(pieces, kind))
     {
-        result.m_nLeftMargin = units.Run(text, kind, result.m_sText);
+        const auto unit = std::find_if(pieces.begin(), pieces.end(),
+                                       [](const CScriptPiece& piece) { return IsUnit(piece.m_nKind); });
+        result.m_nLeftMargin = units.Run(text, kind, unit == pieces.end() ? 1 : unit->m_nFirstLine, result.m_sText);
+        result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
         return result;
     }
 
@@ -230,7 +284,7 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
             if (!filter || filter(piece, index))
             {
                 const size_t before = result.m_sText.size();
-                const int32_t margin = units.Run(source, piece.m_nKind, result.m_sText);
+                const int32_t margin = units.Run(source, piece.m_nKind, piece.m_nFirstLine, result.m_sText);
                 if (!marginTaken)
                     result.m_nLeftMargin = margin;
                 marginTaken = true;
@@ -245,6 +299,7 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
         dropLineBreak = false;
         result.m_sText += source;
     }
+    result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
     return result;
 }
 

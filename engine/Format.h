@@ -35,6 +35,10 @@ struct CFormatResult
     // The left margin the units were given: the option's, or with
     // auto-detection the one detected for the first unit formatted.
     int32_t m_nLeftMargin = 0;
+    // The first lines (1-based) of the units that Format only capitalised,
+    // because laid out they would have held a line that reads as a SQL*Plus
+    // command, a terminator or an off switch, and so changed the script.
+    std::vector<int32_t> m_aUnitsNotLaidOut;
 };
 
 // Chooses the units a run formats, by the piece and its index among the

@@ -835,3 +835,46 @@ std::vector<CScriptPiece> SplitScript(std::u16string_view text)
 {
     return CScriptSplitter(text).Run();
 }
+
+bool MayStartCommand(std::u16string_view word)
+{
+    return !word.empty() &&
+           (word[0] == u'@' || word[0] == u'!' || FindCommandWord(LeadingWord(word.substr(0, 16))) != nullptr);
+}
+
+bool IsFormatSwitch(std::u16string_view comment)
+{
+    return FormatSwitchOf(Trim(comment)) != FormatSwitch::None;
+}
+
+bool HasTerminatorLine(std::u16string_view text)
+{
+    constexpr uint64_t kFourBlanks = 0x0020002000200020ULL;
+    const size_t n = text.size();
+    const char16_t* p = text.data();
+    for (size_t i = 0; i < n; i = FindLineFeed(text, i) + 1)
+    {
+        // Indentation is most of a formatted text's blanks: four at a time.
+        uint64_t block;
+        while (i + 4 <= n && (std::memcpy(&block, p + i, sizeof block), block == kFourBlanks))
+            i += 4;
+        while (i < n && IsLineBlank(p[i]))
+            ++i;
+        if (i == n || (p[i] != u'/' && p[i] != u'.'))
+            continue;
+        size_t after = i + 1;
+        while (after < n && IsLineBlank(p[after]))
+            ++after;
+        if (after == n || p[after] == u'\n')
+            return true;
+    }
+    return false;
+}
+
+bool SplitsIntoUnitsOnly(std::u16string_view text)
+{
+    for (const CScriptPiece& piece : SplitScript(text))
+        if (!IsUnit(piece.m_nKind) && piece.m_nKind != PIECE_VERBATIM)
+            return false;
+    return true;
+}

@@ -58,3 +58,17 @@ struct CScriptPiece
 // last line that holds something, without the line break (nor a carriage
 // return before it). One pass over the text.
 std::vector<CScriptPiece> SplitScript(std::u16string_view text);
+
+// What it takes to tell whether a unit's formatted text still reads as units
+// only, with no line that is a SQL*Plus command, a terminator or an off
+// switch: layout starts new lines, and a line that begins with "prompt" after
+// a statement's ";" is a command wherever it came from.
+// Whether a line that starts with word may be a command line.
+bool MayStartCommand(std::u16string_view word);
+// Whether a comment, alone on a line, switches formatting off or on.
+bool IsFormatSwitch(std::u16string_view comment);
+// Whether some line of text holds only "/" or "." (and blanks), whatever
+// literal or comment it may be inside.
+bool HasTerminatorLine(std::u16string_view text);
+// Whether text splits into units and the blank lines between them only.
+bool SplitsIntoUnitsOnly(std::u16string_view text);

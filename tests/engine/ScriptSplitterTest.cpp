@@ -241,6 +241,8 @@ const ScriptFormatCase kScriptFormatCases[] = {
     // A text of one unit runs whole, as it always has: with its final line
     // break the common indentation stays.
     {"SingleUnitRunsWhole", "  select 1;\n  select 2;\n", "  SELECT 1;\n  SELECT 2;\n", MODE_CAPITALISE},
+    // Laid out, "prompt hi" would start a line after the ";" and be a command.
+    {"LayoutThatMakesACommandOnlyCapitalises", "select 1 from dual; prompt hi", "SELECT 1 FROM dual; prompt hi"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ScriptFormatTest, ::testing::ValuesIn(kScriptFormatCases),
@@ -254,6 +256,14 @@ TEST(ScriptFormat, FilterChoosesTheUnits)
             return index == 1 && unit.m_nFirstLine == 3;
         });
     EXPECT_EQ(N(result.m_sText), "select 1 from dual\n/\nSELECT 2\n  FROM dual\n/\nselect 3 from dual");
+}
+
+TEST(ScriptFormat, NamesTheUnitsNotLaidOut)
+{
+    const std::u16string text = u"prompt x\nselect 1 from dual; l\n/\nselect 2 from dual\n/\nselect 3 from t; del";
+    const CFormatResult result = Format(text, COptions(), MODE_FORMAT);
+    EXPECT_EQ(N(result.m_sText), "prompt x\nSELECT 1 FROM dual; l\n/\nSELECT 2\n  FROM dual\n/\nSELECT 3 FROM t; del");
+    EXPECT_EQ(result.m_aUnitsNotLaidOut, (std::vector<int32_t>{2, 6}));
 }
 
 TEST(ScriptFormat, MarginReappliedToUnitsOnly)
