@@ -36,7 +36,7 @@ struct CRunResult
     std::string m_sErr;
 };
 
-struct CRunSpec
+struct CRunRequest
 {
     std::vector<std::string> m_aArgs;
     std::string m_sStdin;
@@ -78,9 +78,9 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     // Runs the command; standard input, output and error go through files.
-    CRunResult Run(const CRunSpec& run) { return Wait(Start(run)); }
+    CRunResult Run(const CRunRequest& run) { return Wait(Start(run)); }
 
-    pid_t Start(const CRunSpec& run)
+    pid_t Start(const CRunRequest& run)
     {
         const fs::path in = m_dir / ".stdin", out = m_dir / ".stdout", err = m_dir / ".stderr";
         WriteFile(in, run.m_sStdin);
@@ -140,7 +140,7 @@ protected:
     }
     CRunResult Run(std::vector<std::string> args, std::string input = {})
     {
-        CRunSpec run;
+        CRunRequest run;
         run.m_aArgs = std::move(args);
         run.m_sStdin = std::move(input);
         return Run(run);
@@ -217,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, StdinTest, ::testing::ValuesIn(kStdinCases),
 
 TEST_F(EndToEnd, FaultInjectionOnlyInTheTestBuild)
 {
-    CRunSpec run;
+    CRunRequest run;
     run.m_aArgs = {"--capitalise"};
     run.m_sStdin = "select a from t";
     run.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
@@ -389,7 +389,7 @@ TEST_F(EndToEnd, LinesFormatOnlyTheirUnits)
     {
         WriteFile(m_dir / "s.sql", script);
         WriteFile(m_dir / "mixed.sql", "select a from t\n/\r\nselect b from u\r\n");
-        CRunSpec run;
+        CRunRequest run;
         run.m_aArgs = row.args;
         run.m_sDir = m_dir.string();
         const CRunResult r = Run(run);
@@ -593,7 +593,7 @@ TEST_F(EndToEnd, InPlaceRespectsTheFileSystem)
         const fs::path folder = m_dir / c.name;
         fs::create_directories(folder);
         ::chmod(m_dir.c_str(), 0755); // others may reach the case folders
-        CRunSpec run;
+        CRunRequest run;
         run.m_aArgs = {"-i", "--capitalise"};
         for (const std::string& arg : c.prepare(folder))
             run.m_aArgs.push_back(arg);
@@ -662,7 +662,7 @@ TEST_F(EndToEnd, AFailedWriteLeavesTheFileWhole)
     WriteFile(m_dir / "b.sql", "select 1\n");
     WriteFile(m_dir / "c.sql", big);
     fs::create_hard_link(m_dir / "c.sql", m_dir / "c-link.sql");
-    CRunSpec run;
+    CRunRequest run;
     run.m_aArgs = {"-i", "--capitalise", P("a.sql"), P("b.sql"), P("c.sql")};
     run.m_nFileSizeLimit = 4096;
     const CRunResult r = Run(run);
@@ -693,7 +693,7 @@ TEST_F(EndToEnd, RunningOutOfMemoryOnOneFileSparesTheOthers)
         big += "select a, b, c from some_table where x = 1 and y = 'text';\n";
     WriteFile(m_dir / "big.sql", big);
     WriteFile(m_dir / "small.sql", "select 1\n");
-    CRunSpec run;
+    CRunRequest run;
     run.m_aArgs = {"-j", "1", "-i", P("big.sql"), P("small.sql")};
     run.m_nAddressSpaceLimit = 150u << 20;
     const CRunResult r = Run(run);
@@ -716,7 +716,7 @@ TEST_F(EndToEnd, InterruptedRewritesLeaveOldOrNewFilesAndNoTemporaryOnes)
     {
         for (const char* name : {"a.sql", "b.sql"})
             WriteFile(m_dir / "in" / name, text);
-        CRunSpec run;
+        CRunRequest run;
         run.m_aArgs = {"-i", "--capitalise", "-j", "1", (m_dir / "in").string()};
         const pid_t pid = Start(run);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
@@ -736,7 +736,7 @@ TEST_F(EndToEnd, InterruptedRewritesLeaveOldOrNewFilesAndNoTemporaryOnes)
 TEST_F(EndToEnd, SafetyCheckRefusesATamperedResultInPlace)
 {
     WriteFile(m_dir / "a.sql", "select a from t\n");
-    CRunSpec run;
+    CRunRequest run;
     run.m_aArgs = {"-i", P("a.sql")};
     run.m_aEnv = {"QUILLMARK_TEST_CORRUPT_RESULT=1"};
     run.m_sProgram = QUILLMARK_FAULT_INJECTION_EXE;
@@ -771,7 +771,7 @@ TEST_F(EndToEnd, CheckAndDiffWriteNothingAndSayWhatWouldChange)
     };
     for (const auto& row : rows)
     {
-        CRunSpec run;
+        CRunRequest run;
         run.m_aArgs = row.args;
         run.m_aArgs.push_back("--capitalise");
         run.m_sDir = m_dir.string();
@@ -811,11 +811,11 @@ TEST_F(EndToEnd, DiffsApplyWithGitAndPatch)
         for (const auto& [name, bytes] : files)
             WriteFile(root / name, bytes);
     auto run = [&](const fs::path& dir, std::vector<std::string> args) {
-        CRunSpec spec;
-        spec.m_aArgs = {"--encoding", "latin1"};
-        spec.m_aArgs.insert(spec.m_aArgs.end(), args.begin(), args.end());
-        spec.m_sDir = dir.string();
-        return Run(spec);
+        CRunRequest request;
+        request.m_aArgs = {"--encoding", "latin1"};
+        request.m_aArgs.insert(request.m_aArgs.end(), args.begin(), args.end());
+        request.m_sDir = dir.string();
+        return Run(request);
     };
     std::vector<std::string> names;
     for (const auto& file : files)
@@ -866,11 +866,11 @@ TEST_F(EndToEnd, CorpusDiffsApplyAsInPlaceRewrites)
             fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
     }
     auto run = [&](const fs::path& dir, std::vector<std::string> args) {
-        CRunSpec spec;
-        spec.m_aArgs = std::move(args);
-        spec.m_sDir = dir.string();
-        spec.m_nTimeLimit = 300;
-        return Run(spec);
+        CRunRequest request;
+        request.m_aArgs = std::move(args);
+        request.m_sDir = dir.string();
+        request.m_nTimeLimit = 300;
+        return Run(request);
     };
     auto shell = [](const std::string& command) { return std::system(command.c_str()); };
 
@@ -1025,7 +1025,7 @@ TEST_F(EndToEnd, NearestDiscoveredOptionsFileApplies)
     EXPECT_EQ(r.m_sOut, "select x\nSelect x\n");
 
     // Standard input looks from the current folder, or from --stdin-path.
-    CRunSpec run;
+    CRunRequest run;
     run.m_aArgs = {"--capitalise"};
     run.m_sStdin = "SELECT x";
     run.m_sDir = m_dir.string();
