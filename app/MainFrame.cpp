@@ -59,14 +59,25 @@ constexpr int kDefaultVisualStyle = kDesktopVisualStyle;
 constexpr int kMaxLeftMargin = 1000;
 constexpr int kCaretPaneWidth = 75;
 // At the first start the editors get room for this many characters of their
-// font beside the panel, and the window leaves this much of the screen for
-// its frame and title bar.
+// font beside the panel, and each window leaves this much of the screen
+// around it for the frame and title bar the window manager adds.
 constexpr int kEditorColumns = 80;
 // The editors never get narrower than this many characters: the panel gives
 // way first.
 constexpr int kEditorLeastColumns = 32;
-constexpr QSize kWindowFrameAllowance(16, 40);
+const QMargins kFrameAllowance(8, 32, 8, 8);
 constexpr QSize kHelpWindowSize(720, 640);
+
+// The place of a window with the frame allowance around it, shrunk and moved
+// as far as needed for the frame to lie inside the area.
+QRect FramedInside(const QRect& window, const QRect& area)
+{
+    QRect framed = window.marginsAdded(kFrameAllowance);
+    framed.setSize(framed.size().boundedTo(area.size()));
+    framed.moveLeft(std::clamp(framed.left(), area.left(), area.right() + 1 - framed.width()));
+    framed.moveTop(std::clamp(framed.top(), area.top(), area.bottom() + 1 - framed.height()));
+    return framed.marginsRemoved(kFrameAllowance);
+}
 
 const char* const kApplicationLook = "ApplicationLook";
 const char* const kOutlookAnimation = "OutlookAnimation";
@@ -744,12 +755,9 @@ void CMainFrame::OnHelpFinder()
         m_pHelpWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_pHelpWindow->setOpenExternalLinks(true);
         m_pHelpWindow->setWindowIcon(windowIcon());
-        const QRect available = screen()->availableGeometry();
-        QRect place(QPoint(), kHelpWindowSize.boundedTo(available.size() - kWindowFrameAllowance));
+        QRect place(QPoint(), kHelpWindowSize);
         place.moveCenter(frameGeometry().center());
-        place.moveTop(std::clamp(place.top(), available.top(), available.bottom() - place.height()));
-        place.moveLeft(std::clamp(place.left(), available.left(), available.right() - place.width()));
-        m_pHelpWindow->setGeometry(place);
+        m_pHelpWindow->setGeometry(FramedInside(place, screen()->availableGeometry()));
     }
     const QString page = HelpPagePath();
     m_pHelpWindow->setSource(page.startsWith(u':') ? QUrl(QStringLiteral("qrc") + page) : QUrl::fromLocalFile(page));
@@ -858,26 +866,50 @@ void CMainFrame::FitToScreen()
     // Shown, the window has laid out its bars and the panel: what the pages
     // lack now is what the window and the panel must grow by.
     const QRect available = screen()->availableGeometry();
+    const QSize room = available.marginsRemoved(kFrameAllowance).size();
     const QSize shortfall = PanelPageShortfall();
     // On a large screen the editors get three quarters of it.
     const int wantedHeight = std::max(height() + shortfall.height(), available.height() * 3 / 4);
-    const int fittedHeight = std::min(wantedHeight, available.height() - kWindowFrameAllowance.height());
+    const int fittedHeight = std::min(wantedHeight, room.height());
     // A page that must scroll up and down gets the scroll bar beside it, not over it.
     const int scrollBar = fittedHeight < wantedHeight ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
     const int panelWidth = m_wndOutlookBar.width() + std::max(0, shortfall.width()) + scrollBar;
     const int editorWidth = EditorColumnsWidth(*m_pView, kEditorColumns);
     const int wantedWidth = std::max(panelWidth + editorWidth + (width() - m_wndOutlookBar.width() - m_pView->width()),
                                      available.width() * 3 / 4);
-    const QSize fitted(std::min(wantedWidth, available.width() - kWindowFrameAllowance.width()), fittedHeight);
+    const QSize fitted(std::min(wantedWidth, room.width()), fittedHeight);
     resize(fitted);
     m_nPanelWidth = panelWidth;
     resizeDocks({&m_wndOutlookBar}, {panelWidth}, Qt::Horizontal);
-    move(available.center() - QPoint(fitted.width() / 2, (fitted.height() + kWindowFrameAllowance.height()) / 2));
+    // The window manager frames the window only once it is shown: until then
+    // it is placed inside a frame of the allowance's size, and once framed
+    // (when it is first activated) its frame is kept on the screen.
+    QRect place(QPoint(), fitted);
+    place.moveCenter(available.center());
+    move(FramedInside(place, available).topLeft());
+    m_bFramePending = true;
+}
+
+void CMainFrame::KeepFrameOnScreen()
+{
+    // A frame taller or wider than the screen keeps its title bar and its
+    // left edge on it.
+    const QRect available = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QPoint corner(std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width())),
+                        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height())));
+    if (corner != frame.topLeft())
+        move(corner);
 }
 
 void CMainFrame::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && m_bFramePending && isActiveWindow())
+    {
+        m_bFramePending = false;
+        KeepFrameOnScreen();
+    }
     // Another style or font may make a page wider than the panel: once the
     // pages have taken it, the panel widens as far as they need (never less).
     if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)

@@ -107,6 +107,7 @@ private:
     // At the first start: sizes the window to show every option page whole
     // beside the editors, as far as the screen allows, and centres it.
     void FitToScreen();
+    void KeepFrameOnScreen();
     // How much wider and taller the panel's pages need to be than the room
     // they have now (negative where they have more).
     QSize PanelPageShortfall() const;
@@ -155,6 +156,7 @@ private:
     bool m_bCreated = false;
     bool m_bDiscardOnClose = false;
     bool m_bFitPending = false;
+    bool m_bFramePending = false; // placed at the first start, not framed yet
     int m_nPanelWidth = 0; // the width the panel keeps while the window changes size
     int m_nFrameWidth = 0; // the window's width at its last resize
 };
