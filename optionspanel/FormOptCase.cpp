@@ -7,7 +7,7 @@ using C = COptions::CCase;
 
 const CControlTemplate kControls[] = {
     {K::GroupBox, 0, "When/Then clause", 7, 7, 129, 79},
-    {K::CheckBox, 1009, "When Then in same Line", 15, 22, 111, 10,
+    {K::CheckBox, 1009, "WHEN and THEN on one line", 15, 22, 111, 10,
      "Writes THEN on the line of its WHEN.\nWHEN a = 1 THEN 'x'"},
     {K::Static, 0, "Indent WHEN from CASE", 15, 40, 91, 8},
     {K::DigitEdit, 1010, "", 99, 38, 27, 14,

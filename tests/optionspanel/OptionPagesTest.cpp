@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "New line before AS"}},
         CTextCase{"Commas", COMMAS, {"Wrapped style commas in lists", "Stacked list style when", "Right margin more than"}},
         CTextCase{"Parentheses", PARENTHESES, {"Spacing"}},
-        CTextCase{"Case", CASE, {"When/Then clause", "When Then in same Line", "Indent WHEN from CASE", "Indent THEN from WHEN"}},
+        CTextCase{"Case", CASE, {"When/Then clause", "WHEN and THEN on one line", "Indent WHEN from CASE", "Indent THEN from WHEN"}},
         CTextCase{"Capitalisation",
                   CAPITALISATION,
                   {"Keywords", "Functions", "Standard functions", "Bind variables", "Comments", "Others"}},
