@@ -83,6 +83,32 @@ bool SplitsAPair(std::u16string_view text, size_t offset)
            text[offset] >= 0xDC00 && text[offset] <= 0xDFFF;
 }
 
+// A ranged change resolved to offsets of the text.
+struct CSplice
+{
+    size_t m_nStart, m_nEnd;
+    const std::u16string* m_pText;
+};
+
+// The text with the splices (disjoint, in descending order) applied, in one pass.
+std::u16string Spliced(const std::u16string& text, const std::vector<CSplice>& splices)
+{
+    size_t length = text.size();
+    for (const CSplice& splice : splices)
+        length = length - (splice.m_nEnd - splice.m_nStart) + splice.m_pText->size();
+    std::u16string out;
+    out.reserve(length);
+    size_t next = 0;
+    for (auto it = splices.rbegin(); it != splices.rend(); ++it)
+    {
+        out.append(text, next, it->m_nStart - next);
+        out += *it->m_pText;
+        next = it->m_nEnd;
+    }
+    out.append(text, next);
+    return out;
+}
+
 } // namespace
 
 bool CDocumentStore::Change(const std::string& uri, const std::vector<CTextChange>& changes,
@@ -95,20 +121,39 @@ bool CDocumentStore::Change(const std::string& uri, const std::vector<CTextChang
         return false;
     }
     document->m_nVersion = version;
-    for (const CTextChange& change : changes)
+    size_t next = 0;
+    while (next < changes.size())
     {
-        if (!change.m_Start || !change.m_End)
+        if (!changes[next].m_Start || !changes[next].m_End)
         {
-            document->m_sText = change.m_sText;
+            document->m_sText = changes[next++].m_sText;
             document->m_sOutOfStep.clear();
             continue;
         }
+        // An editor applying many edits (a formatting's) sends them from the
+        // bottom up. While each change ends on a line above the one where the
+        // change before it starts, the lines it touches are the same in the
+        // text before the run, so the whole run is resolved against that
+        // text and applied in one pass, instead of one pass over the text for
+        // every change.
         const CLineIndex index(document->m_sText);
-        const auto start = index.OffsetOf(*change.m_Start);
-        const auto end = index.OffsetOf(*change.m_End);
-        if (!start || !end || *start > *end || SplitsAPair(document->m_sText, *start) ||
-            SplitsAPair(document->m_sText, *end))
+        std::vector<CSplice> run;
+        for (; next < changes.size(); ++next)
         {
+            const CTextChange& change = changes[next];
+            if (!change.m_Start || !change.m_End ||
+                (!run.empty() && change.m_End->m_nLine >= changes[next - 1].m_Start->m_nLine))
+                break;
+            const auto start = index.OffsetOf(*change.m_Start);
+            const auto end = index.OffsetOf(*change.m_End);
+            if (start && end && *start <= *end && !SplitsAPair(document->m_sText, *start) &&
+                !SplitsAPair(document->m_sText, *end))
+            {
+                run.push_back({*start, *end, &change.m_sText});
+                continue;
+            }
+            if (!run.empty())
+                break; // the changes before it are applied first, then it is refused
             error = "a change of " + Describe(*change.m_Start) + " to " + Describe(*change.m_End) +
                     (!start || !end  ? ", outside the text"
                      : *start > *end ? ", which ends before it starts"
@@ -117,7 +162,10 @@ bool CDocumentStore::Change(const std::string& uri, const std::vector<CTextChang
             document->m_sOutOfStep = error;
             return false;
         }
-        document->m_sText.replace(*start, *end - *start, change.m_sText);
+        if (run.size() == 1)
+            document->m_sText.replace(run[0].m_nStart, run[0].m_nEnd - run[0].m_nStart, *run[0].m_pText);
+        else
+            document->m_sText = Spliced(document->m_sText, run);
     }
     return true;
 }

@@ -46,6 +46,18 @@ const CChangeCase kCases[] = {
     {"EndBeforeStart", u"abc", {Replace(0, 2, 0, 1, u"x")}, u"abc", false},
     {"StartInsideASurrogatePair", u"a𝄞b", {Replace(0, 2, 0, 2, u"x")}, u"a𝄞b", false},
     {"EndInsideASurrogatePair", u"a𝄞b", {Replace(0, 0, 0, 2, u"")}, u"a𝄞b", false},
+    // Many edits sent from the bottom up in one message, as an editor applies
+    // a formatting's, are applied in one pass: the result must be the same.
+    {"BottomUpInOneMessage", u"a\nb\nc\nd\n",
+     {Replace(3, 0, 4, 0, u"D\n"), Replace(1, 0, 2, 0, u"B1\nB2\n"), Replace(0, 0, 0, 1, u"A")},
+     u"A\nB1\nB2\nc\nD\n"},
+    {"BottomUpThenBelowAgain", u"a\nb\nc\n",
+     {Replace(2, 0, 2, 1, u"C"), Replace(0, 0, 0, 1, u"A"), Replace(2, 0, 2, 1, u"X")}, u"A\nb\nX\n"},
+    {"RightToLeftOnOneLine", u"abcde", {Replace(0, 4, 0, 5, u"E"), Replace(0, 0, 0, 1, u"A")}, u"AbcdE"},
+    {"LineFeedInsertedAfterALoneCr", u"a\rb", {Replace(1, 0, 1, 0, u"\n"), Replace(0, 0, 0, 1, u"A")},
+     u"A\r\nb"},
+    {"BottomUpUpToTheOneThatDoesNotFit", u"a\nb\nc",
+     {Replace(2, 0, 2, 0, u">"), Replace(1, -1, 1, 0, u"x")}, u"a\nb\n>c", false},
     {"AppliedUpToTheOneThatDoesNotFit", u"abc",
      {Replace(0, 0, 0, 0, u">"), Replace(5, 0, 5, 0, u"x")}, u">abc", false},
 };

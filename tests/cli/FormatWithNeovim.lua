@@ -56,6 +56,12 @@ local function run()
       vim.lsp.buf.formatting_sync(nil, 60000)
     elseif lines == '' then
       vim.lsp.buf.formatting_sync(nil, 60000)
+      -- Neovim sends the edits it applied back as changes, bottom up; the
+      -- server's text must then be the buffer's, which is formatted already.
+      local formatted = vim.api.nvim_buf_get_lines(bufnr, 0, -1, true)
+      vim.lsp.buf.formatting_sync(nil, 60000)
+      assert(vim.deep_equal(formatted, vim.api.nvim_buf_get_lines(bufnr, 0, -1, true)),
+             'formatting ' .. input .. ' again changed it')
     else
       local first, last = lines:match('^(%d+):(%d+)$')
       local params = vim.lsp.util.make_given_range_params(
