@@ -3,19 +3,18 @@
 #include "AppStrings.h"
 #include "Clipboard.h"
 #include "Prompts.h"
-#include "SQLParser.h"
+#include "Format.h"
+#include "Options.h"
 
 void FormatClipboard(CProfileStore* pStore)
 {
     const QString text = ReadClipboardText();
     if (text.isEmpty())
         return;
-    // A short-lived engine of its own: it loads the saved options now and
-    // saves them when it goes out of scope.
-    CSQLParser parser(pStore);
-    parser.m_sInput = text.toStdU16String();
-    parser.Process(CSQLParser::MODE_FORMAT);
-    WriteClipboardText(QString::fromStdU16String(parser.m_sOutput));
+    // The saved options, loaded now and saved back when they go out of scope.
+    const COptions options(pStore);
+    const CFormatResult result = Format(text.toStdU16String(), options, MODE_FORMAT);
+    WriteClipboardText(QString::fromStdU16String(result.m_sText));
 }
 
 QString ReadClipboardText()

@@ -678,7 +678,7 @@ void CMainFrame::OnFormat()
 {
     if (!m_pDoc)
         return;
-    m_pDoc->RunCommand(CSQLParser::MODE_FORMAT);
+    m_pDoc->RunCommand(MODE_FORMAT);
     RefreshLeftMargin();
 }
 
@@ -686,7 +686,7 @@ void CMainFrame::OnCapitalise()
 {
     if (!m_pDoc)
         return;
-    m_pDoc->RunCommand(CSQLParser::MODE_CAPITALISE);
+    m_pDoc->RunCommand(MODE_CAPITALISE);
     RefreshLeftMargin();
 }
 

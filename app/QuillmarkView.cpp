@@ -51,13 +51,13 @@ void CQuillmarkView::GetTabText(const QString& label, QString& text) const
 void CQuillmarkView::FormatInput()
 {
     if (m_pDoc)
-        m_pDoc->RunCommand(CSQLParser::MODE_FORMAT);
+        m_pDoc->RunCommand(MODE_FORMAT);
 }
 
 void CQuillmarkView::CapitaliseInput()
 {
     if (m_pDoc)
-        m_pDoc->RunCommand(CSQLParser::MODE_CAPITALISE);
+        m_pDoc->RunCommand(MODE_CAPITALISE);
 }
 
 QString CQuillmarkView::GetInputText() const

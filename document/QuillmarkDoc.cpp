@@ -17,7 +17,7 @@ std::filesystem::path ToPath(const QString& path)
 } // namespace
 
 CQuillmarkDoc::CQuillmarkDoc(CProfileStore* pStore, QObject* pParent)
-    : QObject(pParent), m_Parser(pStore)
+    : QObject(pParent), m_Options(pStore)
 {
 }
 
@@ -31,7 +31,7 @@ bool CQuillmarkDoc::RunCommand(int mode)
     if (input.isEmpty())
         return false;
     m_nLastCommand = mode;
-    m_Parser.m_sInput = input.toStdU16String();
+    m_sLastInput = input.toStdU16String();
     m_pView->SetOutputText(RunEngine());
     m_pView->ShowTab(true);
     return true;
@@ -39,7 +39,7 @@ bool CQuillmarkDoc::RunCommand(int mode)
 
 void CQuillmarkDoc::RerunLastCommand()
 {
-    if (!m_pView || m_Parser.m_sInput.empty())
+    if (!m_pView || m_sLastInput.empty())
         return;
     const QString output = RunEngine();
     if (!output.isEmpty())
@@ -50,17 +50,17 @@ QString CQuillmarkDoc::RunEngine()
 {
     // The margin the engine detects is the output's, not the user's: the
     // stored one stays as it was.
-    m_Parser.Process(m_nLastCommand);
+    CFormatResult result = Format(m_sLastInput, m_Options, m_nLastCommand);
     m_nDetectedMargin.reset();
-    if (m_Parser.m_Options.m_General.m_bAutoDetectLeftMargin)
-        m_nDetectedMargin = m_Parser.m_nLastLeftMargin;
+    if (m_Options.m_General.m_bAutoDetectLeftMargin)
+        m_nDetectedMargin = result.m_nLeftMargin;
     emit leftMarginChanged(GetLeftMargin());
-    return QString::fromStdU16String(m_Parser.m_sOutput);
+    return QString::fromStdU16String(result.m_sText);
 }
 
 int32_t CQuillmarkDoc::GetLeftMargin() const
 {
-    return m_nDetectedMargin.value_or(m_Parser.m_Options.m_General.m_nLeftMargin);
+    return m_nDetectedMargin.value_or(m_Options.m_General.m_nLeftMargin);
 }
 
 void CQuillmarkDoc::RefreshLeftMargin()
@@ -72,14 +72,14 @@ void CQuillmarkDoc::RefreshLeftMargin()
     // terminator lines stay as they are.
     const QString current = m_pView->GetOutputText();
     const QString output = QString::fromStdU16String(
-        ReapplyLeftMargin(current.toStdU16String(), m_Parser.m_Options, GetLeftMargin()));
+        ReapplyLeftMargin(current.toStdU16String(), m_Options, GetLeftMargin()));
     if (!output.isEmpty() && output != current)
         m_pView->SetOutputText(output);
 }
 
 void CQuillmarkDoc::SetLeftMargin(int32_t margin)
 {
-    m_Parser.m_Options.m_General.m_nLeftMargin = margin;
+    m_Options.m_General.m_nLeftMargin = margin;
     m_nDetectedMargin.reset();
     RefreshLeftMargin();
 }
@@ -106,7 +106,7 @@ bool CQuillmarkDoc::Serialize(const QString& path)
     if (!m_pView)
         return true;
     m_pView->SetInputText(QString::fromStdU16String(file.m_sText));
-    RunCommand(CSQLParser::MODE_FORMAT);
+    RunCommand(MODE_FORMAT);
     SetModifiedFlag(true);
     return true;
 }
@@ -247,7 +247,7 @@ bool CQuillmarkDoc::HasUnsavedInput() const
         return false;
     const QString input = m_pView->GetInputText();
     return !input.isEmpty() &&
-           (input != QString::fromStdU16String(m_Parser.m_sInput) || m_pView->GetOutputText().isEmpty());
+           (input != QString::fromStdU16String(m_sLastInput) || m_pView->GetOutputText().isEmpty());
 }
 
 bool CQuillmarkDoc::SaveModified()
@@ -266,7 +266,7 @@ bool CQuillmarkDoc::SaveModified()
         case QMessageBox::Save:
             return SaveText(m_pView->GetInputText(), false);
         case QMessageBox::Apply:
-            RunCommand(CSQLParser::MODE_FORMAT);
+            RunCommand(MODE_FORMAT);
             return OnFileSave();
         case QMessageBox::Discard:
         case QMessageBox::No:

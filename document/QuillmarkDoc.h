@@ -1,5 +1,5 @@
-// The document: owns the window's formatting engine (whose construction loads
-// the saved options and whose destruction saves them), runs Format and
+// The document: owns the window's options (loaded from the settings store when
+// it is made, saved to it when it goes), runs Format and
 // Capitalise from the input tab into the output tab, re-runs the last command
 // when an option changes, and connects file open and save to the two tabs: a
 // file opens into "SQL Input" and is formatted at once; saving writes "SQL
@@ -7,7 +7,8 @@
 #pragma once
 
 #include "DocumentView.h"
-#include "SQLParser.h"
+#include "Format.h"
+#include "Options.h"
 #include "SaveEncoding.h"
 
 #include <QObject>
@@ -44,7 +45,11 @@ public:
     // Stores the margin in the options and re-indents the output to it.
     void SetLeftMargin(int32_t margin);
 
-    COptions& Options() { return m_Parser.m_Options; }
+    COptions& Options() { return m_Options; }
+    const COptions& Options() const { return m_Options; }
+    // The input text of the last Format or Capitalise, which an option change
+    // runs again.
+    const std::u16string& LastInput() const { return m_sLastInput; }
 
     // Loads a file into the input tab and formats it (the open pipeline calls
     // it for a file that is not empty). A file that cannot be read is
@@ -102,9 +107,8 @@ public:
     QWidget* m_pDialogParent = nullptr;
 
     CDocumentView* m_pView = nullptr;
-    CSQLParser m_Parser;
     // MODE_FORMAT after Format (and at start), MODE_CAPITALISE after Capitalise.
-    int32_t m_nLastCommand = CSQLParser::MODE_FORMAT;
+    int32_t m_nLastCommand = MODE_FORMAT;
 
 signals:
     void titleChanged(const QString& title);
@@ -127,6 +131,8 @@ private:
     // Runs the engine over the text of the last command in its mode.
     QString RunEngine();
 
+    COptions m_Options;
+    std::u16string m_sLastInput;
     std::optional<int32_t> m_nDetectedMargin;
 
     QString m_sPathName;

@@ -128,11 +128,11 @@ TEST_F(Document, FormatShowsTheEngineResultInTheOutputTab)
     const QString sql = "select a, b from t where x = 1 and y = 2";
     Input()->setText(sql);
     m_View.FormatInput();
-    EXPECT_EQ(Output()->text(), EngineResult(sql, CSQLParser::MODE_FORMAT));
+    EXPECT_EQ(Output()->text(), EngineResult(sql, MODE_FORMAT));
     EXPECT_NE(Output()->text(), sql);
     EXPECT_EQ(m_View.currentIndex(), 1);
     EXPECT_EQ(m_Doc.m_nLastCommand, 0);
-    EXPECT_EQ(QString::fromStdU16String(m_Doc.m_Parser.m_sInput), sql);
+    EXPECT_EQ(QString::fromStdU16String(m_Doc.LastInput()), sql);
     // The input tab keeps what the user wrote.
     EXPECT_EQ(Input()->text(), sql);
 }
@@ -143,7 +143,7 @@ TEST_F(Document, CapitaliseAfterAnEditUsesTheEditedInput)
     m_View.FormatInput();
     Input()->setText("select a,\n\n  b from t2 -- note");
     m_View.CapitaliseInput();
-    EXPECT_EQ(Output()->text(), EngineResult("select a,\n\n  b from t2 -- note", CSQLParser::MODE_CAPITALISE));
+    EXPECT_EQ(Output()->text(), EngineResult("select a,\n\n  b from t2 -- note", MODE_CAPITALISE));
     EXPECT_EQ(m_Doc.m_nLastCommand, 1);
     EXPECT_EQ(m_View.currentIndex(), 1);
     m_View.FormatInput();
@@ -213,7 +213,7 @@ TEST_P(OpenFile, LoadsTheInputTabAndFormatsIt)
     ASSERT_TRUE(m_Doc.OnOpenDocument(path));
 
     EXPECT_EQ(Input()->text(), c.m_sInput);
-    EXPECT_EQ(Output()->text(), EngineResult(c.m_sInput, CSQLParser::MODE_FORMAT));
+    EXPECT_EQ(Output()->text(), EngineResult(c.m_sInput, MODE_FORMAT));
     EXPECT_EQ(m_View.currentIndex(), 1);
     EXPECT_FALSE(m_Doc.IsModified());
     EXPECT_EQ(m_Doc.GetPathName(), path);
@@ -573,8 +573,8 @@ TEST(DocumentOptions, TheEngineLoadsAndSavesTheStoredOptions)
     TestStore().WriteString("Options\\CGeneral", "m_nLeftMargin", "7");
     {
         CQuillmarkDoc doc(&TestStore());
-        EXPECT_EQ(doc.m_Parser.m_Options.m_General.m_nLeftMargin, 7);
-        doc.m_Parser.m_Options.m_General.m_nLeftMargin = 9;
+        EXPECT_EQ(doc.Options().m_General.m_nLeftMargin, 7);
+        doc.Options().m_General.m_nLeftMargin = 9;
     }
     EXPECT_EQ(TestStore().GetString("Options\\CGeneral", "m_nLeftMargin"), "9");
 }

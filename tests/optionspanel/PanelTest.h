@@ -39,7 +39,7 @@ protected:
         m_pView = std::make_unique<CQuillmarkView>(m_pDoc.get());
     }
 
-    COptions& Options() { return m_pDoc->m_Parser.m_Options; }
+    COptions& Options() { return m_pDoc->Options(); }
     CSQLView& Editor(const QString& label) { return *m_pView->FindTabView(label); }
     void SetInput(const QString& text) { Editor(AppStrings::kInputTab).setText(text); }
     void SetOutput(const QString& text) { Editor(AppStrings::kOutputTab).setText(text); }
