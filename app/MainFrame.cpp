@@ -17,6 +17,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -35,6 +37,7 @@
 #include <QStyle>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 #include <QToolBar>
 #include <QToolBox>
 #include <QToolButton>
@@ -91,6 +94,9 @@ constexpr int kWindowLayoutVersion = 1;
 const QString kToolBarTitle = QStringLiteral("Standard");
 const QString kStyleMenuTitle = QStringLiteral("St&yle");
 const QString kEncodingMenuTitle = QStringLiteral("&Encoding");
+const QString kRecentMenuTitle = QStringLiteral("Recent &Files");
+const QString kRecentEmpty = QStringLiteral("(none)");
+const QString kRecentClear = QStringLiteral("&Clear Recent Files");
 const QString kEncodingPaneTip = QStringLiteral("The encoding Save writes in; click to choose another");
 const QString kOutlookBarName = QStringLiteral("IDS_SHORTCUTS");
 const QString kOutlookBarTitle = QStringLiteral("Options");
@@ -144,16 +150,17 @@ const struct
 };
 
 // The main menu: a title, then its commands, 0 for a separator, kStyleMenu
-// for the submenu of visual styles and kEncodingMenu for that of the
-// encodings Save writes in.
+// for the submenu of visual styles, kEncodingMenu for that of the encodings
+// Save writes in and kRecentMenu for that of the recent files.
 constexpr int kStyleMenu = -1;
 constexpr int kEncodingMenu = -2;
+constexpr int kRecentMenu = -3;
 const struct
 {
     const char* m_sTitle;
     std::initializer_list<int> m_aItems;
 } kMenus[] = {
-    {"&File", {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kEncodingMenu, 0, ID_APP_EXIT}},
+    {"&File", {ID_FILE_OPEN, kRecentMenu, ID_FILE_SAVE, ID_FILE_SAVE_AS, kEncodingMenu, 0, ID_APP_EXIT}},
     {"&Edit",
      {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
       ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
@@ -289,6 +296,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc* pDoc, QWidget* pParent) : QMainWindow(pPar
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(QIcon(kAppIcon));
     resize(1000, 700);
+    setAcceptDrops(true); // a file dropped on the window opens
     m_bCreated = LoadFrame();
 }
 
@@ -396,6 +404,11 @@ void CMainFrame::CreateMenus()
     m_pEncodingMenu = new QMenu(kEncodingMenuTitle, this);
     m_pEncodingMenu->setObjectName(QStringLiteral("EncodingMenu"));
     connect(m_pDoc, &CQuillmarkDoc::encodingChanged, this, &CMainFrame::UpdateEncodingMenu);
+    m_pRecentMenu = new QMenu(kRecentMenuTitle, this);
+    m_pRecentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
+    m_pRecentMenu->setToolTipsVisible(true);
+    connect(m_pDoc, &CQuillmarkDoc::recentFilesChanged, this, &CMainFrame::UpdateRecentFilesMenu);
+    UpdateRecentFilesMenu();
     for (const auto& menu : kMenus)
     {
         QMenu* popup = menuBar()->addMenu(QString::fromUtf8(menu.m_sTitle));
@@ -408,6 +421,8 @@ void CMainFrame::CreateMenus()
                 popup->addMenu(CreateStyleMenu(popup));
             else if (id == kEncodingMenu)
                 popup->addMenu(m_pEncodingMenu);
+            else if (id == kRecentMenu)
+                popup->addMenu(m_pRecentMenu);
             else
                 popup->addAction(m_aActions.at(id));
         }
@@ -431,6 +446,37 @@ void CMainFrame::UpdateEncodingMenu()
     }
     if (m_pEncodingPane)
         m_pEncodingPane->setText(current.Name());
+}
+
+void CMainFrame::UpdateRecentFilesMenu()
+{
+    if (!m_pRecentMenu)
+        return;
+    m_pRecentMenu->clear();
+    const QStringList& files = m_pDoc->RecentFiles().Files();
+    for (qsizetype i = 0; i < files.size(); ++i)
+    {
+        const QString path = files[i];
+        // "&1 name", the tenth "1&0", as in the menus of most editors; the
+        // whole path in the tool tip and the status bar.
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+        QString name = QFileInfo(path).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = m_pRecentMenu->addAction(number + QLatin1Char(' ') + name);
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        action->setData(path);
+        connect(action, &QAction::triggered, this, [this, path] { m_pDoc->OnOpenRecentFile(path); });
+    }
+    if (files.isEmpty())
+        m_pRecentMenu->addAction(kRecentEmpty)->setEnabled(false);
+    m_pRecentMenu->addSeparator();
+    QAction* clear = m_pRecentMenu->addAction(kRecentClear);
+    clear->setEnabled(!files.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] {
+        m_pDoc->RecentFiles().Clear();
+        UpdateRecentFilesMenu();
+    });
 }
 
 bool CMainFrame::CreateToolBar()
@@ -641,6 +687,7 @@ void CMainFrame::WatchEditors()
             // catches that.
             connect(editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CMainFrame::UpdateEditCommands);
             connect(editor, &QsciScintillaBase::SCN_UPDATEUI, this, &CMainFrame::UpdateCaretPane);
+            editor->viewport()->installEventFilter(this);
         }
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateEditCommands);
     UpdateEditCommands();
@@ -941,8 +988,87 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
     m_nFrameWidth = width();
 }
 
+namespace
+{
+// The local files a drag carries, in its order; empty for anything else.
+QStringList DroppedFiles(const QMimeData* pData)
+{
+    QStringList files;
+    if (!pData || !pData->hasUrls())
+        return files;
+    for (const QUrl& url : pData->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    return files;
+}
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drag's source waits for the drop to end: the files open (and any
+    // prompt shows) once it has.
+    QTimer::singleShot(0, this, [this, files] { m_pDoc->OpenFiles(files); });
+}
+
+bool CMainFrame::FilterEditorDrop(QEvent* event)
+{
+    switch (event->type())
+    {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (DroppedFiles(drag->mimeData()).isEmpty())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop:
+    {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (DroppedFiles(drop->mimeData()).isEmpty())
+            return false;
+        dropEvent(drop);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnFilesHandedOver(const QStringList& files)
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (!files.isEmpty())
+        m_pDoc->OpenFiles(files);
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A file dragged over an editor is the window's to open, not text for
+    // the editor to insert.
+    if (qobject_cast<QWidget*>(watched) && watched->parent() && qobject_cast<CSQLView*>(watched->parent())
+        && FilterEditorDrop(event))
+        return true;
     // The panel's width changing while the window's does not is the user's
     // (or a restored layout's) choice, and the width the panel keeps.
     if (watched == &m_wndOutlookBar && event->type() == QEvent::Resize && width() == m_nFrameWidth

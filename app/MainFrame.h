@@ -48,6 +48,11 @@ public:
     // from another process); the window state and the options are saved.
     void CloseDiscarding();
     CQuillmarkView* GetView() const { return m_pView; }
+    // Another start of the program asked for the window: it comes to the
+    // front and opens the files it was given (see CQuillmarkDoc::OpenFiles).
+    void OnFilesHandedOver(const QStringList& files);
+    // The File > Recent Files submenu.
+    QMenu* RecentFilesMenu() const { return m_pRecentMenu; }
 
     // The action of a command number, or null; triggering it routes the
     // command as the menu, the tool bar or a key would.
@@ -90,6 +95,9 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool LoadFrame();
@@ -98,6 +106,11 @@ private:
     QMenu* CreateStyleMenu(QWidget* parent);
     // The encoding menu and pane show the document's choices and its own.
     void UpdateEncodingMenu();
+    // The recent-files menu shows the document's list, newest first.
+    void UpdateRecentFilesMenu();
+    // Files dropped on an editor open as a drop on the window would; other
+    // drops there are the editor's own. True when the event was handled.
+    bool FilterEditorDrop(QEvent* event);
     // Sets the icons of the commands and the panel, readable in the current style.
     void RefreshIcons();
     bool CreateToolBar();
@@ -149,6 +162,7 @@ private:
     CLeftMarginEditBtn* m_pMarginBox = nullptr;
     QActionGroup* m_pStyleGroup = nullptr;
     QMenu* m_pEncodingMenu = nullptr;
+    QMenu* m_pRecentMenu = nullptr;
     QToolButton* m_pEncodingPane = nullptr;
     std::map<int, QAction*> m_aActions;
     std::map<int, QLabel*> m_aStatusPanes;

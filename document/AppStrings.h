@@ -20,7 +20,8 @@ inline const QString kInputTab = QStringLiteral("SQL Input");
 inline const QString kOutputTab = QStringLiteral("SQL Output");
 
 inline const QString kUntitled = QStringLiteral("Untitled");
-inline const QString kFileFilter = QStringLiteral("SQL Files (*.sql)");
+inline const QString kFileFilter =
+    QStringLiteral("SQL files (*.sql *.pks *.pkb *.pls *.plb *.tps *.tpb *.trg *.prc *.fnc)");
 inline const QString kAllFilesFilter = QStringLiteral("All Files (*)");
 inline const QString kDefaultExtension = QStringLiteral(".sql");
 inline const QString kSaveAsCaption = QStringLiteral("Save As");
@@ -46,6 +47,9 @@ inline const QString kEncodingUtf8WithMark = QStringLiteral("UTF-8 with BOM");
 inline const QString kEncodingUtf16Le = QStringLiteral("UTF-16 LE");
 inline const QString kEncodingUtf16Be = QStringLiteral("UTF-16 BE");
 inline const QString kEncodingWindows1252 = QStringLiteral("Windows-1252");
+inline const QString kMoreFilesInRecent = QStringLiteral("%1 more file(s) in File > Recent Files");
+inline const QString kRecentFileGone =
+    QStringLiteral("The file %1 no longer exists; it is taken off the recent files.");
 inline const QString kIsAFolder = QStringLiteral("It is a folder.");
 inline const QString kCannotSaveFile = QStringLiteral("The file %1 could not be saved:\n%2");
 inline const QString kNoClipboardText =

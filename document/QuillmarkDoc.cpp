@@ -5,6 +5,7 @@
 #include "TextFileGuess.h"
 #include "TextFileWrite.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -206,12 +207,54 @@ void CQuillmarkDoc::OnFileOpen()
 {
     if (!SaveModified())
         return;
-    const QString folder = m_sPathName.isEmpty() ? QString() : QFileInfo(m_sPathName).absolutePath();
     const QString path = CPrompts::GetOpenFileName(
-        m_pDialogParent, AppStrings::kOpenCaption, folder,
+        m_pDialogParent, AppStrings::kOpenCaption, m_RecentFiles.LastFolder(),
         AppStrings::kFileFilter + QStringLiteral(";;") + AppStrings::kAllFilesFilter);
     if (!path.isEmpty())
         OnOpenDocument(path);
+}
+
+bool CQuillmarkDoc::OpenFiles(const QStringList& files)
+{
+    if (files.isEmpty() || !SaveModified())
+        return false;
+    int listed = 0;
+    for (qsizetype i = files.size() - 1; i > 0; --i)
+        if (QFileInfo(files[i]).isFile())
+        {
+            m_RecentFiles.Add(files[i]);
+            ++listed;
+        }
+    if (listed > 0)
+        emit recentFilesChanged();
+    // What opening the first file says (its encoding) stays beside the note
+    // on the others.
+    QString note;
+    const QMetaObject::Connection noting =
+        connect(this, &CQuillmarkDoc::statusMessage, this, [&note](const QString& text) { note = text; });
+    const bool bOpened = OnOpenDocument(files.constFirst());
+    disconnect(noting);
+    if (listed > 0)
+    {
+        const QString more = AppStrings::kMoreFilesInRecent.arg(listed);
+        emit statusMessage(note.isEmpty() ? more : note + QStringLiteral("; ") + more);
+    }
+    return bOpened;
+}
+
+bool CQuillmarkDoc::OnOpenRecentFile(const QString& path)
+{
+    if (!SaveModified())
+        return false;
+    if (!QFileInfo::exists(path))
+    {
+        CPrompts::MessageBox(m_pDialogParent, AppStrings::kRecentFileGone.arg(path), QMessageBox::Ok,
+                             QMessageBox::Warning);
+        m_RecentFiles.Remove(path);
+        emit recentFilesChanged();
+        return false;
+    }
+    return OnOpenDocument(path);
 }
 
 bool CQuillmarkDoc::OnFileSave()
@@ -229,7 +272,9 @@ bool CQuillmarkDoc::SaveText(const QString& text, bool bAskName)
     QString path = m_sPathName;
     if (bAskName || path.isEmpty())
     {
-        const QString suggestion = path.isEmpty() ? GetTitle() + AppStrings::kDefaultExtension : path;
+        const QString suggestion =
+            path.isEmpty() ? QDir(m_RecentFiles.LastFolder()).filePath(GetTitle() + AppStrings::kDefaultExtension)
+                           : path;
         path = CPrompts::GetSaveFileName(m_pDialogParent, AppStrings::kSaveAsCaption, suggestion,
                                          AppStrings::kFileFilter + QStringLiteral(";;") + AppStrings::kAllFilesFilter);
     }
@@ -306,6 +351,11 @@ void CQuillmarkDoc::SetPathName(const QString& path)
 {
     const QString oldTitle = GetTitle();
     m_sPathName = path;
+    if (!path.isEmpty())
+    {
+        m_RecentFiles.Add(path);
+        emit recentFilesChanged();
+    }
     if (GetTitle() != oldTitle)
         emit titleChanged(GetTitle());
 }

@@ -9,6 +9,7 @@
 #include "DocumentView.h"
 #include "Format.h"
 #include "Options.h"
+#include "RecentFiles.h"
 #include "SaveEncoding.h"
 
 #include <QObject>
@@ -81,6 +82,17 @@ public:
     void OnFileNew();
     // Command 57601: offers to save a modified document, then asks for a file.
     void OnFileOpen();
+    // Opens files named outside the Open dialog (the command line, another
+    // start of the program, a drop on the window): offers to save a modified
+    // document, opens the first file as Open does, and puts the others on
+    // the recent-files list (after the first; names that are no file are
+    // left out), saying so in the status bar.
+    // False when nothing was opened.
+    bool OpenFiles(const QStringList& files);
+    // File > Recent Files: offers to save a modified document, then opens
+    // path; a file that no longer exists is reported and leaves the list.
+    bool OnOpenRecentFile(const QString& path);
+    CRecentFiles& RecentFiles() { return m_RecentFiles; }
     // Command 57604: writes the output tab to the current file (the one last
     // opened or saved), or asks for a name when there is none.
     bool OnFileSave();
@@ -116,6 +128,7 @@ signals:
     // The output's left margin was set (also to the value it had).
     void leftMarginChanged(int32_t margin);
     void encodingChanged();
+    void recentFilesChanged();
     // A note for the status bar.
     void statusMessage(const QString& text);
 
@@ -132,6 +145,7 @@ private:
     QString RunEngine();
 
     COptions m_Options;
+    CRecentFiles m_RecentFiles{m_Options.Store()}; // after m_Options
     std::u16string m_sLastInput;
     std::optional<int32_t> m_nDetectedMargin;
 

@@ -44,6 +44,7 @@ public:
     int m_nSaveShown = 0;
     int m_nOpenShown = 0;
     QString m_sLastFilter;
+    QString m_sLastFolder; // where the dialog started (Save: with the name proposed)
 };
 
 // Lets gtest print QStrings in failure messages.

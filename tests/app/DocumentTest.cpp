@@ -280,7 +280,7 @@ TEST_F(Document, OpenCommandOffersTheSqlFilter)
     CFileDialogAnswer dialog(path);
     m_Doc.OnFileOpen();
     EXPECT_EQ(dialog.m_nOpenShown, 1);
-    EXPECT_TRUE(dialog.m_sLastFilter.startsWith("SQL Files (*.sql)"));
+    EXPECT_TRUE(dialog.m_sLastFilter.startsWith("SQL files (*.sql "));
     EXPECT_EQ(Input()->text(), "select 1 from dual");
 }
 

@@ -37,13 +37,15 @@ CMessageBoxRecorder::~CMessageBoxRecorder()
 
 CFileDialogAnswer::CFileDialogAnswer(QString path) : m_sPath(std::move(path))
 {
-    CPrompts::SetSaveFileHandler([this](const QString&, const QString&, const QString& filter) {
+    CPrompts::SetSaveFileHandler([this](const QString&, const QString& folder, const QString& filter) {
         ++m_nSaveShown;
+        m_sLastFolder = folder;
         m_sLastFilter = filter;
         return m_sPath;
     });
-    CPrompts::SetOpenFileHandler([this](const QString&, const QString&, const QString& filter) {
+    CPrompts::SetOpenFileHandler([this](const QString&, const QString& folder, const QString& filter) {
         ++m_nOpenShown;
+        m_sLastFolder = folder;
         m_sLastFilter = filter;
         return m_sPath;
     });
