@@ -5,6 +5,7 @@
 #include "ClipboardMode.h"
 #include "CommandLineInfo.h"
 #include "IniProfileStore.h"
+#include "InstanceChannel.h"
 #include "MainFrame.h"
 #include "Processes.h"
 #include "QuillmarkDoc.h"
@@ -13,7 +14,9 @@
 #include "VersionCheck.h"
 
 #include <QClipboard>
+#include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
 // Resources built into a static library are registered by hand.
 static void InitResources()
@@ -28,6 +31,8 @@ CProfileStore* g_pProfile = nullptr;
 
 // How long a close request waits for the running instance to save and end.
 constexpr int kCloseWaitMs = 10000;
+// How long a second start waits for the running instance to take its files.
+constexpr int kHandOverWaitMs = 10000;
 } // namespace
 
 CQuillmarkApp::CQuillmarkApp(int& argc, char** argv, CProfileStore* pStore) : QApplication(argc, argv)
@@ -75,14 +80,24 @@ bool CQuillmarkApp::InitInstance()
     // Catch a close request from the moment this process can be found as the
     // running instance; one that comes before the main loop waits in the pipe.
     OpenTerminationPipe();
+    // Relative names are made absolute here, where they were given: the
+    // running instance may work in another folder.
+    for (QString& file : commandLine.m_aFiles)
+        file = QFileInfo(file).absoluteFilePath();
+    m_aFilesToOpen = commandLine.m_aFiles;
     if (CheckSingleInstance())
         return false;
+    // Other starts connect as soon as the lock is seen held; they are served
+    // from the main loop, once the window is there.
+    ListenForOtherStarts();
 
     m_pDoc = std::make_unique<CQuillmarkDoc>(g_pProfile);
     m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
     m_pDoc->OnNewDocument();
     WatchTerminationRequests();
     m_pFrame->show();
+    if (!m_aFilesToOpen.isEmpty())
+        m_pDoc->OpenFiles(m_aFilesToOpen);
     return true;
 }
 
@@ -128,6 +143,12 @@ bool CQuillmarkApp::CheckSingleInstance()
             if (IsOtherInstanceOfThisProgram(pid) && RequestProcessEnd(pid))
                 m_pLock->WaitUntilFree(kCloseWaitMs);
         }
+        else if (!CInstanceChannel::HandOver(SocketPath(), m_aFilesToOpen, kHandOverWaitMs))
+        {
+            // An instance that does not answer (one still starting, or of an
+            // older version) keeps its window; this start ends all the same.
+            qWarning("quillmark: the running window did not answer; it keeps running as it was");
+        }
         return true;
     case CSingleInstanceLock::LOCK_TAKEN:
         if (bClose)
@@ -138,6 +159,33 @@ bool CQuillmarkApp::CheckSingleInstance()
         return bClose;
     }
     return bClose;
+}
+
+QString CQuillmarkApp::SocketPath() const
+{
+    return m_pLock ? CInstanceChannel::SocketPathBesideLock(QString::fromStdString(m_pLock->Path())) : QString();
+}
+
+void CQuillmarkApp::ListenForOtherStarts()
+{
+    // Only the holder of the lock listens, and without a lock file there is
+    // no agreed place to listen at.
+    if (!m_pLock || !m_pLock->IsHeld() || m_pChannel)
+        return;
+    m_pChannel = new CInstanceChannel(this);
+    if (!m_pChannel->Listen(SocketPath()))
+    {
+        qWarning("quillmark: cannot listen for other starts at %s: %s", qPrintable(SocketPath()),
+                 qPrintable(m_pChannel->ErrorString()));
+        return;
+    }
+    connect(m_pChannel, &CInstanceChannel::filesHandedOver, this, [this](const QStringList& files) {
+        // Answered first, so that the other start ends; a prompt may follow.
+        QTimer::singleShot(0, this, [this, files] {
+            if (m_pFrame)
+                m_pFrame->OnFilesHandedOver(files);
+        });
+    });
 }
 
 void CQuillmarkApp::OnCloseRequest()

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
 
 class CIniProfileStore;
+class CInstanceChannel;
 class CMainFrame;
 class CProfileStore;
 class CQuillmarkDoc;
@@ -35,8 +37,9 @@ public:
     // InitInstance, the main loop while a window is open, ExitInstance.
     int Run();
 
-    // True when this process must end at once: another instance runs, or the
-    // command line asked to close one ("Close"), which is then asked to end.
+    // True when this process must end at once: another instance runs (it is
+    // handed the files to open, and comes to the front), or the command line
+    // asked to close one ("Close"), which is then asked to end.
     bool CheckSingleInstance();
     // Ends the interactive window as a normal close would, but without asking
     // about unsaved text; the options are saved as on every exit.
@@ -59,6 +62,10 @@ public:
 
 private:
     void WatchTerminationRequests();
+    // The running instance listens on a socket beside its lock for later
+    // starts, which hand it their files.
+    void ListenForOtherStarts();
+    QString SocketPath() const;
     void FlushProfile();
 
     std::unique_ptr<CIniProfileStore> m_pOwnStore;
@@ -66,4 +73,7 @@ private:
     std::unique_ptr<CQuillmarkDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
     QSocketNotifier* m_pTerminationNotifier = nullptr;
+    CInstanceChannel* m_pChannel = nullptr;
+    QStringList m_aFilesToOpen; // from the command line, absolute
+
 };

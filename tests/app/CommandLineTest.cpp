@@ -1,5 +1,6 @@
-// The command line: which arguments select clipboard mode, and what the
-// standard walker takes for a file name (a close request is "Close" there).
+// The command line: which arguments select clipboard mode, which name files to
+// open, and what the standard walker takes for a file name (a close request is
+// "Close" there).
 #include "CommandLineInfo.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ struct CCommandLineCase
     QStringList m_aArguments;
     bool m_bClipboard;
     QString m_sFileName; // what the standard walker records
+    QStringList m_aFiles; // what the program opens
 };
 
 void PrintTo(const CCommandLineCase& c, std::ostream* os)
@@ -29,8 +31,9 @@ TEST_P(CommandLine, ParsesLikeTheWalker)
     CCustomCommandLineInfo custom;
     ParseCommandLine(c.m_aArguments, custom);
     EXPECT_EQ(custom.m_bClipboard, c.m_bClipboard);
-    // The program's own parser never takes a file name.
+    // The program's own parser keeps files in a list of their own.
     EXPECT_TRUE(custom.m_strFileName.isEmpty());
+    EXPECT_EQ(custom.m_aFiles, c.m_aFiles);
 
     CCommandLineInfo standard;
     ParseCommandLine(c.m_aArguments, standard);
@@ -38,22 +41,25 @@ TEST_P(CommandLine, ParsesLikeTheWalker)
 }
 
 const CCommandLineCase kCases[] = {
-    {"Nothing", {}, false, ""},
-    {"Bare", {"clipboard"}, true, "clipboard"},
-    {"Solidus", {"/clipboard"}, true, ""},
-    {"HyphenMinus", {"-clipboard"}, true, ""},
-    {"TwoHyphensAreNotOneSwitch", {"--clipboard"}, false, ""},
-    {"CaseCounts", {"Clipboard"}, false, "Clipboard"},
-    {"UpperCase", {"CLIPBOARD"}, false, "CLIPBOARD"},
-    {"AmongOthers", {"x.sql", "clipboard"}, true, "x.sql"},
-    {"TrailingBlank", {"clipboard "}, false, "clipboard "},
-    {"FileNameIgnored", {"query.sql"}, false, "query.sql"},
-    {"CloseRequest", {"Close"}, false, "Close"},
-    {"CloseAfterSwitch", {"-x", "Close"}, false, "Close"},
-    {"CloseAsSwitchIsNoFile", {"/Close"}, false, ""},
-    {"LowerCaseClose", {"close"}, false, "close"},
-    {"FirstNonSwitchWins", {"a.sql", "Close"}, false, "a.sql"},
-    {"EmptyArgument", {""}, false, ""},
+    {"Nothing", {}, false, "", {}},
+    {"Bare", {"clipboard"}, true, "clipboard", {}},
+    {"Solidus", {"/clipboard"}, true, "", {}},
+    {"HyphenMinus", {"-clipboard"}, true, "", {}},
+    {"TwoHyphensAreNotOneSwitch", {"--clipboard"}, false, "", {}},
+    {"CaseCounts", {"Clipboard"}, false, "Clipboard", {"Clipboard"}},
+    {"UpperCase", {"CLIPBOARD"}, false, "CLIPBOARD", {"CLIPBOARD"}},
+    {"AmongOthers", {"x.sql", "clipboard"}, true, "x.sql", {"x.sql"}},
+    {"TrailingBlank", {"clipboard "}, false, "clipboard ", {"clipboard "}},
+    {"FileName", {"query.sql"}, false, "query.sql", {"query.sql"}},
+    {"AbsolutePathIsAFileNotASwitch", {"/home/u/a.sql", "b.pkb"}, false, "b.pkb", {"/home/u/a.sql", "b.pkb"}},
+    {"SwitchesAreNoFiles", {"-x", "a.sql", "--geometry"}, false, "a.sql", {"a.sql"}},
+    {"AfterTwoHyphensAllAreFiles", {"--", "-odd.sql", "clipboard", ""}, false, "clipboard", {"-odd.sql", "clipboard"}},
+    {"CloseRequest", {"Close"}, false, "Close", {"Close"}},
+    {"CloseAfterSwitch", {"-x", "Close"}, false, "Close", {"Close"}},
+    {"CloseAsSwitchIsNoFile", {"/Close"}, false, "", {"/Close"}},
+    {"LowerCaseClose", {"close"}, false, "close", {"close"}},
+    {"FirstNonSwitchWins", {"a.sql", "Close"}, false, "a.sql", {"a.sql", "Close"}},
+    {"EmptyArgument", {""}, false, "", {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(App, CommandLine, testing::ValuesIn(kCases),

@@ -1,17 +1,22 @@
-// One interactive instance: the lock, its release when the holder dies, and
-// the real program started twice, with and without a close request.
+// One interactive instance: the lock, its release when the holder dies, the
+// socket through which a later start hands over its files, and the real
+// program started twice, with and without a close request or files.
 #include "AppTest.h"
 
+#include "InstanceChannel.h"
 #include "Processes.h"
 #include "SingleInstance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,6 +143,35 @@ INSTANTIATE_TEST_SUITE_P(App, LockPath, testing::ValuesIn(kLockPathCases),
                              return std::string(info.param.m_pName);
                          });
 
+TEST(InstanceChannel, HandsFilesToTheListenerOverAStaleSocketFile)
+{
+    QTemporaryDir dir;
+    const QString path = CInstanceChannel::SocketPathBesideLock(dir.filePath("QUILLMARK.lock"));
+    EXPECT_EQ(path, dir.filePath("QUILLMARK.socket"));
+    EXPECT_FALSE(CInstanceChannel::HandOver(path, {}, 500)) << "no one listens yet";
+    ASSERT_TRUE(WriteFileBytes(path, "left by an instance that ended"));
+
+    CInstanceChannel channel;
+    ASSERT_TRUE(channel.Listen(path)) << channel.ErrorString().toStdString();
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+              QFile::Permissions{}) << "only the user may connect";
+    std::vector<QStringList> received;
+    QObject::connect(&channel, &CInstanceChannel::filesHandedOver,
+                     [&received](const QStringList& files) { received.push_back(files); });
+    // The client blocks while it waits, so it runs beside the event loop.
+    for (const QStringList& files : {QStringList{}, QStringList{"/tmp/a b.sql", QString::fromUtf8("/tmp/\xc3\xa9\nx.sql")}})
+    {
+        std::atomic<int> result = -1;
+        std::thread client([&] { result = CInstanceChannel::HandOver(path, files, 10000) ? 1 : 0; });
+        EXPECT_TRUE(WaitFor([&] { return result != -1; }, 15000));
+        client.join();
+        EXPECT_EQ(result, 1);
+    }
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_TRUE(received[0].isEmpty()) << "a start without files only raises the window";
+    EXPECT_EQ(received[1], (QStringList{"/tmp/a b.sql", QString::fromUtf8("/tmp/\xc3\xa9\nx.sql")}));
+}
+
 TEST(Processes, KnowTheirProgram)
 {
     EXPECT_EQ(ProcessExecutableName(::getpid()), "app_tests");
@@ -200,11 +234,12 @@ protected:
 
     QString ConfigFile() const { return m_Home.filePath("config/Quillmark.ini"); }
 
-    QProcess* Start(const QStringList& arguments)
+    QProcess* Start(const QStringList& arguments, const QString& folder = QString())
     {
         auto* pProcess = new QProcess;
         m_aProcesses.push_back(pProcess);
         pProcess->setProcessEnvironment(m_Env);
+        pProcess->setWorkingDirectory(folder);
         pProcess->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         pProcess->start(QUILLMARK_APP_PATH, arguments);
         return pProcess;
@@ -272,6 +307,26 @@ TEST_F(Instances, SigtermEndsTheWindowGracefullyToo)
     EXPECT_EQ(pFirst->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(pFirst->exitCode(), 0);
     EXPECT_TRUE(ReadFileBytes(ConfigFile()).contains("[Options\\CGeneral]"));
+}
+
+TEST_F(Instances, ASecondStartHandsItsFilesToTheRunningWindow)
+{
+    const QString first = m_Home.filePath("first.sql");
+    const QString second = m_Home.filePath("second.pkb");
+    ASSERT_TRUE(WriteFileBytes(first, "select 1 from dual"));
+    ASSERT_TRUE(WriteFileBytes(second, "select 2 from dual"));
+    QProcess* pWindow = StartWindow();
+    // Relative names are read in the folder of the start that names them.
+    QProcess* pSecond = Start({"first.sql", second}, m_Home.path());
+    ASSERT_TRUE(pSecond->waitForFinished(20000));
+    EXPECT_EQ(pSecond->exitCode(), 0);
+    EXPECT_EQ(pWindow->state(), QProcess::Running);
+    EXPECT_EQ(RunToEnd({"Close"}), 0);
+    ASSERT_TRUE(pWindow->waitForFinished(20000));
+    // The window opened the first file and listed the second.
+    const QByteArray config = ReadFileBytes(ConfigFile());
+    EXPECT_TRUE(config.contains(("File1=" + first).toUtf8())) << config.toStdString();
+    EXPECT_TRUE(config.contains(("File2=" + second).toUtf8())) << config.toStdString();
 }
 
 TEST_F(Instances, CloseWithoutARunningInstanceEndsAtOnce)
