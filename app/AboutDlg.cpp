@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 const QString kLogoResource = QStringLiteral(":/images/logo.png");
@@ -69,9 +71,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     for (size_t i = 0; i < std::size(kLinks); ++i)
     {
         const CLink& link = kLinks[i];
-        auto* caption = new QLabel(QString::fromUtf8(link.m_sCaption), this);
-        place(caption, link.m_nLabelX, link.m_nLabelY, link.m_nLabelWidth, 8);
-        caption->adjustSize();
+        m_aCaptions[i] = new QLabel(QString::fromUtf8(link.m_sCaption), this);
+        place(m_aCaptions[i], link.m_nLabelX, link.m_nLabelY, link.m_nLabelWidth, 8);
+        m_aCaptions[i]->adjustSize();
         m_aLinks[i] = MakeLinkButton(link, this);
         place(m_aLinks[i], link.m_nX, link.m_nY, link.m_nWidth, link.m_nHeight);
     }
@@ -97,10 +99,20 @@ void CAboutDlg::OnInitDialog()
 
     m_Logo.load(kLogoResource); // without it the box simply has no logo
 
+    // The addresses start in one column, at the leftmost of their places, and
+    // each caption stands on its address's line, whatever the font makes of
+    // their heights.
+    int column = width();
+    for (QPushButton* link : m_aLinks)
+        column = std::min(column, link->x());
     for (size_t i = 0; i < std::size(kLinks); ++i)
     {
         m_aLinks[i]->setToolTip(QString::fromUtf8(kLinks[i].m_sCaption));
-        m_aLinks[i]->resize(m_aLinks[i]->sizeHint());
+        QRect link(QPoint(), m_aLinks[i]->sizeHint());
+        link.moveCenter(m_aLinks[i]->geometry().center());
+        link.moveLeft(column);
+        m_aLinks[i]->setGeometry(link);
+        m_aCaptions[i]->move(m_aCaptions[i]->x(), link.center().y() - m_aCaptions[i]->height() / 2);
     }
 
     m_pVersion->SetTextColour(kAboutText);
@@ -114,6 +126,14 @@ QPushButton* CAboutDlg::LinkButton(int id) const
     for (size_t i = 0; i < std::size(kLinks); ++i)
         if (kLinks[i].m_nId == id)
             return m_aLinks[i];
+    return nullptr;
+}
+
+QLabel* CAboutDlg::LinkCaption(int id) const
+{
+    for (size_t i = 0; i < std::size(kLinks); ++i)
+        if (kLinks[i].m_nId == id)
+            return m_aCaptions[i];
     return nullptr;
 }
 

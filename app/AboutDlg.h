@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 class CLabel;
+class QLabel;
 class QPushButton;
 
 class CAboutDlg : public QDialog
@@ -22,6 +23,8 @@ public:
     CLabel* VersionLabel() const { return m_pVersion; }
     // The link button with identifier 1042 (web), 1043 (sales) or 1044 (support).
     QPushButton* LinkButton(int id) const;
+    // The caption left of that link button.
+    QLabel* LinkCaption(int id) const;
     // The address a link button opens.
     static QString LinkTarget(int id);
 
@@ -33,6 +36,7 @@ private:
 
     QPixmap m_Logo;
     CLabel* m_pVersion = nullptr;
+    QLabel* m_aCaptions[3] = {};
     QPushButton* m_aLinks[3] = {};
     QPushButton* m_pOk = nullptr;
 };

@@ -5,8 +5,11 @@
 #include "AboutDlg.h"
 #include "Label.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+
+#include <cstdlib>
 
 namespace {
 
@@ -33,6 +36,12 @@ TEST(AboutDlg, ShowsVersionLogoAndLinks)
         ASSERT_NE(button, nullptr) << link.m_nId;
         EXPECT_EQ(button->toolTip(), link.m_sTip);
         EXPECT_TRUE(CAboutDlg::LinkTarget(link.m_nId).startsWith(link.m_sScheme)) << link.m_nId;
+        QLabel* caption = about.LinkCaption(link.m_nId);
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), link.m_sTip);
+        EXPECT_LE(std::abs(caption->geometry().center().y() - button->geometry().center().y()), 1)
+            << link.m_sTip << ": the caption stands on its link's line";
+        EXPECT_EQ(button->x(), about.LinkButton(1042)->x()) << link.m_sTip << ": the links start in one column";
     }
 }
 
