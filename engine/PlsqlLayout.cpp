@@ -18,7 +18,9 @@
 //    WHILE ...] LOOP / END LOOP, CASE [selector] with WHEN ... THEN and ELSE
 //    one step in and their statements two steps in, exception handlers WHEN
 //    ... THEN one step inside EXCEPTION, FORALL with its statement on the
-//    next line one step in. A condition stays on its keyword's line.
+//    next line one step in. A condition starts on its keyword's line; one
+//    too long for the right margin breaks before each AND and OR at its
+//    outermost level, which stand under its first word.
 // 4. SQL statements (SELECT, INSERT, UPDATE, DELETE, MERGE, WITH) and the
 //    queries of cursors, OPEN ... FOR and parenthesised subqueries are laid
 //    out by the SQL rules with their first word's column as left edge.
@@ -448,7 +450,7 @@ size_t CPlsqlLayout::BlockWord(size_t i)
         }
         const size_t then = FindAtTop(i + 1, [](const CBaseToken& t, size_t) { return IsKeyword(t, KW_THEN); });
         const size_t end = then == kNone ? After(StatementEnd(i)) : then + 1;
-        m_Lines.WriteFlat(i, end, false);
+        m_Lines.WriteFlat(i, end, true);
         m_bAfterOpener = then != kNone;
         return end;
     }
@@ -467,7 +469,7 @@ size_t CPlsqlLayout::BlockWord(size_t i)
             m_bAfterOpener = false;
             return end;
         }
-        m_Lines.WriteFlat(i, then + 1, false);
+        m_Lines.WriteFlat(i, then + 1, true);
         Push(block.m_nKind == BlockKind::Case ? BlockKind::CaseBranch : BlockKind::Handler, column);
         m_bAfterOpener = true;
         return then + 1;
@@ -805,7 +807,7 @@ size_t CPlsqlLayout::KeywordLine(size_t i, int32_t endCode, BlockKind kind)
     // A CASE statement's line ends before its first WHEN, which comes next.
     const size_t end = kind == BlockKind::Case ? stop : stop + 1;
     m_Lines.StartLine(column);
-    m_Lines.WriteFlat(i, end, false);
+    m_Lines.WriteFlat(i, end, true);
     Push(kind, column);
     m_bAfterOpener = true;
     return end;

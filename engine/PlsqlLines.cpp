@@ -457,14 +457,40 @@ bool CPlsqlLines::HoldsQuery(size_t open, size_t end) const
     return false;
 }
 
+namespace
+{
+
+// Words after which a condition starts: its AND and OR may break a long line.
+bool OpensCondition(const CBaseToken& token)
+{
+    if (token.m_nKind == TK_ASSIGN)
+        return true;
+    if (token.m_nKind != TK_KEYWORD)
+        return false;
+    switch (token.m_nCode)
+    {
+    case KW_IF:
+    case KW_ELSIF:
+    case KW_WHILE:
+    case KW_WHEN:
+    case KW_RETURN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 // One pass over the line's tokens: how wide it would be written on one line,
-// the first argument list at its outermost level, and whether that list
-// holds a comment that ends a line.
+// the first argument list at its outermost level, whether that list holds a
+// comment that ends a line, and the AND and OR of a condition at that level.
 CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
 {
     CPlan plan;
     m_aOperandWidths.clear();
     m_nNextOperand = 0;
+    m_aLogicalBreaks.clear();
     // Most lines are short: one space a token at most, and no comment.
     int64_t bound = Column();
     bool comments = false;
@@ -486,6 +512,13 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     bool anyCase = false;
     size_t concatDepth = kNone;
     bool inOperand = false; // the tokens go to the width of the operand after a "||"
+    // The condition: where it starts, and its parts at the outermost level.
+    size_t condition = kNone;
+    int64_t conditionColumn = 0;
+    bool conditionNext = false; // the next token starts a condition
+    size_t cases = 0;           // CASE expressions open at the outermost level
+    bool between = false;       // the next AND is BETWEEN's
+    m_aSegments.assign(1, CSegment{0, kNone, kNone});
     for (size_t k = begin; k < end; ++k)
     {
         const CBaseToken& token = m_Tokens[k];
@@ -524,12 +557,41 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
                 list = m_aOpenGroups.back();
                 listDepth = depth;
             }
+            if (depth > 0 && depth < m_aSegments.back().m_nDepth)
+            {
+                m_aSegments.back().m_nList = m_aOpenGroups.back();
+                m_aSegments.back().m_nDepth = depth;
+            }
         }
         else if (IsDelimiter(token, u'.') || IsDelimiter(token, u';'))
         {
             sep = 0;
         }
         anyCase = anyCase || IsKeyword(token, KW_CASE);
+        if (depth == 0)
+        {
+            if (IsKeyword(token, KW_CASE))
+                ++cases;
+            else if (IsKeyword(token, KW_END) && cases > 0)
+                --cases;
+            else if (IsKeyword(token, KW_BETWEEN))
+                between = true;
+            else if ((IsKeyword(token, KW_AND) || IsKeyword(token, KW_OR)) && cases == 0 && condition != kNone &&
+                     !(between && IsKeyword(token, KW_AND)))
+            {
+                m_aSegments.back().m_nEnd = width;
+                m_aSegments.push_back(CSegment{0, kNone, kNone});
+                m_aLogicalBreaks.push_back(k);
+            }
+            else if (IsKeyword(token, KW_AND))
+                between = false;
+        }
+        if (conditionNext && condition == kNone)
+        {
+            condition = k;
+            conditionColumn = width + sep;
+        }
+        conditionNext = depth == 0 && cases == 0 && OpensCondition(token);
         glue = IsDelimiter(token, u'.');
         lineStart = false;
         if (MayHoldLineFeed(token) && FindLineFeed(token.m_sText, 0) < token.m_sText.size())
@@ -559,9 +621,41 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     for (size_t k = list, close = list == kNone ? 0 : CloseOf(list, end); list != kNone && k < close; ++k)
         if (IsComment(m_Tokens[k]) && !Removes(m_Tokens[k]) && (m_Tokens[k].m_nCode == 1 || StartsLine(k)))
             listComment = true;
-    const bool tooLong = width > m_Ctx.m_Options.m_Commas.m_nRightMarginLength;
-    if (list != kNone && (tooLong || listComment))
+    const int64_t margin = m_Ctx.m_Options.m_Commas.m_nRightMarginLength;
+    const size_t commented = listComment ? list : kNone;
+    bool tooLong = width > margin;
+    if (tooLong && !m_aLogicalBreaks.empty())
+    {
+        // Each part of the condition on a line of its own: only a part still
+        // too long stacks a list, the outermost of the first such part.
+        m_aSegments.back().m_nEnd = width;
+        plan.m_nCondition = condition;
+        tooLong = false;
+        list = kNone;
+        listDepth = kNone;
+        int64_t start = 0;
+        for (const CSegment& segment : m_aSegments)
+        {
+            const int64_t length = start == 0 ? segment.m_nEnd : conditionColumn + segment.m_nEnd - start;
+            start = segment.m_nEnd + 1;
+            if (length <= margin)
+                continue;
+            tooLong = true;
+            if (segment.m_nDepth < listDepth)
+            {
+                list = segment.m_nList;
+                listDepth = segment.m_nDepth;
+            }
+        }
+    }
+    else
+    {
+        m_aLogicalBreaks.clear();
+    }
+    if (list != kNone && tooLong)
         plan.m_nStackOpen = list;
+    else if (commented != kNone)
+        plan.m_nStackOpen = commented;
     else if (tooLong && anyCase)
         plan.m_bBreakCase = true;
     if (tooLong)
@@ -613,9 +707,13 @@ void CPlsqlLines::WrapBeforeConcat()
 void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
 {
     end = std::min(end, m_Tokens.size());
+    if (!mayStack)
+        m_aLogicalBreaks.clear();
     const CPlan plan = mayStack ? PlanLine(begin, end) : CPlan{};
     m_aCases.clear();
     const size_t baseLevel = m_aGroups.size() - 1;
+    size_t nextBreak = 0;
+    int64_t conditionColumn = 0;
     for (size_t i = begin; i < end; ++i)
     {
         const CBaseToken& token = m_Tokens[i];
@@ -624,10 +722,17 @@ void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
             WriteComment(i);
             continue;
         }
+        if (nextBreak < m_aLogicalBreaks.size() && i == m_aLogicalBreaks[nextBreak])
+        {
+            ++nextBreak;
+            NewLine(conditionColumn);
+        }
         if (IsDelimiter(token, u'(') && HoldsQuery(i, end))
         {
             if (m_bBreakPending)
                 Separate({});
+            if (i == plan.m_nCondition)
+                conditionColumn = int64_t(Column()) + (m_bLineStart ? 0 : 1);
             i = WriteSqlGroup(m_Ctx, i, end, !m_bLineStart) - 1;
             m_bLineStart = false;
             m_bGlue = false;
@@ -641,6 +746,8 @@ void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
             WrapBeforeConcat();
         const bool startsOperand = m_aGroups[level].m_bOperandStart && token.m_nKind != TK_CONCAT;
         WriteToken(i);
+        if (i == plan.m_nCondition)
+            conditionColumn = int64_t(Column()) - token.m_nLength;
         if (level < m_aGroups.size())
         {
             CGroup& group = m_aGroups[level];

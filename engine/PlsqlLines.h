@@ -56,7 +56,10 @@ public:
     // would end beyond the right margin (or an argument list holding a
     // comment) has its outermost argument list stacked, one argument a line
     // under the first, with the comma placement of stacked lists; a long line
-    // without one has its CASE expressions broken as the Case page says.
+    // without one has its CASE expressions broken as the Case page says. A
+    // long condition (after IF, ELSIF, WHILE, WHEN, RETURN or ":=") first
+    // breaks before each AND and OR at its outermost level, under its first
+    // word; only a part still too long then has its list stacked.
     void WriteFlat(size_t begin, size_t end, bool mayStack);
     // Writes the items of a list (tokens [begin, end) separated by commas at
     // their outermost level) one a line at column, with the comma placement
@@ -120,8 +123,9 @@ private:
         size_t m_nStackOpen = static_cast<size_t>(-1); // "(" of the list to stack
         bool m_bBreakCase = false;                        // break CASE expressions into lines
         size_t m_nConcatDepth = static_cast<size_t>(-1); // the level whose "||" may break the line
+        size_t m_nCondition = static_cast<size_t>(-1);   // first token of the condition m_aLogicalBreaks divide
     };
-    // Fills m_aOperandWidths for the plan's "||".
+    // Fills m_aOperandWidths for the plan's "||", and m_aLogicalBreaks.
     CPlan PlanLine(size_t begin, size_t end);
     // Before a "||" of a line too long: a line break under the first operand
     // when the operand after it would pass the right margin.
@@ -139,6 +143,14 @@ private:
     std::vector<CCase> m_aCases; // the CASE expressions open on a line broken at them
     std::vector<int64_t> m_aOperandWidths; // of the operand after each "||" that may break, in order
     std::vector<size_t> m_aOpenGroups;     // PlanLine's stack of open "("
+    std::vector<size_t> m_aLogicalBreaks;  // the AND and OR that start lines of a long condition
+    struct CSegment
+    {
+        int64_t m_nEnd;   // the width of the line written flat, before the AND or OR that ends it
+        size_t m_nList;   // "(" of the outermost list with commas in it, or none
+        size_t m_nDepth;  // the level of that list
+    };
+    std::vector<CSegment> m_aSegments;     // PlanLine's parts of a condition, between its AND and OR
     size_t m_nNextOperand = 0;
     bool m_bLineStart = true;      // nothing but indentation on the line yet
     bool m_bGlue = false;          // the next token follows without a separator

@@ -228,6 +228,30 @@ const PlsqlCase kCases[] = {
              "                ELSE a_value", "              END;", "END;"}),
       [](COptions& o) { o.m_Case.m_bCaseWhenThenInSameLine = true; }},
      true},
+    {{"LongConditionsBreakBeforeAndOr",
+      "begin if l_first_flag_is_set and (l_a < l_b or l_b is null) and l_c between 1 and 10 and case when x then 1 end "
+      "= 1 then null; elsif l_first_value_is_really_rather_long_indeed > 0 or l_second_value_is_also_rather_long > 0 then null; end "
+      "if; while l_first_counter_is_here > 0 and l_second_counter_is_there > 0 and l_third_one_is_also_here > 0 loop "
+      "exit when l_first_counter_is_here > 10 and l_second_counter_is_there > 10 and l_third_is_also > 10; end loop; "
+      "l_done := l_first_counter_is_here > 0 or l_second_counter_is_there > 0 or l_third_one_is_also_here > 0; end;",
+      Lines({"BEGIN", "  IF l_first_flag_is_set", "     AND (l_a < l_b OR l_b IS NULL)",
+             "     AND l_c BETWEEN 1 AND 10", "     AND CASE WHEN x THEN 1 END = 1 THEN", "    NULL;",
+             "  ELSIF l_first_value_is_really_rather_long_indeed > 0", "        OR l_second_value_is_also_rather_long > 0 THEN",
+             "    NULL;", "  END IF;", "  WHILE l_first_counter_is_here > 0",
+             "        AND l_second_counter_is_there > 0", "        AND l_third_one_is_also_here > 0 LOOP",
+             "    EXIT WHEN l_first_counter_is_here > 10", "              AND l_second_counter_is_there > 10",
+             "              AND l_third_is_also > 10;", "  END LOOP;", "  l_done := l_first_counter_is_here > 0",
+             "            OR l_second_counter_is_there > 0", "            OR l_third_one_is_also_here > 0;", "END;"}),
+      {}},
+     true},
+    {{"LongConditionPartStacksItsList",
+      "begin if l_short is null or l_type_code in (dbms_types.typecode_table, dbms_types.typecode_varray, "
+      "dbms_types.typecode_object) then null; end if; end;",
+      Lines({"BEGIN", "  IF l_short IS NULL", "     OR l_type_code IN (dbms_types.typecode_table,",
+             "                        dbms_types.typecode_varray,",
+             "                        dbms_types.typecode_object) THEN", "    NULL;", "  END IF;", "END;"}),
+      {}},
+     false},
     {{"CommentsAndBlankLines",
       "create or replace procedure p is -- after IS\n  /* block\n     comment */\n  l_a number; -- a\n\n\n  "
       "l_b number;\nbegin   -- begin note\n\n  -- first\n  x := 1;   /* inline */   y := 2;\n  foo(a, -- first "
