@@ -213,6 +213,7 @@ int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKin
         if (plsql)
         {
             ApplyAttributeCase(m_Tokens, cap.m_nKeywords);
+            ApplyTimeZoneCase(m_Tokens, cap.m_nDataTypes);
             // The blank lines the PL/SQL layout keeps go with the lines inside
             // literals, which the finish leaves as they are.
             AppendPlsqlLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, &m_aLiteralLines);
@@ -231,7 +232,10 @@ int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKin
     {
         Analyse(lexicon, cap, m_Tokens, false);
         if (plsql)
+        {
             ApplyAttributeCase(m_Tokens, cap.m_nKeywords);
+            ApplyTimeZoneCase(m_Tokens, cap.m_nDataTypes);
+        }
         AppendCapitalised(text, m_Tokens, output);
         FinishOutput(output, margin, m_TextFunc, false, nullptr, start);
     }

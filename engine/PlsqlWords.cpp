@@ -2,6 +2,7 @@
 
 #include "Options.h"
 
+#include <array>
 #include <string_view>
 
 namespace
@@ -108,12 +109,41 @@ bool IsAttribute(std::u16string_view text)
     return false;
 }
 
+bool IsRecasing(int32_t keywordCase)
+{
+    return keywordCase == CAP_UPPER || keywordCase == CAP_LOWER || keywordCase == CAP_INITCAP ||
+           keywordCase == CAP_INITCAP_EACH;
+}
+
+// The letters of text[from, to) in the case of keywords: the first one upper
+// for the initial-capital modes.
+void RecaseLetters(char16_t* text, size_t from, size_t to, int32_t keywordCase)
+{
+    for (size_t k = from; k < to; ++k)
+    {
+        const char16_t c = text[k];
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+            continue;
+        const bool upper = keywordCase == CAP_UPPER || (k == from && keywordCase != CAP_LOWER);
+        text[k] = upper ? static_cast<char16_t>(c & ~0x20) : static_cast<char16_t>(c | 0x20);
+    }
+}
+
+bool IsWordText(const CBaseToken& token, std::u16string_view upper)
+{
+    if (token.m_sText.size() != upper.size())
+        return false;
+    for (size_t k = 0; k < upper.size(); ++k)
+        if ((token.m_sText[k] & ~0x20) != upper[k])
+            return false;
+    return token.m_nKind != TK_STRING && token.m_nKind != TK_QUOTED;
+}
+
 } // namespace
 
 void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase)
 {
-    if (keywordCase != CAP_UPPER && keywordCase != CAP_LOWER && keywordCase != CAP_INITCAP &&
-        keywordCase != CAP_INITCAP_EACH)
+    if (!IsRecasing(keywordCase))
         return;
     for (const CBaseToken& token : tokens)
     {
@@ -137,15 +167,34 @@ void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase)
         if (percent == 0 || !IsAttribute(word.substr(percent + 1)))
             continue;
         char16_t* text = tokens.MutableText(token);
-        for (size_t k = percent + 1; k < token.m_sText.size(); ++k)
+        RecaseLetters(text, percent + 1, token.m_sText.size(), keywordCase);
+    }
+}
+
+void ApplyTimeZoneCase(CTokenList& tokens, int32_t keywordCase)
+{
+    if (!IsRecasing(keywordCase))
+        return;
+    // The last four words or symbols before the current one, outside comments.
+    std::array<const CBaseToken*, 4> before{};
+    for (const CBaseToken& token : tokens)
+    {
+        if (token.m_nKind == TK_COMMENT)
+            continue;
+        if (IsWordText(token, u"ZONE") && before[0] && IsWordText(*before[0], u"TIME"))
         {
-            const char16_t c = text[k];
-            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
-                continue;
-            const bool first = k == percent + 1;
-            const bool upper = keywordCase == CAP_UPPER || (first && keywordCase != CAP_LOWER);
-            text[k] = upper ? static_cast<char16_t>(c & ~0x20) : static_cast<char16_t>(c | 0x20);
+            const bool local = before[1] && IsWordText(*before[1], u"LOCAL");
+            const CBaseToken* with = before[local ? 2 : 1];
+            const CBaseToken* type = before[local ? 3 : 2];
+            if (with && IsWordText(*with, u"WITH") && type &&
+                (IsWordText(*type, u"TIMESTAMP") || (type->m_nLength == 1 && type->m_sText[0] == u')')))
+            {
+                for (const CBaseToken* word : {&token, before[0], local ? before[1] : nullptr})
+                    if (word)
+                        RecaseLetters(tokens.MutableText(*word), 0, word->m_sText.size(), keywordCase);
+            }
         }
+        before = {&token, before[0], before[1], before[2]};
     }
 }
 

@@ -87,6 +87,9 @@ const CWordIndex& StandardPlsqlWordIndex();
 // BULK_EXCEPTIONS) in the case of keywords (a CapMode); the name before it
 // keeps the case of its word.
 void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase);
+// Re-cases TIME ZONE and LOCAL TIME ZONE after TIMESTAMP [(n)] WITH, words of
+// the data type that are not keywords elsewhere, in the case of data types.
+void ApplyTimeZoneCase(CTokenList& tokens, int32_t keywordCase);
 
 // The PL/SQL words as added, for the tests: the keywords with their codes and
 // the data types (code 0).

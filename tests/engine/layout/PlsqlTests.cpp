@@ -285,6 +285,13 @@ const PlsqlCase kCases[] = {
           o.m_Capitalisation.m_nDataTypes = CAP_INITCAP;
       }},
      true},
+    {{"TimeZoneWordsInDataTypeCase",
+      "declare l_a timestamp with time zone; l_b timestamp(6) with local time zone; time number; zone varchar2(9); "
+      "begin time := 1; end;",
+      Lines({"DECLARE", "  l_a Timestamp WITH Time Zone;", "  l_b Timestamp (6) WITH Local Time Zone;",
+             "  time Number;", "  zone Varchar2 (9);", "BEGIN", "  time := 1;", "END;"}),
+      [](COptions& o) { o.m_Capitalisation.m_nDataTypes = CAP_INITCAP; }},
+     true},
     {{"AttributesInKeywordCase", "declare l_row emp%rowtype; begin exit when c%NotFound; end;",
       Lines({"DECLARE", "  l_row emp%ROWTYPE;", "BEGIN", "  EXIT WHEN c%NOTFOUND;", "END;"}), {}},
      true},
