@@ -214,6 +214,7 @@ int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKin
         {
             ApplyAttributeCase(m_Tokens, cap.m_nKeywords);
             ApplyTimeZoneCase(m_Tokens, cap.m_nDataTypes);
+            ApplyDirectiveCase(m_Tokens, cap.m_nKeywords);
             // The blank lines the PL/SQL layout keeps go with the lines inside
             // literals, which the finish leaves as they are.
             AppendPlsqlLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, &m_aLiteralLines);
@@ -235,6 +236,7 @@ int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKin
         {
             ApplyAttributeCase(m_Tokens, cap.m_nKeywords);
             ApplyTimeZoneCase(m_Tokens, cap.m_nDataTypes);
+            ApplyDirectiveCase(m_Tokens, cap.m_nKeywords);
         }
         AppendCapitalised(text, m_Tokens, output);
         FinishOutput(output, margin, m_TextFunc, false, nullptr, start);

@@ -134,8 +134,11 @@ bool IsWordText(const CBaseToken& token, std::u16string_view upper)
     if (token.m_sText.size() != upper.size())
         return false;
     for (size_t k = 0; k < upper.size(); ++k)
-        if ((token.m_sText[k] & ~0x20) != upper[k])
+    {
+        const char16_t c = token.m_sText[k];
+        if ((c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c) != upper[k])
             return false;
+    }
     return token.m_nKind != TK_STRING && token.m_nKind != TK_QUOTED;
 }
 
@@ -168,6 +171,23 @@ void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase)
             continue;
         char16_t* text = tokens.MutableText(token);
         RecaseLetters(text, percent + 1, token.m_sText.size(), keywordCase);
+    }
+}
+
+void ApplyDirectiveCase(CTokenList& tokens, int32_t keywordCase)
+{
+    if (!IsRecasing(keywordCase))
+        return;
+    for (const CBaseToken& token : tokens)
+    {
+        if (token.m_nKind != TK_WORD || token.m_nLength < 3 || token.m_sText[0] != u'$' || token.m_sText[1] == u'$')
+            continue;
+        for (const std::u16string_view word : {u"$IF", u"$THEN", u"$ELSIF", u"$ELSE", u"$END", u"$ERROR"})
+            if (IsWordText(token, word))
+            {
+                RecaseLetters(tokens.MutableText(token), 1, token.m_sText.size(), keywordCase);
+                break;
+            }
     }
 }
 

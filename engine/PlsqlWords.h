@@ -90,6 +90,9 @@ void ApplyAttributeCase(CTokenList& tokens, int32_t keywordCase);
 // Re-cases TIME ZONE and LOCAL TIME ZONE after TIMESTAMP [(n)] WITH, words of
 // the data type that are not keywords elsewhere, in the case of data types.
 void ApplyTimeZoneCase(CTokenList& tokens, int32_t keywordCase);
+// Re-cases the words of conditional compilation ($IF, $THEN, $ELSIF, $ELSE,
+// $END, $ERROR) in the case of keywords; inquiry names ($$name) keep theirs.
+void ApplyDirectiveCase(CTokenList& tokens, int32_t keywordCase);
 
 // The PL/SQL words as added, for the tests: the keywords with their codes and
 // the data types (code 0).

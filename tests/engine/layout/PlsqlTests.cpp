@@ -184,12 +184,12 @@ const PlsqlCase kCases[] = {
      true},
     {{"ForallOpenFetchDirectives",
       "begin forall i in indices of l_tab save exceptions update t set a = 1 where id = l_tab(i); open c for "
-      "select 1 from dual; open c for l_sql using a; fetch c bulk collect into l limit 100; close c; $if a "
+      "select 1 from dual; open c for l_sql using a; fetch c bulk collect into l limit 100; close c; $if $$trace and a "
       "$then x; $else y; $end end;",
       Lines({"BEGIN", "  FORALL i IN INDICES OF l_tab SAVE EXCEPTIONS", "    UPDATE t", "       SET a = 1",
              "     WHERE id = l_tab (i);", "  OPEN c FOR SELECT 1", "               FROM dual;",
              "  OPEN c FOR l_sql USING a;", "  FETCH c BULK COLLECT INTO l LIMIT 100;", "  CLOSE c;",
-             "  $if a $then", "  x;", "  $else", "  y;", "  $end", "END;"}),
+             "  $IF $$trace AND a $THEN", "  x;", "  $ELSE", "  y;", "  $END", "END;"}),
       {}},
      false},
     {{"LongCallAfterComma", kLongCall,
