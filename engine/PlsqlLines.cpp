@@ -491,6 +491,7 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     m_aOperandWidths.clear();
     m_nNextOperand = 0;
     m_aLogicalBreaks.clear();
+    m_aStackOpens.clear();
     // Most lines are short: one space a token at most, and no comment.
     int64_t bound = Column();
     bool comments = false;
@@ -518,7 +519,16 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     bool conditionNext = false; // the next token starts a condition
     size_t cases = 0;           // CASE expressions open at the outermost level
     bool between = false;       // the next AND is BETWEEN's
-    m_aSegments.assign(1, CSegment{0, kNone, kNone});
+    bool listInCase = false;    // the list stands in a CASE expression at the outermost level
+    int64_t caseColumn = 0;     // of the outermost CASE at the outermost level
+    const COptions::CCase& caseOptions = m_Ctx.m_Options.m_Case;
+    m_aSegments.assign(1, CSegment{width, width});
+    m_aCaseSegments.assign(1, CSegment{width, width});
+    // A part ends before the token at k, and the next starts there at column.
+    auto cut = [&](std::vector<CSegment>& parts, int64_t sep, int64_t column) {
+        parts.back().m_nEnd = width;
+        parts.push_back(CSegment{width + sep, column});
+    };
     for (size_t k = begin; k < end; ++k)
     {
         const CBaseToken& token = m_Tokens[k];
@@ -556,12 +566,14 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
             {
                 list = m_aOpenGroups.back();
                 listDepth = depth;
+                listInCase = cases > 0;
             }
-            if (depth > 0 && depth < m_aSegments.back().m_nDepth)
-            {
-                m_aSegments.back().m_nList = m_aOpenGroups.back();
-                m_aSegments.back().m_nDepth = depth;
-            }
+            for (CSegment* part : {&m_aSegments.back(), &m_aCaseSegments.back()})
+                if (depth > 0 && depth < part->m_nDepth)
+                {
+                    part->m_nList = m_aOpenGroups.back();
+                    part->m_nDepth = depth;
+                }
         }
         else if (IsDelimiter(token, u'.') || IsDelimiter(token, u';'))
         {
@@ -570,21 +582,38 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
         anyCase = anyCase || IsKeyword(token, KW_CASE);
         if (depth == 0)
         {
-            if (IsKeyword(token, KW_CASE))
-                ++cases;
+            if (IsKeyword(token, KW_CASE) && cases++ == 0)
+            {
+                caseColumn = width + sep;
+            }
             else if (IsKeyword(token, KW_END) && cases > 0)
-                --cases;
+            {
+                if (--cases == 0)
+                    cut(m_aCaseSegments, sep, caseColumn);
+            }
+            else if (cases == 1 && (IsKeyword(token, KW_WHEN) || IsKeyword(token, KW_ELSE)))
+            {
+                cut(m_aCaseSegments, sep, caseColumn + caseOptions.m_nIdentCaseFromSwitch);
+            }
+            else if (cases == 1 && IsKeyword(token, KW_THEN) && !caseOptions.m_bCaseWhenThenInSameLine)
+            {
+                cut(m_aCaseSegments, sep,
+                    caseColumn + caseOptions.m_nIdentCaseFromSwitch + caseOptions.m_nIdentThenFromWhen);
+            }
             else if (IsKeyword(token, KW_BETWEEN))
+            {
                 between = true;
+            }
             else if ((IsKeyword(token, KW_AND) || IsKeyword(token, KW_OR)) && cases == 0 && condition != kNone &&
                      !(between && IsKeyword(token, KW_AND)))
             {
-                m_aSegments.back().m_nEnd = width;
-                m_aSegments.push_back(CSegment{0, kNone, kNone});
+                cut(m_aSegments, sep, conditionColumn);
                 m_aLogicalBreaks.push_back(k);
             }
             else if (IsKeyword(token, KW_AND))
+            {
                 between = false;
+            }
         }
         if (conditionNext && condition == kNone)
         {
@@ -624,43 +653,51 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
     const int64_t margin = m_Ctx.m_Options.m_Commas.m_nRightMarginLength;
     const size_t commented = listComment ? list : kNone;
     bool tooLong = width > margin;
+    m_aSegments.back().m_nEnd = width;
+    m_aCaseSegments.back().m_nEnd = width;
     if (tooLong && !m_aLogicalBreaks.empty())
     {
-        // Each part of the condition on a line of its own: only a part still
-        // too long stacks a list, the outermost of the first such part.
-        m_aSegments.back().m_nEnd = width;
+        // Each part of the condition on a line of its own: a part still too
+        // long stacks its outermost list.
         plan.m_nCondition = condition;
-        tooLong = false;
-        list = kNone;
-        listDepth = kNone;
-        int64_t start = 0;
-        for (const CSegment& segment : m_aSegments)
-        {
-            const int64_t length = start == 0 ? segment.m_nEnd : conditionColumn + segment.m_nEnd - start;
-            start = segment.m_nEnd + 1;
-            if (length <= margin)
-                continue;
-            tooLong = true;
-            if (segment.m_nDepth < listDepth)
-            {
-                list = segment.m_nList;
-                listDepth = segment.m_nDepth;
-            }
-        }
+        tooLong = StackLongParts(m_aSegments);
+    }
+    else if (tooLong && (listInCase || list == kNone) && m_aCaseSegments.size() > 1 && commented == kNone)
+    {
+        // A CASE expression on the lines of the Case page, whose lines still
+        // too long stack their outermost lists.
+        m_aLogicalBreaks.clear();
+        plan.m_bBreakCase = true;
+        StackLongParts(m_aCaseSegments);
     }
     else
     {
         m_aLogicalBreaks.clear();
+        if (list != kNone && tooLong)
+            m_aStackOpens.push_back(list);
+        else if (commented != kNone)
+            m_aStackOpens.push_back(commented);
+        else if (tooLong && anyCase)
+            plan.m_bBreakCase = true;
     }
-    if (list != kNone && tooLong)
-        plan.m_nStackOpen = list;
-    else if (commented != kNone)
-        plan.m_nStackOpen = commented;
-    else if (tooLong && anyCase)
-        plan.m_bBreakCase = true;
     if (tooLong)
         plan.m_nConcatDepth = concatDepth;
     return plan;
+}
+
+bool CPlsqlLines::StackLongParts(const std::vector<CSegment>& parts)
+{
+    const int64_t margin = m_Ctx.m_Options.m_Commas.m_nRightMarginLength;
+    bool tooLong = false;
+    for (const CSegment& part : parts)
+    {
+        if (part.m_nColumn + part.m_nEnd - part.m_nFrom <= margin)
+            continue;
+        tooLong = true;
+        if (part.m_nList != kNone)
+            m_aStackOpens.push_back(part.m_nList);
+    }
+    return tooLong;
 }
 
 // In a line too long with a CASE expression, its WHEN, THEN, ELSE and END
@@ -708,11 +745,15 @@ void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
 {
     end = std::min(end, m_Tokens.size());
     if (!mayStack)
+    {
         m_aLogicalBreaks.clear();
+        m_aStackOpens.clear();
+    }
     const CPlan plan = mayStack ? PlanLine(begin, end) : CPlan{};
     m_aCases.clear();
     const size_t baseLevel = m_aGroups.size() - 1;
     size_t nextBreak = 0;
+    size_t nextStack = 0;
     int64_t conditionColumn = 0;
     for (size_t i = begin; i < end; ++i)
     {
@@ -761,7 +802,9 @@ void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
         }
         if (plan.m_bBreakCase && IsKeyword(token, KW_CASE))
             m_aCases.push_back(CCase{ToColumn(int64_t(Column()) - token.m_nLength), m_aGroups.size()});
-        if (i == plan.m_nStackOpen && IsDelimiter(token, u'('))
+        while (nextStack < m_aStackOpens.size() && m_aStackOpens[nextStack] < i)
+            ++nextStack;
+        if (nextStack < m_aStackOpens.size() && m_aStackOpens[nextStack] == i && IsDelimiter(token, u'('))
         {
             CGroup& group = m_aGroups.back();
             group.m_bStacked = true;

@@ -59,7 +59,8 @@ public:
     // without one has its CASE expressions broken as the Case page says. A
     // long condition (after IF, ELSIF, WHILE, WHEN, RETURN or ":=") first
     // breaks before each AND and OR at its outermost level, under its first
-    // word; only a part still too long then has its list stacked.
+    // word, and a CASE expression at that level whose list would be stacked
+    // is broken instead; each part still too long then has its list stacked.
     void WriteFlat(size_t begin, size_t end, bool mayStack);
     // Writes the items of a list (tokens [begin, end) separated by commas at
     // their outermost level) one a line at column, with the comma placement
@@ -118,15 +119,29 @@ private:
     // The column at which the token starts in the input.
     int64_t InputColumn(const CBaseToken& token) const;
 
+    // A part of a long line that a line break will start: measured on the
+    // line written flat, from where its first token would stand to where its
+    // last ends, and written from column.
+    struct CSegment
+    {
+        int64_t m_nFrom;
+        int64_t m_nColumn;
+        int64_t m_nEnd = 0;
+        size_t m_nList = static_cast<size_t>(-1); // "(" of its outermost list with commas
+        size_t m_nDepth = static_cast<size_t>(-1); // the level of that list
+    };
     struct CPlan
     {
-        size_t m_nStackOpen = static_cast<size_t>(-1); // "(" of the list to stack
         bool m_bBreakCase = false;                        // break CASE expressions into lines
         size_t m_nConcatDepth = static_cast<size_t>(-1); // the level whose "||" may break the line
         size_t m_nCondition = static_cast<size_t>(-1);   // first token of the condition m_aLogicalBreaks divide
     };
-    // Fills m_aOperandWidths for the plan's "||", and m_aLogicalBreaks.
+    // Fills m_aOperandWidths for the plan's "||", m_aLogicalBreaks and
+    // m_aStackOpens.
     CPlan PlanLine(size_t begin, size_t end);
+    // The outermost list of each part too long for the right margin, into
+    // m_aStackOpens; whether any part is too long.
+    bool StackLongParts(const std::vector<CSegment>& parts);
     // Before a "||" of a line too long: a line break under the first operand
     // when the operand after it would pass the right margin.
     void WrapBeforeConcat();
@@ -144,13 +159,9 @@ private:
     std::vector<int64_t> m_aOperandWidths; // of the operand after each "||" that may break, in order
     std::vector<size_t> m_aOpenGroups;     // PlanLine's stack of open "("
     std::vector<size_t> m_aLogicalBreaks;  // the AND and OR that start lines of a long condition
-    struct CSegment
-    {
-        int64_t m_nEnd;   // the width of the line written flat, before the AND or OR that ends it
-        size_t m_nList;   // "(" of the outermost list with commas in it, or none
-        size_t m_nDepth;  // the level of that list
-    };
-    std::vector<CSegment> m_aSegments;     // PlanLine's parts of a condition, between its AND and OR
+    std::vector<size_t> m_aStackOpens;     // the "(" of the lists to stack, in order
+    std::vector<CSegment> m_aSegments;     // the parts of a condition, between its AND and OR
+    std::vector<CSegment> m_aCaseSegments; // the lines of a CASE expression broken as the Case page says
     size_t m_nNextOperand = 0;
     bool m_bLineStart = true;      // nothing but indentation on the line yet
     bool m_bGlue = false;          // the next token follows without a separator

@@ -252,6 +252,26 @@ const PlsqlCase kCases[] = {
              "                        dbms_types.typecode_object) THEN", "    NULL;", "  END IF;", "END;"}),
       {}},
      false},
+    {{"LongCaseExpressionBreaksBeforeItsList",
+      "begin self.rollback_type := case when a_force then a_rollback_type else coalesce(self.rollback_type, "
+      "a_rollback_type) end; end;",
+      Lines({"BEGIN", "  self.rollback_type := CASE", "                          WHEN a_force",
+             "                          THEN a_rollback_type",
+             "                          ELSE COALESCE (self.rollback_type, a_rollback_type)", "                        END;",
+             "END;"}),
+      {}},
+     true},
+    {{"LongCaseBranchesStackTheirLists",
+      "begin l_exec := case l_count when 1 then ut_executable(a_owner, a_package_name, l_components_list(1), "
+      "a_event_name) else ut_executable(l_components_list(1), l_components_list(2), l_components_list(3), "
+      "a_event_name) end; end;",
+      Lines({"BEGIN", "  l_exec := CASE l_count", "              WHEN 1",
+             "              THEN ut_executable (a_owner, a_package_name, l_components_list (1), a_event_name)",
+             "              ELSE ut_executable (l_components_list (1),", "                                  l_components_list (2),",
+             "                                  l_components_list (3),", "                                  a_event_name)",
+             "            END;", "END;"}),
+      {}},
+     false},
     {{"CommentsAndBlankLines",
       "create or replace procedure p is -- after IS\n  /* block\n     comment */\n  l_a number; -- a\n\n\n  "
       "l_b number;\nbegin   -- begin note\n\n  -- first\n  x := 1;   /* inline */   y := 2;\n  foo(a, -- first "
