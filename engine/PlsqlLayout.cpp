@@ -120,7 +120,7 @@ private:
     template <class Match>
     size_t FindAtTop(size_t i, Match match) const;
     // The IS or AS that ends a subprogram header from i, or the ";" that ends
-    // a specification first; kNone for neither.
+    // a declaration without a body first; kNone for neither.
     size_t HeaderEnd(size_t i) const;
     // The keyword after CREATE [OR REPLACE] [EDITIONABLE|NONEDITIONABLE].
     size_t CreatedKind(size_t i) const;
@@ -615,9 +615,9 @@ size_t CPlsqlLayout::SqlFallback(size_t i)
     return SqlStatement(i);
 }
 
-// A subprogram's header: one line to its IS or AS (a call specification's
-// LANGUAGE or EXTERNAL clause goes on on it), then its declarations; or a
-// specification ending with ";".
+// A subprogram's header: one line to its IS or AS (the LANGUAGE or EXTERNAL
+// clause of a subprogram written in another language goes on on it), then its
+// declarations; or a declaration without a body, ending with ";".
 size_t CPlsqlLayout::Subprogram(size_t i)
 {
     const int64_t column = ItemColumn();
