@@ -94,6 +94,7 @@ constexpr int kWindowLayoutVersion = 1;
 const QString kToolBarTitle = QStringLiteral("Standard");
 const QString kStyleMenuTitle = QStringLiteral("St&yle");
 const QString kEncodingMenuTitle = QStringLiteral("&Encoding");
+const QString kReopenMenuTitle = QStringLiteral("Reopen with Encodin&g");
 const QString kRecentMenuTitle = QStringLiteral("Recent &Files");
 const QString kRecentEmpty = QStringLiteral("(none)");
 const QString kRecentClear = QStringLiteral("&Clear Recent Files");
@@ -151,16 +152,18 @@ const struct
 
 // The main menu: a title, then its commands, 0 for a separator, kStyleMenu
 // for the submenu of visual styles, kEncodingMenu for that of the encodings
-// Save writes in and kRecentMenu for that of the recent files.
+// Save writes in, kReopenMenu for that of the encodings the current file can be
+// read again in, and kRecentMenu for that of the recent files.
 constexpr int kStyleMenu = -1;
 constexpr int kEncodingMenu = -2;
 constexpr int kRecentMenu = -3;
+constexpr int kReopenMenu = -4;
 const struct
 {
     const char* m_sTitle;
     std::initializer_list<int> m_aItems;
 } kMenus[] = {
-    {"&File", {ID_FILE_OPEN, kRecentMenu, ID_FILE_SAVE, ID_FILE_SAVE_AS, kEncodingMenu, 0, ID_APP_EXIT}},
+    {"&File", {ID_FILE_OPEN, kRecentMenu, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, kEncodingMenu, kReopenMenu, 0, ID_APP_EXIT}},
     {"&Edit",
      {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
       ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
@@ -423,6 +426,8 @@ void CMainFrame::CreateMenus()
                 popup->addMenu(m_pEncodingMenu);
             else if (id == kRecentMenu)
                 popup->addMenu(m_pRecentMenu);
+            else if (id == kReopenMenu)
+                popup->addMenu(CreateReopenMenu(popup));
             else
                 popup->addAction(m_aActions.at(id));
         }
@@ -446,6 +451,23 @@ void CMainFrame::UpdateEncodingMenu()
     }
     if (m_pEncodingPane)
         m_pEncodingPane->setText(current.Name());
+}
+
+QMenu* CMainFrame::CreateReopenMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(kReopenMenuTitle, parent);
+    menu->setObjectName(QStringLiteral("ReopenMenu"));
+    for (const CSaveEncoding& encoding : CQuillmarkDoc::ReopenChoices())
+    {
+        const unsigned codePage = encoding.m_nCodePage;
+        connect(menu->addAction(encoding.Name()), &QAction::triggered, this,
+                [this, codePage] { m_pDoc->ReopenInCodePage(codePage); });
+    }
+    // Only a file that was opened or saved can be read again.
+    const auto follow = [this, menu] { menu->setEnabled(!m_pDoc->GetPathName().isEmpty()); };
+    connect(m_pDoc, &CQuillmarkDoc::titleChanged, menu, follow);
+    follow();
+    return menu;
 }
 
 void CMainFrame::UpdateRecentFilesMenu()

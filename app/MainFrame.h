@@ -106,6 +106,8 @@ private:
     QMenu* CreateStyleMenu(QWidget* parent);
     // The encoding menu and pane show the document's choices and its own.
     void UpdateEncodingMenu();
+    // The encodings the current file can be read again in.
+    QMenu* CreateReopenMenu(QWidget* parent);
     // The recent-files menu shows the document's list, newest first.
     void UpdateRecentFilesMenu();
     // Files dropped on an editor open as a drop on the window would; other

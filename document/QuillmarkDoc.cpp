@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace
 {
 std::filesystem::path ToPath(const QString& path)
@@ -98,18 +100,50 @@ bool CQuillmarkDoc::Serialize(const QString& path)
                              QMessageBox::Ok, QMessageBox::Warning);
         return false;
     }
+    const bool bOwnSet = file.m_nEncoding != ENC_ANSI || file.m_nCodePage == kCodePageLocale;
+    ShowReadFile(path, file, bOwnSet ? QString() : AppStrings::kOpenedAs);
+    SetModifiedFlag(true);
+    return true;
+}
+
+void CQuillmarkDoc::ShowReadFile(const QString& path, const CGuessedText& file, const QString& note)
+{
     SetSaveEncoding(CSaveEncoding::Of(file.m_nEncoding, file.m_nCodePage));
     if (!file.m_bLossless)
         CPrompts::MessageBox(m_pDialogParent, AppStrings::kReadWithLoss.arg(path, m_SaveEncoding.Name()),
                              QMessageBox::Ok, QMessageBox::Warning);
-    else if (file.m_nEncoding == ENC_ANSI && file.m_nCodePage != kCodePageLocale)
-        emit statusMessage(AppStrings::kOpenedAs.arg(m_SaveEncoding.Name()));
+    else if (!note.isEmpty())
+        emit statusMessage(note.arg(m_SaveEncoding.Name()));
     if (!m_pView)
-        return true;
+        return;
     m_pView->SetInputText(QString::fromStdU16String(file.m_sText));
     RunCommand(MODE_FORMAT);
-    SetModifiedFlag(true);
+}
+
+bool CQuillmarkDoc::ReopenInCodePage(unsigned nCodePage)
+{
+    if (m_sPathName.isEmpty() || !SaveModified())
+        return false;
+    CGuessedText file;
+    if (!ReadTextFileIn(ToPath(m_sPathName), nCodePage, u"\n", file))
+    {
+        CPrompts::MessageBox(m_pDialogParent,
+                             AppStrings::kCannotOpenFile.arg(m_sPathName, QString::fromStdString(file.m_sError)),
+                             QMessageBox::Ok, QMessageBox::Warning);
+        return false;
+    }
+    ShowReadFile(m_sPathName, file, AppStrings::kReopenedAs);
+    SetModifiedFlag(false);
     return true;
+}
+
+std::vector<CSaveEncoding> CQuillmarkDoc::ReopenChoices()
+{
+    std::vector<CSaveEncoding> choices = {{ENC_ANSI, kCodePageUtf8}, {ENC_ANSI, kCodePageWindows1252}};
+    const CSaveEncoding locale = CSaveEncoding::Default();
+    if (std::find(choices.begin(), choices.end(), locale) == choices.end())
+        choices.push_back(locale);
+    return choices;
 }
 
 void CQuillmarkDoc::SetSaveEncoding(const CSaveEncoding& encoding)

@@ -11,12 +11,14 @@
 #include "Options.h"
 #include "RecentFiles.h"
 #include "SaveEncoding.h"
+#include "TextFileGuess.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class CProfileStore;
 class QWidget;
@@ -60,6 +62,14 @@ public:
     // is not the locale's; bytes replaced all the same are reported. The file
     // is saved back in the encoding it was read in.
     bool Serialize(const QString& path);
+    // Reads the current file again with bytes without a mark taken in
+    // nCodePage (after the usual offer to save), formats it, and saves in
+    // that set from then on; the status bar says so. False when there is no
+    // current file, the user cancels, or it cannot be read.
+    bool ReopenInCodePage(unsigned nCodePage);
+    // The sets a file can be read again in: UTF-8, Windows-1252, and the
+    // locale's when it is another.
+    static std::vector<CSaveEncoding> ReopenChoices();
     // A new, empty document: both tabs emptied, no path.
     bool OnNewDocument();
     // The open pipeline: reports a file that cannot be read and changes
@@ -141,6 +151,10 @@ private:
     // Whether text can be written in the save encoding as it stands, or the
     // user switched to UTF-8 for it.
     bool CanEncode(std::u16string_view text);
+    // Shows a file read from path in the input tab, formatted, and takes its
+    // encoding for saving; note (with the encoding's name) goes to the status
+    // bar, or a message says which bytes were lost.
+    void ShowReadFile(const QString& path, const CGuessedText& file, const QString& note);
     // Runs the engine over the text of the last command in its mode.
     QString RunEngine();
 

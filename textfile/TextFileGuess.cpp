@@ -29,9 +29,10 @@ unsigned ChooseCodePage(std::string_view bytes)
     return kCodePageWindows1252;
 }
 
-bool ReadTextGuessing(std::string_view bytes, std::u16string_view separator, CGuessedText& out)
+namespace
 {
-    const unsigned nCodePage = StartsWithMark(bytes) ? kCodePageLocale : ChooseCodePage(bytes);
+bool ReadText(std::string_view bytes, unsigned nCodePage, std::u16string_view separator, CGuessedText& out)
+{
     CTextFileRead reader(std::make_unique<CMemoryFile>(bytes), "", nCodePage);
     if (!reader.ReadAll(out.m_sText, separator))
     {
@@ -44,7 +45,7 @@ bool ReadTextGuessing(std::string_view bytes, std::u16string_view separator, CGu
     return true;
 }
 
-bool ReadTextFileGuessing(const std::filesystem::path& path, std::u16string_view separator, CGuessedText& out)
+bool ReadBytes(const std::filesystem::path& path, std::string& bytes, CGuessedText& out)
 {
     CPosixFile file;
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite))
@@ -52,7 +53,6 @@ bool ReadTextFileGuessing(const std::filesystem::path& path, std::u16string_view
         out.m_sError = file.GetError();
         return false;
     }
-    std::string bytes;
     bytes.reserve(static_cast<std::size_t>(file.GetLength()));
     char buffer[65536];
     while (const std::size_t n = file.Read(buffer, sizeof buffer))
@@ -63,5 +63,24 @@ bool ReadTextFileGuessing(const std::filesystem::path& path, std::u16string_view
         out.m_sError = file.GetError();
         return false;
     }
-    return ReadTextGuessing(bytes, separator, out);
+    return true;
+}
+} // namespace
+
+bool ReadTextGuessing(std::string_view bytes, std::u16string_view separator, CGuessedText& out)
+{
+    return ReadText(bytes, StartsWithMark(bytes) ? kCodePageLocale : ChooseCodePage(bytes), separator, out);
+}
+
+bool ReadTextFileGuessing(const std::filesystem::path& path, std::u16string_view separator, CGuessedText& out)
+{
+    std::string bytes;
+    return ReadBytes(path, bytes, out) && ReadTextGuessing(bytes, separator, out);
+}
+
+bool ReadTextFileIn(const std::filesystem::path& path, unsigned nCodePage, std::u16string_view separator,
+                    CGuessedText& out)
+{
+    std::string bytes;
+    return ReadBytes(path, bytes, out) && ReadText(bytes, nCodePage, separator, out);
 }

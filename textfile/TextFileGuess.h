@@ -37,3 +37,8 @@ unsigned ChooseCodePage(std::string_view bytes);
 bool ReadTextFileGuessing(const std::filesystem::path& path, std::u16string_view separator, CGuessedText& out);
 // The same for bytes already in memory.
 bool ReadTextGuessing(std::string_view bytes, std::u16string_view separator, CGuessedText& out);
+
+// Reads the whole file with the set the user named for bytes without a mark
+// (a mark still decides), as when a file is opened again in another encoding.
+bool ReadTextFileIn(const std::filesystem::path& path, unsigned nCodePage, std::u16string_view separator,
+                    CGuessedText& out);

@@ -122,3 +122,26 @@ TEST_F(RecentFiles, OpenFilesAsksBeforeReplacingTypedText)
     EXPECT_TRUE(m_pDoc->GetPathName().isEmpty());
 }
 } // namespace
+
+namespace
+{
+TEST_F(RecentFiles, AFileReadInTheWrongSetOpensAgainInThePickedOneAndSavesBackInIt)
+{
+    EXPECT_FALSE(m_pDoc->ReopenInCodePage(kCodePageWindows1252)) << "no current file";
+    // Valid UTF-8, so it opens as UTF-8; the user knows it is Windows-1252.
+    const QString path = MakeFile("mojibake.sql", "select 'caf\xc3\xa9' from dual");
+    ASSERT_TRUE(m_pDoc->OnOpenDocument(path));
+    EXPECT_EQ(InputText(), QString::fromUtf8("select 'caf\xc3\xa9' from dual"));
+    QString status;
+    QObject::connect(m_pDoc.get(), &CQuillmarkDoc::statusMessage, [&status](const QString& text) { status = text; });
+    ASSERT_TRUE(m_pDoc->ReopenInCodePage(kCodePageWindows1252));
+    EXPECT_EQ(InputText(), QString::fromUtf8("select 'caf\xc3\x83\xc2\xa9' from dual"));
+    EXPECT_EQ(status, "Opened again as Windows-1252");
+    EXPECT_EQ(m_pDoc->GetSaveEncoding().Name(), "Windows-1252");
+    EXPECT_FALSE(m_pDoc->IsModified());
+    ASSERT_TRUE(m_pDoc->OnFileSave());
+    EXPECT_TRUE(ReadFileBytes(path).contains("'caf\xc3\xa9'")) << "the bytes come back as they were";
+    ASSERT_TRUE(m_pDoc->ReopenInCodePage(kCodePageUtf8));
+    EXPECT_TRUE(InputText().contains(QString::fromUtf8("'caf\xc3\xa9'")));
+}
+} // namespace

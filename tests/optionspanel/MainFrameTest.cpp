@@ -38,7 +38,7 @@ TEST_F(MainFrameTest, MenusHoldTheirCommandsInOrder)
         const char* m_sTitle;
         std::vector<int> m_aItems; // 0: separator
     } menus[] = {
-        {"&File", {ID_FILE_OPEN, -1, ID_FILE_SAVE, ID_FILE_SAVE_AS, -1, 0, ID_APP_EXIT}},
+        {"&File", {ID_FILE_OPEN, -1, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, -1, -1, 0, ID_APP_EXIT}},
         {"&Edit", {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL, 0,
                    ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_GOTO}},
         {"Format", {ID_FORMAT, ID_CAPITALISE}},
