@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <iconv.h>
 #include <langinfo.h>
@@ -191,18 +193,61 @@ std::optional<unsigned> CodePageFromName(std::string_view sName)
     return std::nullopt;
 }
 
+namespace
+{
+// The length of the run of ASCII bytes at the start of bytes, eight at a time.
+std::size_t AsciiPrefix(const unsigned char* p, std::size_t n)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        uint64_t block;
+        std::memcpy(&block, p + i, 8);
+        if (block & 0x8080808080808080ull)
+            break;
+    }
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// The same for UTF-16 units, four at a time.
+std::size_t AsciiPrefix(const char16_t* p, std::size_t n)
+{
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+    {
+        uint64_t block;
+        std::memcpy(&block, p + i, 8);
+        if (block & 0xFF80FF80FF80FF80ull)
+            break;
+    }
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
+}
+} // namespace
+
 std::size_t Utf8::Encode(std::u16string_view text, std::string& out)
 {
     std::size_t nReplaced = 0;
     out.reserve(out.size() + text.size());
     for (std::size_t i = 0; i < text.size(); ++i)
     {
-        char32_t c = text[i];
-        if (c < 0x80)
+        // SQL is mostly ASCII: whole runs of it are narrowed at once.
+        if (const std::size_t nAscii = AsciiPrefix(text.data() + i, text.size() - i); nAscii > 0)
         {
-            out += static_cast<char>(c);
-            continue;
+            const std::size_t nOld = out.size();
+            out.resize(nOld + nAscii);
+            char* pOut = out.data() + nOld;
+            const char16_t* pIn = text.data() + i;
+            for (std::size_t k = 0; k < nAscii; ++k)
+                pOut[k] = static_cast<char>(pIn[k]);
+            i += nAscii;
+            if (i == text.size())
+                break;
         }
+        char32_t c = text[i];
         if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
         {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -242,13 +287,19 @@ std::size_t Utf8::Decode(std::string_view bytes, std::u16string& out)
     std::size_t i = 0;
     while (i < n)
     {
-        const unsigned char lead = p[i];
-        if (lead < 0x80)
+        // SQL is mostly ASCII: whole runs of it are widened at once.
+        if (const std::size_t nAscii = AsciiPrefix(p + i, n - i); nAscii > 0)
         {
-            out += static_cast<char16_t>(lead);
-            ++i;
-            continue;
+            const std::size_t nOld = out.size();
+            out.resize(nOld + nAscii);
+            char16_t* pOut = out.data() + nOld;
+            for (std::size_t k = 0; k < nAscii; ++k)
+                pOut[k] = p[i + k];
+            i += nAscii;
+            if (i == n)
+                break;
         }
+        const unsigned char lead = p[i];
         const int nLength = SequenceLength(lead);
         bool bValid = nLength != 0 && i + 1 < n && IsValidSecondByte(lead, p[i + 1]);
         for (int k = 2; bValid && k < nLength; ++k)

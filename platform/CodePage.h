@@ -109,6 +109,8 @@ public:
     bool IsValid() const { return m_sError.empty(); }
     const std::string& GetError() const { return m_sError; }
     const std::string& GetCharset() const { return m_sCharset; }
+    // Whether the set is UTF-8 (which the locale's set is where it is ASCII).
+    bool IsUtf8() const { return m_bUtf8; }
 
     // Appends the UTF-16 form of bytes; returns the number of U+FFFD inserted.
     std::size_t ToUtf16(std::string_view bytes, std::u16string& out);

@@ -139,6 +139,12 @@ TEST(CodePage, ToUtf16)
         {"utf8 stray run is one", 65001, B("\x80\x80\x80" "a"), u"\uFFFDa", 1},
         {"utf8 two invalid", 65001, B("\xE2(\xA1"), u"\uFFFD(\uFFFD", 2},
         {"utf8 nul kept", 65001, B("a\0b"), U(u"a\0b"), 0},
+        // Runs of ASCII are taken eight bytes at a time: other bytes at and
+        // around the edges of such blocks.
+        {"utf8 after eight ascii", 65001, B("abcdefgh\xC3\xA9" "ijklmnopq"), u"abcdefgh\u00E9ijklmnopq", 0},
+        {"utf8 last of a block", 65001, B("abcdefg\xC3\xA9" "h"), u"abcdefg\u00E9h", 0},
+        {"utf8 cut after nine ascii", 65001, B("abcdefghi\xE2\x82"), u"abcdefghi\uFFFD", 1},
+        {"utf8 stray byte between blocks", 65001, B("abcdefgh\x80" "abcdefgh"), u"abcdefgh\uFFFDabcdefgh", 1},
         {"1252 euro", 1252, B("\x80\xE9"), u"\u20AC\u00E9", 0},
         {"1252 unassigned bytes are C1 controls", 1252, B("\x81\x8D\x8F\x90\x9D" "a"),
          u"\u0081\u008D\u008F\u0090\u009Da", 0},
@@ -176,6 +182,9 @@ TEST(CodePage, FromUtf16)
         {"utf8 lone high", 65001, U(u"\xD83D" u"a"), 0, B("\xEF\xBF\xBD" "a"), 1},
         {"utf8 high high low", 65001, U(u"\xD83D\xD83D\xDE00"), 0,
          B("\xEF\xBF\xBD\xF0\x9F\x98\x80"), 1},
+        {"utf8 after four ascii", 65001, u"abcd\u00E9efgh\U0001F600ij", 0,
+         B("abcd\xC3\xA9" "efgh\xF0\x9F\x98\x80" "ij"), 0},
+        {"utf8 lone low after five ascii", 65001, U(u"abcde\xDC00"), 0, B("abcde\xEF\xBF\xBD"), 1},
         {"utf8 largest", 65001, u"\U0010FFFF\uFFFF", 0, B("\xF4\x8F\xBF\xBF\xEF\xBF\xBF"), 0},
         {"1252", 1252, u"\u20AC\u00E9", 0, B("\x80\xE9"), 0},
         {"1252 omega", 1252, u"a\u03A9", 0, "a?", 1},
