@@ -58,6 +58,31 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
         error = std::strerror(errno);
         return false;
     }
+    // A regular file is read straight into a string of its size, so that a
+    // large file is neither copied from a small buffer nor grown step by step.
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    {
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        while (done < bytes.size())
+        {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+            {
+                error = std::strerror(errno);
+                ::close(fd);
+                return false;
+            }
+            if (n == 0)
+                break;
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done); // the file shrank meanwhile
+    }
+    // What is left: all of a pipe or device, or what was added meanwhile.
     const bool ok = ReadDescriptor(fd, bytes, error);
     ::close(fd);
     return ok;
