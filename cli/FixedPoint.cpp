@@ -10,17 +10,16 @@
 namespace qmcli
 {
 
-// One run of the engine; the workspace keeps no copy of the text or its tokens.
+// One run of the engine, written over output (whose storage is reused).
 struct CPassRunner
 {
-    static std::u16string Run(CFormatWorkspace& workspace, const COptions& options, int mode,
-                              std::u16string_view text, const CUnitFilter& filter,
-                              std::vector<int32_t>& notLaidOut)
+    // Returns the first lines of the units only capitalised.
+    static std::vector<int32_t> Run(CFormatWorkspace& workspace, const COptions& options, int mode,
+                                    std::u16string_view text, const std::vector<CScriptPiece>& pieces,
+                                    const CUnitFilter& filter, std::u16string& output)
     {
-        CFormatResult result = Format(StandardLexicon(), text, options, mode, filter, *workspace.m_pTokens);
-        workspace.Release();
-        notLaidOut = std::move(result.m_aUnitsNotLaidOut);
-        return std::move(result.m_sText);
+        return FormatInto(StandardLexicon(), text, pieces, options, mode, filter, *workspace.m_pTokens, output)
+            .m_aUnitsNotLaidOut;
     }
 };
 
@@ -96,20 +95,35 @@ private:
 CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string_view input,
                                      const COptions& options, const CFixedPointSettings& settings)
 {
+    // The workspace keeps its storage from run to run of this text, and no
+    // copy of the text or its tokens afterwards.
+    struct CReleaseAtEnd
+    {
+        CFormatWorkspace& m_Workspace;
+        ~CReleaseAtEnd() { m_Workspace.Release(); }
+    } releaseAtEnd{workspace};
+
     CFixedPointResult result;
     // The engine gets the text without its final line break, which it would
     // take for an empty last line: one without indentation, so that every
     // run of Capitalise with a left margin would indent the text further.
     // The break is put back on the result.
     const bool endsWithBreak = !input.empty() && input.back() == u'\n';
-    std::u16string current(input.substr(0, input.size() - (endsWithBreak ? 1 : 0)));
+    const std::u16string_view body = input.substr(0, input.size() - (endsWithBreak ? 1 : 0));
+    // Each text is cut into pieces once: for the run that reads it and for
+    // the safety check.
+    const std::vector<CScriptPiece> bodyPieces = SplitScript(body);
+    std::u16string_view text = body; // what the next run reads
+    const std::vector<CScriptPiece>* pieces = &bodyPieces;
+    std::vector<CScriptPiece> resultPieces;
+    // The last run's result, and the storage the next run writes into.
+    std::u16string current, next;
     bool settled = false;
     CUnitChoice choice(settings.m_aLines, settings.m_aRanges);
     while (!settled && result.m_nPasses < kMaxPasses)
     {
-        std::vector<int32_t> notLaidOut;
-        std::u16string next =
-            CPassRunner::Run(workspace, options, settings.m_nMode, current, choice.NextRun(), notLaidOut);
+        std::vector<int32_t> notLaidOut =
+            CPassRunner::Run(workspace, options, settings.m_nMode, text, *pieces, choice.NextRun(), next);
         if (result.m_nPasses == 0)
             result.m_aUnitsNotLaidOut = std::move(notLaidOut); // lines of the input
         if (!choice.SameUnits())
@@ -121,8 +135,14 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
         if (settings.m_DamageEachRun)
             settings.m_DamageEachRun(next);
         ++result.m_nPasses;
-        settled = next == current;
-        current = std::move(next);
+        settled = next == text;
+        current.swap(next);
+        text = current;
+        if (!settled && result.m_nPasses < kMaxPasses)
+        {
+            resultPieces = SplitScript(current);
+            pieces = &resultPieces;
+        }
     }
     if (!settled)
     {
@@ -130,6 +150,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
                           std::to_string(kMaxPasses) + " runs";
         return result;
     }
+    // Settled: current is the text the last run read, so *pieces are its pieces.
     if (endsWithBreak)
         current.push_back(u'\n');
     if (settings.m_DamageResult)
@@ -140,7 +161,15 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
         rules.m_bCommentsRemoved =
             settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
         rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
-        if (auto difference = CompareTokens(input, current, rules))
+        // Without the final line breaks both texts have the same tokens as
+        // with them; a damaged result is cut into pieces anew.
+        const auto difference =
+            settings.m_DamageResult
+                ? CompareTokens(input, current, rules)
+                : CompareTokens(body, bodyPieces,
+                                std::u16string_view(current).substr(0, current.size() - (endsWithBreak ? 1 : 0)),
+                                *pieces, rules);
+        if (difference)
         {
             result.m_sError = "safety check failed: " + difference->Describe();
             return result;

@@ -78,9 +78,10 @@ void ScanUnit(std::u16string_view text, int32_t firstLine, const CTokenCheckRule
 // other non-blank text between units as one token compared exactly, so that
 // the script's structure is part of what must stay the same.
 template <class Sink>
-void ScanNormalised(std::u16string_view text, const CTokenCheckRules& rules, Sink&& sink)
+void ScanNormalised(std::u16string_view text, const std::vector<CScriptPiece>& pieces, const CTokenCheckRules& rules,
+                    Sink&& sink)
 {
-    for (const CScriptPiece& piece : SplitScript(text))
+    for (const CScriptPiece& piece : pieces)
     {
         const std::u16string_view raw = text.substr(piece.m_nStart, piece.m_nLength);
         if (IsUnit(piece.m_nKind))
@@ -140,11 +141,19 @@ std::string CTokenDifference::Describe() const
 std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u16string_view output,
                                               const CTokenCheckRules& rules)
 {
+    return CompareTokens(input, SplitScript(input), output, SplitScript(output), rules);
+}
+
+std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const std::vector<CScriptPiece>& inputPieces,
+                                              std::u16string_view output,
+                                              const std::vector<CScriptPiece>& outputPieces,
+                                              const CTokenCheckRules& rules)
+{
     // The input's tokens are kept in compact form; the result's are compared
     // against them as they are scanned, so no token list is held.
     std::u16string expected;
     expected.reserve(input.size() / 2);
-    ScanNormalised(input, rules, [&](char16_t cls, std::u16string_view text, int32_t,
+    ScanNormalised(input, inputPieces, rules, [&](char16_t cls, std::u16string_view text, int32_t,
                                      std::u16string_view) { AppendToken(expected, cls, text); });
 
     std::optional<CTokenDifference> difference;
@@ -152,7 +161,7 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u1
     int64_t index = 0;
     // Comments the options remove are left out of the result too: where the
     // writer falls back to copying tokens it keeps them, and that loses nothing.
-    ScanNormalised(output, rules, [&](char16_t cls, std::u16string_view text, int32_t line,
+    ScanNormalised(output, outputPieces, rules, [&](char16_t cls, std::u16string_view text, int32_t line,
                                             std::u16string_view raw) {
         if (difference)
             return;
@@ -183,7 +192,7 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u1
     }
     // Find the input's token at that index again, for its line and text.
     int64_t seen = 0;
-    ScanNormalised(input, rules, [&](char16_t, std::u16string_view, int32_t line,
+    ScanNormalised(input, inputPieces, rules, [&](char16_t, std::u16string_view, int32_t line,
                                      std::u16string_view raw) {
         if (seen++ == difference->m_nIndex)
         {

@@ -8,10 +8,13 @@
 // same order, each exactly as it was and alone on its line(s).
 #pragma once
 
+#include "ScriptSplitter.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmcli
 {
@@ -36,6 +39,11 @@ struct CTokenDifference
 };
 
 std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u16string_view output,
+                                              const CTokenCheckRules& rules);
+// The same for texts already cut into their pieces (SplitScript of each).
+std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const std::vector<CScriptPiece>& inputPieces,
+                                              std::u16string_view output,
+                                              const std::vector<CScriptPiece>& outputPieces,
                                               const CTokenCheckRules& rules);
 
 } // namespace qmcli

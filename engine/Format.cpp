@@ -254,6 +254,20 @@ CFormatResult Format(std::u16string_view text, const COptions& options, int mode
 CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const COptions& options, int mode,
                      const CUnitFilter& filter, CTokenList& tokens)
 {
+    const std::vector<CScriptPiece> pieces =
+        text.empty() || (mode != MODE_FORMAT && mode != MODE_CAPITALISE) ? std::vector<CScriptPiece>()
+                                                                          : SplitScript(text);
+    std::u16string output;
+    CFormatResult result = FormatInto(lexicon, text, pieces, options, mode, filter, tokens, output);
+    result.m_sText = std::move(output);
+    return result;
+}
+
+CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
+                         const COptions& options, int mode, const CUnitFilter& filter, CTokenList& tokens,
+                         std::u16string& output)
+{
+    output.clear();
     CFormatResult result;
     result.m_nLeftMargin = options.m_General.m_nLeftMargin;
     CUnitFormatter units(lexicon, options, mode, tokens);
@@ -261,23 +275,22 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
     {
         if (options.m_General.m_bAutoDetectLeftMargin && !text.empty())
             result.m_nLeftMargin = units.DetectLeftMargin(text);
-        result.m_sText = text;
+        output.assign(text);
         return result;
     }
 
-    const std::vector<CScriptPiece> pieces = SplitScript(text);
     ScriptPieceKind kind = PIECE_SQL;
     if (!filter && IsSingleUnit(pieces, kind))
     {
         const auto unit = std::find_if(pieces.begin(), pieces.end(),
                                        [](const CScriptPiece& piece) { return IsUnit(piece.m_nKind); });
-        result.m_nLeftMargin = units.Run(text, kind, unit == pieces.end() ? 1 : unit->m_nFirstLine, result.m_sText);
+        result.m_nLeftMargin = units.Run(text, kind, unit == pieces.end() ? 1 : unit->m_nFirstLine, output);
         result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
         return result;
     }
 
     // Room for what layout adds; pages never written to cost no memory.
-    result.m_sText.reserve(text.size() * 2);
+    output.reserve(text.size() * 2);
     size_t unitIndex = 0;
     bool marginTaken = false;
     bool dropLineBreak = false; // after a unit that came out empty
@@ -289,21 +302,21 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
             const size_t index = unitIndex++;
             if (!filter || filter(piece, index))
             {
-                const size_t before = result.m_sText.size();
-                const int32_t margin = units.Run(source, piece.m_nKind, piece.m_nFirstLine, result.m_sText);
+                const size_t before = output.size();
+                const int32_t margin = units.Run(source, piece.m_nKind, piece.m_nFirstLine, output);
                 if (!marginTaken)
                     result.m_nLeftMargin = margin;
                 marginTaken = true;
                 // A unit that was only comments, all removed, leaves no empty
                 // line behind.
-                dropLineBreak = result.m_sText.size() == before;
+                dropLineBreak = output.size() == before;
                 continue;
             }
         }
         if (dropLineBreak && piece.m_nKind == PIECE_VERBATIM)
             source = WithoutFirstLineBreak(source);
         dropLineBreak = false;
-        result.m_sText += source;
+        output += source;
     }
     result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
     return result;

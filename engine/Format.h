@@ -55,6 +55,13 @@ CFormatResult Format(std::u16string_view text, const COptions& options, int mode
 CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const COptions& options,
                      int mode, const CUnitFilter& filter, CTokenList& tokens);
 
+// The same for a text already cut into its pieces (SplitScript(text)), with
+// the result's text written over output, whose storage is reused; the
+// result's m_sText stays empty.
+CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
+                         const COptions& options, int mode, const CUnitFilter& filter, CTokenList& tokens,
+                         std::u16string& output);
+
 // The last step of both commands on a unit's output: the left margin (-1
 // leaves the indentation alone), then for Format the removal of blank lines.
 // Lines that begin inside a literal or quoted identifier are never changed;
