@@ -4,6 +4,7 @@
 #include "ScriptSplitter.h"
 #include "Tokenizer.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace qmcli
@@ -22,7 +23,8 @@ bool IsDelimiter(char16_t c) { return CTokenScanner::IsWordBreak(c) && !IsWhites
 
 // Cuts a unit into tokens exactly as the tokenizer does and reports each one
 // in its compared form: sink(class, text, line, rawText), with lines counted
-// from firstLine.
+// from firstLine. A word's text is given as it stands, to be compared without
+// regard to case.
 template <class Sink>
 void ScanUnit(std::u16string_view text, int32_t firstLine, const CTokenCheckRules& rules, Sink&& sink)
 {
@@ -64,10 +66,8 @@ void ScanUnit(std::u16string_view text, int32_t firstLine, const CTokenCheckRule
             if (!IsDelimiter(c))
                 while (end < raw.size() && !CTokenScanner::IsWordBreak(raw[end]))
                     ++end;
-            norm.assign(raw.substr(i, end - i));
-            for (char16_t& ch : norm)
-                ch = FoldCase(ch);
-            sink(CLASS_WORD, std::u16string_view(norm), line, raw.substr(i, end - i));
+            // Words are folded where they are stored or compared.
+            sink(CLASS_WORD, raw.substr(i, end - i), line, raw.substr(i, end - i));
             i = end;
         }
     });
@@ -103,13 +103,31 @@ void ScanNormalised(std::u16string_view text, const std::vector<CScriptPiece>& p
 
 // The compared form of a whole text as one string: per token its class, its
 // length in two units, then its text.
+// Words are stored folded.
 void AppendToken(std::u16string& stream, char16_t cls, std::u16string_view text)
 {
     const uint32_t n = static_cast<uint32_t>(text.size());
-    stream.push_back(cls);
-    stream.push_back(static_cast<char16_t>(n >> 16));
-    stream.push_back(static_cast<char16_t>(n & 0xFFFF));
-    stream.append(text);
+    const size_t at = stream.size();
+    stream.resize(at + 3 + n);
+    char16_t* p = stream.data() + at;
+    p[0] = cls;
+    p[1] = static_cast<char16_t>(n >> 16);
+    p[2] = static_cast<char16_t>(n & 0xFFFF);
+    if (cls == CLASS_WORD)
+        std::transform(text.begin(), text.end(), p + 3, FoldCase);
+    else
+        std::copy(text.begin(), text.end(), p + 3);
+}
+
+// Whether a token's text is the stored one.
+bool SameText(char16_t cls, std::u16string_view text, const char16_t* stored)
+{
+    if (cls != CLASS_WORD)
+        return std::equal(text.begin(), text.end(), stored);
+    for (size_t i = 0; i < text.size(); ++i)
+        if (FoldCase(text[i]) != stored[i])
+            return false;
+    return true;
 }
 
 std::string Shorten(std::u16string_view text)
@@ -152,7 +170,9 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const s
     // The input's tokens are kept in compact form; the result's are compared
     // against them as they are scanned, so no token list is held.
     std::u16string expected;
-    expected.reserve(input.size() / 2);
+    // Room for the usual share of tokens to text, so that it is not grown
+    // (and copied) on the way.
+    expected.reserve(input.size() + input.size() / 2);
     ScanNormalised(input, inputPieces, rules, [&](char16_t cls, std::u16string_view text, int32_t,
                                      std::u16string_view) { AppendToken(expected, cls, text); });
 
@@ -169,8 +189,8 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const s
         if (same)
         {
             const size_t n = (static_cast<size_t>(expected[cursor + 1]) << 16) | expected[cursor + 2];
-            same = n == text.size() &&
-                   std::u16string_view(expected).substr(cursor + 3, n) == text;
+            same = n == text.size() && cursor + 3 + n <= expected.size() &&
+                   SameText(cls, text, expected.data() + cursor + 3);
             if (same)
                 cursor += 3 + n;
         }
