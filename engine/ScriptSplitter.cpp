@@ -273,6 +273,27 @@ inline size_t FindEither(std::u16string_view text, size_t from, char16_t a, char
     return i;
 }
 
+// The index of the first character at or after from that is not a blank, a
+// tab or a carriage return. Indentation of four blanks is passed four units
+// at a time: formatted text is deeply indented.
+inline size_t SkipIndentation(std::u16string_view text, size_t from)
+{
+    constexpr uint64_t kFourBlanks = 0x0020002000200020u;
+    const char16_t* p = text.data();
+    const size_t n = text.size();
+    size_t i = from;
+    for (; i + 4 <= n; i += 4)
+    {
+        uint64_t block;
+        std::memcpy(&block, p + i, sizeof block);
+        if (block != kFourBlanks)
+            break;
+    }
+    while (i < n && IsLineBlank(p[i]))
+        ++i;
+    return i;
+}
+
 // Follows string literals, q-quoted literals, quoted identifiers and comments
 // across lines by the tokenizer's rules, so that a line is classified only
 // where the tokenizer would start it outside every token.
@@ -618,9 +639,7 @@ size_t CScriptSplitter::ReadLine(size_t start, int32_t line)
     const size_t n = m_sText.size();
     // Most lines are classified by their first characters, so the line's end
     // is looked for only where a whole line must be seen.
-    size_t first = start;
-    while (first < n && IsLineBlank(m_sText[first]))
-        ++first;
+    size_t first = SkipIndentation(m_sText, start);
     const char16_t lead = first < n ? m_sText[first] : u'\n';
     const char16_t next = first + 1 < n ? m_sText[first + 1] : u'\n';
     auto trimmedLine = [&](size_t end) { return Trim(m_sText.substr(start, end - start)); };
