@@ -14,11 +14,13 @@ namespace qmcli
 struct CPassRunner
 {
     // Returns the first lines of the units only capitalised.
-    static std::vector<int32_t> Run(CFormatWorkspace& workspace, const COptions& options, int mode,
-                                    std::u16string_view text, const std::vector<CScriptPiece>& pieces,
-                                    const CUnitFilter& filter, std::u16string& output)
+    static std::vector<int32_t> Run(CFormatWorkspace& workspace, const COptions& options,
+                                    const CFixedPointSettings& settings, std::u16string_view text,
+                                    const std::vector<CScriptPiece>& pieces, const CUnitFilter& filter,
+                                    std::u16string& output)
     {
-        return FormatInto(StandardLexicon(), text, pieces, options, mode, filter, *workspace.m_pTokens, output)
+        return FormatInto(StandardLexicon(), text, pieces, options, settings.m_nMode, filter, *workspace.m_pTokens,
+                          output, settings.m_nThreads)
             .m_aUnitsNotLaidOut;
     }
 };
@@ -123,7 +125,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     while (!settled && result.m_nPasses < kMaxPasses)
     {
         std::vector<int32_t> notLaidOut =
-            CPassRunner::Run(workspace, options, settings.m_nMode, text, *pieces, choice.NextRun(), next);
+            CPassRunner::Run(workspace, options, settings, text, *pieces, choice.NextRun(), next);
         if (result.m_nPasses == 0)
             result.m_aUnitsNotLaidOut = std::move(notLaidOut); // lines of the input
         if (!choice.SameUnits())

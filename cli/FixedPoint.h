@@ -57,6 +57,8 @@ struct CFixedPointSettings
 {
     int m_nMode = 0; // MODE_FORMAT or MODE_CAPITALISE
     bool m_bVerify = true;
+    // Threads a run may format the units of a long text on (FormatInto).
+    unsigned m_nThreads = 1;
     // When not empty, only the units (as the script splitter cuts them) that
     // touch one of these lines of the input are formatted; all other text is
     // left as it is. Later runs format the units of the same places: their

@@ -102,6 +102,7 @@ struct CRunSettings
     bool m_bSeveralResults = false; // more than one result goes to standard output
     bool m_bColour = false;         // diffs in terminal colours
     std::vector<CLineRange> m_aLines; // --lines
+    unsigned m_nUnitThreads = 1;      // threads for the units of one long file
 };
 
 struct CFileResult
@@ -167,6 +168,7 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     settings.m_nMode = run.m_nMode;
     settings.m_bVerify = run.m_bVerify;
     settings.m_aLines = run.m_aLines;
+    settings.m_nThreads = run.m_nUnitThreads;
     settings.m_DamageResult = env.m_DamageResult;
     const CFixedPointResult formatted = FormatToFixedPoint(workspace, input, options, settings);
     if (!formatted.m_sError.empty())
@@ -426,6 +428,10 @@ int RunFormatTool(const std::vector<std::string>& args, const CToolEnvironment& 
     size_t reformatted = 0, refused = 0;
     const auto& files = sources.m_aFiles;
     run.m_bSeveralResults = files.size() > 1;
+    // Several files share the threads out among them; one file, the units of
+    // its text when it is long.
+    if (files.size() == 1)
+        run.m_nUnitThreads = ThreadCount(cl.m_nJobs, static_cast<size_t>(-1));
     RunInOrder<CFileResult>(
         files.size(), ThreadCount(cl.m_nJobs, files.size()), [] { return CFormatWorkspace(); },
         [&](CFormatWorkspace& workspace, size_t i) {

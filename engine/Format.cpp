@@ -10,7 +10,12 @@
 #include "Tokenizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace
 {
@@ -263,9 +268,143 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
     return result;
 }
 
+namespace
+{
+// The pieces [first, last) of text, each unit run through the pipeline (those
+// the filter chooses, with unitIndex the index of the first unit among them)
+// and every other piece copied, appended to output. Sets margin to the margin
+// of the first unit formatted, if any.
+void FormatPieces(CUnitFormatter& units, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
+                  size_t first, size_t last, size_t unitIndex, const CUnitFilter& filter, std::u16string& output,
+                  std::optional<int32_t>& margin)
+{
+    bool dropLineBreak = false; // after a unit that came out empty
+    for (size_t i = first; i < last; ++i)
+    {
+        const CScriptPiece& piece = pieces[i];
+        std::u16string_view source = text.substr(piece.m_nStart, piece.m_nLength);
+        if (IsUnit(piece.m_nKind))
+        {
+            const size_t index = unitIndex++;
+            if (!filter || filter(piece, index))
+            {
+                const size_t before = output.size();
+                const int32_t unitMargin = units.Run(source, piece.m_nKind, piece.m_nFirstLine, output);
+                if (!margin)
+                    margin = unitMargin;
+                // A unit that was only comments, all removed, leaves no empty
+                // line behind.
+                dropLineBreak = output.size() == before;
+                continue;
+            }
+        }
+        if (dropLineBreak && piece.m_nKind == PIECE_VERBATIM)
+            source = WithoutFirstLineBreak(source);
+        dropLineBreak = false;
+        output += source;
+    }
+}
+
+// Texts at least this long have their units formatted on several threads.
+constexpr size_t kParallelTextLength = 256 * 1024;
+// About this much text goes to a thread at a time.
+constexpr size_t kStretchLength = 32 * 1024;
+
+// Every unit formatted (no filter) on up to threads threads. The pieces are
+// cut into stretches that begin with a unit, so that no stretch depends on the
+// one before it (a dropped line break follows a unit in the same stretch);
+// the threads take stretches in turn and the results are joined in order.
+CFormatResult FormatPiecesInParallel(const CLexicon& lexicon, const COptions& options, int mode,
+                                     std::u16string_view text, const std::vector<CScriptPiece>& pieces,
+                                     unsigned threads, CTokenList& tokens, std::u16string& output)
+{
+    std::vector<size_t> bounds{0}; // stretch i is pieces [bounds[i], bounds[i + 1])
+    std::vector<size_t> firstUnit{0};
+    size_t units = 0;
+    for (size_t i = 0; i < pieces.size(); ++i)
+    {
+        if (!IsUnit(pieces[i].m_nKind))
+            continue;
+        if (i > bounds.back() && pieces[i].m_nStart - pieces[bounds.back()].m_nStart >= kStretchLength)
+        {
+            bounds.push_back(i);
+            firstUnit.push_back(units);
+        }
+        ++units;
+    }
+    bounds.push_back(pieces.size());
+    const size_t stretches = bounds.size() - 1;
+
+    struct CStretch
+    {
+        std::u16string m_sText;
+        std::optional<int32_t> m_nMargin;
+        std::vector<int32_t> m_aNotLaidOut;
+    };
+    std::vector<CStretch> results(stretches);
+    std::atomic<size_t> next{0};
+    std::mutex failureMutex;
+    std::exception_ptr failure; // the first, rethrown on the calling thread
+    auto work = [&](CTokenList& ownTokens) {
+        try
+        {
+            CUnitFormatter formatter(lexicon, options, mode, ownTokens);
+            for (size_t k = next++; k < stretches; k = next++)
+            {
+                CStretch& stretch = results[k];
+                const size_t length = pieces[bounds[k + 1] - 1].m_nStart + pieces[bounds[k + 1] - 1].m_nLength -
+                                      pieces[bounds[k]].m_nStart;
+                stretch.m_sText.reserve(length * 2);
+                FormatPieces(formatter, text, pieces, bounds[k], bounds[k + 1], firstUnit[k], {}, stretch.m_sText,
+                             stretch.m_nMargin);
+                stretch.m_aNotLaidOut.swap(formatter.m_aNotLaidOut);
+                formatter.m_aNotLaidOut.clear();
+            }
+        }
+        catch (...)
+        {
+            std::lock_guard lock(failureMutex);
+            if (!failure)
+                failure = std::current_exception();
+            next = stretches; // the other threads take no more
+        }
+    };
+    std::vector<CTokenList> helperTokens(std::min<size_t>(threads, stretches) - 1);
+    std::vector<std::thread> helpers;
+    for (CTokenList& helper : helperTokens)
+        helpers.emplace_back(work, std::ref(helper));
+    work(tokens);
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+
+    size_t total = 0;
+    for (const CStretch& stretch : results)
+        total += stretch.m_sText.size();
+    output.reserve(total);
+    CFormatResult result;
+    result.m_nLeftMargin = options.m_General.m_nLeftMargin;
+    bool marginTaken = false;
+    for (CStretch& stretch : results)
+    {
+        output += stretch.m_sText;
+        std::u16string().swap(stretch.m_sText); // given back as it is joined
+        if (!marginTaken && stretch.m_nMargin)
+        {
+            result.m_nLeftMargin = *stretch.m_nMargin;
+            marginTaken = true;
+        }
+        result.m_aUnitsNotLaidOut.insert(result.m_aUnitsNotLaidOut.end(), stretch.m_aNotLaidOut.begin(),
+                                         stretch.m_aNotLaidOut.end());
+    }
+    return result;
+}
+} // namespace
+
 CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
                          const COptions& options, int mode, const CUnitFilter& filter, CTokenList& tokens,
-                         std::u16string& output)
+                         std::u16string& output, unsigned threads)
 {
     output.clear();
     CFormatResult result;
@@ -288,36 +427,15 @@ CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, cons
         result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
         return result;
     }
+    if (!filter && threads > 1 && text.size() >= kParallelTextLength)
+        return FormatPiecesInParallel(lexicon, options, mode, text, pieces, threads, tokens, output);
 
     // Room for what layout adds; pages never written to cost no memory.
     output.reserve(text.size() * 2);
-    size_t unitIndex = 0;
-    bool marginTaken = false;
-    bool dropLineBreak = false; // after a unit that came out empty
-    for (const CScriptPiece& piece : pieces)
-    {
-        std::u16string_view source = text.substr(piece.m_nStart, piece.m_nLength);
-        if (IsUnit(piece.m_nKind))
-        {
-            const size_t index = unitIndex++;
-            if (!filter || filter(piece, index))
-            {
-                const size_t before = output.size();
-                const int32_t margin = units.Run(source, piece.m_nKind, piece.m_nFirstLine, output);
-                if (!marginTaken)
-                    result.m_nLeftMargin = margin;
-                marginTaken = true;
-                // A unit that was only comments, all removed, leaves no empty
-                // line behind.
-                dropLineBreak = output.size() == before;
-                continue;
-            }
-        }
-        if (dropLineBreak && piece.m_nKind == PIECE_VERBATIM)
-            source = WithoutFirstLineBreak(source);
-        dropLineBreak = false;
-        output += source;
-    }
+    std::optional<int32_t> margin;
+    FormatPieces(units, text, pieces, 0, pieces.size(), 0, filter, output, margin);
+    if (margin)
+        result.m_nLeftMargin = *margin;
     result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
     return result;
 }

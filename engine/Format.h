@@ -56,11 +56,14 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
                      int mode, const CUnitFilter& filter, CTokenList& tokens);
 
 // The same for a text already cut into its pieces (SplitScript(text)), with
+// The same for a text already cut into its pieces (SplitScript(text)), with
 // the result's text written over output, whose storage is reused; the
-// result's m_sText stays empty.
+// result's m_sText stays empty. With threads above one, the units of a long
+// text (256 KB or more) are formatted on up to that many threads when no
+// filter is given; the result is the same.
 CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
                          const COptions& options, int mode, const CUnitFilter& filter, CTokenList& tokens,
-                         std::u16string& output);
+                         std::u16string& output, unsigned threads = 1);
 
 // The last step of both commands on a unit's output: the left margin (-1
 // leaves the indentation alone), then for Format the removal of blank lines.
