@@ -6,6 +6,8 @@
 #include "TokenCheck.h"
 
 #include <algorithm>
+#include <future>
+#include <optional>
 
 namespace qmcli
 {
@@ -120,6 +122,18 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     std::vector<CScriptPiece> resultPieces;
     // The last run's result, and the storage the next run writes into.
     std::u16string current, next;
+    CTokenCheckRules rules;
+    rules.m_bCommentsRemoved = settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
+    rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
+    // With threads to spare, the first result is checked while the next run
+    // reads it: when that run changes nothing, the check is the one needed.
+    // (Declared after the texts it reads, so that it is waited for before
+    // they go.)
+    const bool checkEarly = settings.m_bVerify && settings.m_nThreads > 1 && body.size() >= 64 * 1024 &&
+                            !settings.m_DamageResult && !settings.m_DamageEachRun;
+    std::future<std::optional<CTokenDifference>> earlyCheck;
+    std::optional<CTokenDifference> difference;
+    bool checked = false;
     bool settled = false;
     CUnitChoice choice(settings.m_aLines, settings.m_aRanges);
     while (!settled && result.m_nPasses < kMaxPasses)
@@ -128,6 +142,11 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
             CPassRunner::Run(workspace, options, settings, text, *pieces, choice.NextRun(), next);
         if (result.m_nPasses == 0)
             result.m_aUnitsNotLaidOut = std::move(notLaidOut); // lines of the input
+        if (earlyCheck.valid())
+        {
+            difference = earlyCheck.get();
+            checked = next == text;
+        }
         if (!choice.SameUnits())
         {
             result.m_sError = "the lines asked for cannot be settled: formatting them changed how the "
@@ -144,6 +163,10 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
         {
             resultPieces = SplitScript(current);
             pieces = &resultPieces;
+            if (checkEarly && result.m_nPasses == 1)
+                earlyCheck = std::async(std::launch::async, [&] {
+                    return CompareTokens(body, bodyPieces, current, resultPieces, rules);
+                });
         }
     }
     if (!settled)
@@ -159,18 +182,14 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
         settings.m_DamageResult(current);
     if (settings.m_bVerify)
     {
-        CTokenCheckRules rules;
-        rules.m_bCommentsRemoved =
-            settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
-        rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
         // Without the final line breaks both texts have the same tokens as
         // with them; a damaged result is cut into pieces anew.
-        const auto difference =
-            settings.m_DamageResult
-                ? CompareTokens(input, current, rules)
-                : CompareTokens(body, bodyPieces,
-                                std::u16string_view(current).substr(0, current.size() - (endsWithBreak ? 1 : 0)),
-                                *pieces, rules);
+        if (settings.m_DamageResult)
+            difference = CompareTokens(input, current, rules);
+        else if (!checked)
+            difference = CompareTokens(body, bodyPieces,
+                                       std::u16string_view(current).substr(0, current.size() - (endsWithBreak ? 1 : 0)),
+                                       *pieces, rules);
         if (difference)
         {
             result.m_sError = "safety check failed: " + difference->Describe();

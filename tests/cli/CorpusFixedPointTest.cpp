@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -83,6 +84,42 @@ std::vector<std::pair<fs::path, std::u16string>> CorpusTexts(const fs::path& cor
             texts.emplace_back(entry.path(), std::move(text.m_sText));
     }
     return texts;
+}
+
+// A long script settles on two threads as on one: its units are formatted on
+// both, and the first result is checked while the next run reads it.
+TEST(CorpusFixedPointTest, LongScriptOnTwoThreads)
+{
+    const fs::path corpus = CorpusDir();
+    if (corpus.empty() || !fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at '" << corpus.string() << "' (set QUILLMARK_CORPUS_DIR)";
+    auto texts = CorpusTexts(corpus);
+    std::sort(texts.begin(), texts.end());
+    std::u16string script;
+    for (const auto& [path, text] : texts)
+    {
+        if (script.size() > 2 * 1024 * 1024)
+            break;
+        script += text;
+        if (!script.empty() && script.back() != u'\n')
+            script += u'\n';
+        script += u"/\n";
+    }
+    const COptions options;
+    for (int mode : {CSQLParser::MODE_FORMAT, CSQLParser::MODE_CAPITALISE})
+    {
+        SCOPED_TRACE(mode);
+        CFormatWorkspace workspace;
+        CFixedPointSettings settings;
+        settings.m_nMode = mode;
+        const CFixedPointResult one = FormatToFixedPoint(workspace, script, options, settings);
+        settings.m_nThreads = 2;
+        const CFixedPointResult two = FormatToFixedPoint(workspace, script, options, settings);
+        EXPECT_EQ(one.m_sError, "");
+        EXPECT_EQ(two.m_sError, one.m_sError);
+        EXPECT_EQ(two.m_nPasses, one.m_nPasses);
+        EXPECT_TRUE(two.m_sText == one.m_sText);
+    }
 }
 
 TEST(CorpusFixedPointTest, LinesOfOneUnitLeaveTheRestAlone)
