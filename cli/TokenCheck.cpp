@@ -78,27 +78,31 @@ void ScanUnit(std::u16string_view text, int32_t firstLine, const CTokenCheckRule
 // other non-blank text between units as one token compared exactly, so that
 // the script's structure is part of what must stay the same.
 template <class Sink>
+void ScanPiece(std::u16string_view text, const CScriptPiece& piece, const CTokenCheckRules& rules, Sink&& sink)
+{
+    const std::u16string_view raw = text.substr(piece.m_nStart, piece.m_nLength);
+    if (IsUnit(piece.m_nKind))
+    {
+        ScanUnit(raw, piece.m_nFirstLine, rules, sink);
+        return;
+    }
+    size_t first = 0;
+    while (first < raw.size() && IsWhitespace(raw[first]))
+        ++first;
+    if (first == raw.size())
+        return;
+    int32_t line = piece.m_nFirstLine;
+    for (size_t i = 0; i < first; ++i)
+        line += raw[i] == u'\n';
+    sink(CLASS_SCRIPT, raw, line, raw);
+}
+
+template <class Sink>
 void ScanNormalised(std::u16string_view text, const std::vector<CScriptPiece>& pieces, const CTokenCheckRules& rules,
                     Sink&& sink)
 {
     for (const CScriptPiece& piece : pieces)
-    {
-        const std::u16string_view raw = text.substr(piece.m_nStart, piece.m_nLength);
-        if (IsUnit(piece.m_nKind))
-        {
-            ScanUnit(raw, piece.m_nFirstLine, rules, sink);
-            continue;
-        }
-        size_t first = 0;
-        while (first < raw.size() && IsWhitespace(raw[first]))
-            ++first;
-        if (first == raw.size())
-            continue;
-        int32_t line = piece.m_nFirstLine;
-        for (size_t i = 0; i < first; ++i)
-            line += raw[i] == u'\n';
-        sink(CLASS_SCRIPT, raw, line, raw);
-    }
+        ScanPiece(text, piece, rules, sink);
 }
 
 // The compared form of a whole text as one string: per token its class, its
@@ -129,6 +133,58 @@ bool SameText(char16_t cls, std::u16string_view text, const char16_t* stored)
             return false;
     return true;
 }
+
+// The input's tokens in compact form, read a piece at a time as the
+// comparison asks for them: only the tokens of the piece being compared are
+// held.
+class CExpectedTokens
+{
+public:
+    CExpectedTokens(std::u16string_view input, const std::vector<CScriptPiece>& pieces,
+                    const CTokenCheckRules& rules)
+        : m_sInput(input), m_aPieces(pieces), m_Rules(rules)
+    {
+    }
+
+    // Whether the next token is cls with text, and if so, moves past it. False
+    // also when the input has no token left.
+    bool TakeIfSame(char16_t cls, std::u16string_view text)
+    {
+        if (!Fill() || m_sStream[m_nCursor] != cls)
+            return false;
+        const size_t n = (static_cast<size_t>(m_sStream[m_nCursor + 1]) << 16) | m_sStream[m_nCursor + 2];
+        if (n != text.size() || !SameText(cls, text, m_sStream.data() + m_nCursor + 3))
+            return false;
+        m_nCursor += 3 + n;
+        return true;
+    }
+    bool AtEnd() { return !Fill(); }
+
+private:
+    // Whether a token is held, reading pieces until one is.
+    bool Fill()
+    {
+        while (m_nCursor == m_sStream.size())
+        {
+            if (m_nNextPiece == m_aPieces.size())
+                return false;
+            m_sStream.clear();
+            m_nCursor = 0;
+            ScanPiece(m_sInput, m_aPieces[m_nNextPiece++], m_Rules,
+                      [&](char16_t cls, std::u16string_view text, int32_t, std::u16string_view) {
+                          AppendToken(m_sStream, cls, text);
+                      });
+        }
+        return true;
+    }
+
+    std::u16string_view m_sInput;
+    const std::vector<CScriptPiece>& m_aPieces;
+    const CTokenCheckRules& m_Rules;
+    size_t m_nNextPiece = 0;
+    std::u16string m_sStream; // the tokens of the pieces read last
+    size_t m_nCursor = 0;     // the next token in m_sStream
+};
 
 std::string Shorten(std::u16string_view text)
 {
@@ -167,34 +223,18 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const s
                                               const std::vector<CScriptPiece>& outputPieces,
                                               const CTokenCheckRules& rules)
 {
-    // The input's tokens are kept in compact form; the result's are compared
-    // against them as they are scanned, so no token list is held.
-    std::u16string expected;
-    // Room for the usual share of tokens to text, so that it is not grown
-    // (and copied) on the way.
-    expected.reserve(input.size() + input.size() / 2);
-    ScanNormalised(input, inputPieces, rules, [&](char16_t cls, std::u16string_view text, int32_t,
-                                     std::u16string_view) { AppendToken(expected, cls, text); });
-
+    // The result's tokens are compared with the input's as both are scanned,
+    // so neither text's tokens are held whole.
+    CExpectedTokens expected(input, inputPieces, rules);
     std::optional<CTokenDifference> difference;
-    size_t cursor = 0;
     int64_t index = 0;
     // Comments the options remove are left out of the result too: where the
     // writer falls back to copying tokens it keeps them, and that loses nothing.
     ScanNormalised(output, outputPieces, rules, [&](char16_t cls, std::u16string_view text, int32_t line,
-                                            std::u16string_view raw) {
+                                                    std::u16string_view raw) {
         if (difference)
             return;
-        bool same = cursor < expected.size() && expected[cursor] == cls;
-        if (same)
-        {
-            const size_t n = (static_cast<size_t>(expected[cursor + 1]) << 16) | expected[cursor + 2];
-            same = n == text.size() && cursor + 3 + n <= expected.size() &&
-                   SameText(cls, text, expected.data() + cursor + 3);
-            if (same)
-                cursor += 3 + n;
-        }
-        if (!same)
+        if (!expected.TakeIfSame(cls, text))
         {
             difference.emplace();
             difference->m_nIndex = index;
@@ -203,7 +243,7 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const s
         }
         ++index;
     });
-    if (!difference && cursor == expected.size())
+    if (!difference && expected.AtEnd())
         return std::nullopt;
     if (!difference)
     {
