@@ -137,11 +137,10 @@ void SetCounters(benchmark::State& state, size_t inputBytes)
     state.counters["peak_per_input_byte"] = peak / static_cast<double>(inputBytes);
 }
 
-void FormatText(benchmark::State& state, const std::u16string& text, size_t bytes)
+void FormatText(benchmark::State& state, const std::u16string& text, size_t bytes, const COptions& options = COptions())
 {
     // As a caller that formats many texts runs it: the token list's storage
     // is kept from one run to the next.
-    const COptions options;
     CTokenList tokens;
     std::u16string output;
     for (auto _ : state)
@@ -165,6 +164,17 @@ void BM_FormatCorpus(benchmark::State& state)
     FormatText(state, input.m_sText, input.m_nBytes);
 }
 BENCHMARK(BM_FormatCorpus)->Arg(1)->Arg(4)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// The same with PL/SQL units in the plain layout: what the script pieces cost
+// beside a single run of the whole text, without the PL/SQL layout's share.
+void BM_FormatCorpusPlainPlsql(benchmark::State& state)
+{
+    const CInput& input = CorpusInput(static_cast<size_t>(state.range(0)) * kMB);
+    COptions options;
+    options.m_Plsql.m_bLayoutBlocks = false;
+    FormatText(state, input.m_sText, input.m_nBytes, options);
+}
+BENCHMARK(BM_FormatCorpusPlainPlsql)->Arg(10)->Unit(benchmark::kMillisecond);
 
 // The layout writer alone, on tokens analysed once.
 void BM_WriteLayoutCorpus(benchmark::State& state)
