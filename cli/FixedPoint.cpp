@@ -6,6 +6,7 @@
 #include "TokenCheck.h"
 
 #include <algorithm>
+#include <system_error>
 #include <future>
 #include <optional>
 
@@ -164,9 +165,18 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
             resultPieces = SplitScript(current);
             pieces = &resultPieces;
             if (checkEarly && result.m_nPasses == 1)
-                earlyCheck = std::async(std::launch::async, [&] {
-                    return CompareTokens(body, bodyPieces, current, resultPieces, rules);
-                });
+            {
+                try
+                {
+                    earlyCheck = std::async(std::launch::async, [&] {
+                        return CompareTokens(body, bodyPieces, current, resultPieces, rules);
+                    });
+                }
+                catch (const std::system_error&)
+                {
+                    // No thread to spare after all: the check runs at the end.
+                }
+            }
         }
     }
     if (!settled)

@@ -3,6 +3,7 @@
 #include "TemporaryFiles.h"
 
 #include <csignal>
+#include <system_error>
 #include <thread>
 
 #include <pthread.h>
@@ -21,13 +22,22 @@ void InstallInterruptionCleanup()
     sigaddset(&set, SIGHUP);
     if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
         return;
-    std::thread([set] {
-        int signal = 0;
-        if (sigwait(&set, &signal) != 0)
-            return;
-        RemoveTemporaryFilesForExit();
-        ::_exit(128 + signal);
-    }).detach();
+    try
+    {
+        std::thread([set] {
+            int signal = 0;
+            if (sigwait(&set, &signal) != 0)
+                return;
+            RemoveTemporaryFilesForExit();
+            ::_exit(128 + signal);
+        }).detach();
+    }
+    catch (const std::system_error&)
+    {
+        // Without the thread that waits for them, the signals keep their
+        // usual effect.
+        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    }
 }
 
 } // namespace qmcli

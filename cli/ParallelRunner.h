@@ -9,6 +9,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -81,7 +82,25 @@ void RunInOrder(size_t items, unsigned threads, MakeWorker makeWorker, Work work
     std::vector<std::thread> pool;
     pool.reserve(threads);
     for (unsigned t = 0; t < threads; ++t)
-        pool.emplace_back(run);
+    {
+        // Threads the system will not start leave the items to those that
+        // started, or to the calling thread when none did.
+        try
+        {
+            pool.emplace_back(run);
+        }
+        catch (const std::system_error&)
+        {
+            break;
+        }
+    }
+    if (pool.empty())
+    {
+        auto state = makeWorker();
+        for (size_t i = 0; i < items; ++i)
+            consume(i, work(state, i));
+        return;
+    }
 
     for (size_t i = 0; i < items; ++i)
     {

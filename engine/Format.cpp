@@ -15,6 +15,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace
@@ -372,7 +373,18 @@ CFormatResult FormatPiecesInParallel(const CLexicon& lexicon, const COptions& op
     std::vector<CTokenList> helperTokens(std::min<size_t>(threads, stretches) - 1);
     std::vector<std::thread> helpers;
     for (CTokenList& helper : helperTokens)
-        helpers.emplace_back(work, std::ref(helper));
+    {
+        // A thread the system will not start leaves its stretches to the
+        // others.
+        try
+        {
+            helpers.emplace_back(work, std::ref(helper));
+        }
+        catch (const std::system_error&)
+        {
+            break;
+        }
+    }
     work(tokens);
     for (std::thread& helper : helpers)
         helper.join();

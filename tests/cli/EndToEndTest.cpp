@@ -43,6 +43,7 @@ struct CRunRequest
     std::vector<std::string> m_aEnv; // "NAME=value" added to the environment
     rlim_t m_nFileSizeLimit = RLIM_INFINITY;
     rlim_t m_nAddressSpaceLimit = RLIM_INFINITY;
+    rlim_t m_nProcessLimit = RLIM_INFINITY; // threads included
     std::string m_sDir; // working folder
     std::string m_sProgram = QUILLMARK_FORMAT_EXE;
     bool m_bAsOtherUser = false; // as root: run as nobody through setpriv
@@ -110,6 +111,11 @@ protected:
             {
                 rlimit limit{run.m_nAddressSpaceLimit, run.m_nAddressSpaceLimit};
                 ::setrlimit(RLIMIT_AS, &limit);
+            }
+            if (run.m_nProcessLimit != RLIM_INFINITY)
+            {
+                rlimit limit{run.m_nProcessLimit, run.m_nProcessLimit};
+                ::setrlimit(RLIMIT_NPROC, &limit);
             }
             ::alarm(run.m_nTimeLimit);
             std::vector<std::string> words;
@@ -676,6 +682,36 @@ TEST_F(EndToEnd, AFailedWriteLeavesTheFileWhole)
     EXPECT_EQ(ReadFile(m_dir / "b.sql"), "SELECT 1\n");
     for (const auto& entry : fs::directory_iterator(m_dir))
         EXPECT_EQ(entry.path().filename().string().find(".quillmark-"), std::string::npos);
+}
+
+// With no thread to be had, a run asked for two threads does the work on one.
+TEST_F(EndToEnd, ThreadsTheSystemRefusesAreDoneWithout)
+{
+    std::string script; // long enough that its units go to threads
+    while (script.size() < 600u << 10)
+        script += "select a, b from t where x = 1;\n/\nprompt next\n";
+    WriteFile(m_dir / "a.sql", script);
+    WriteFile(m_dir / "b.sql", script);
+    fs::permissions(m_dir, fs::perms::all);
+    CRunRequest alone;
+    alone.m_aArgs = {"-j", "1", P("a.sql"), P("b.sql")};
+    const CRunResult expected = Run(alone);
+    ASSERT_EQ(expected.m_nStatus, 0) << expected.m_sErr;
+    for (const char* files : {"one", "two"})
+    {
+        CRunRequest run;
+        run.m_aArgs = {"-j", "2", P("a.sql")};
+        if (std::string(files) == "two")
+            run.m_aArgs.push_back(P("b.sql"));
+        run.m_nProcessLimit = 1;
+        run.m_bAsOtherUser = true;
+        // The leak checker needs a thread of its own at exit.
+        run.m_aEnv = {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"};
+        const CRunResult r = Run(run);
+        EXPECT_EQ(r.m_nStatus, 0) << files << ": " << r.m_sErr;
+        const size_t half = expected.m_sOut.size() / 2;
+        EXPECT_EQ(r.m_sOut, std::string(files) == "two" ? expected.m_sOut : expected.m_sOut.substr(0, half)) << files;
+    }
 }
 
 TEST_F(EndToEnd, RunningOutOfMemoryOnOneFileSparesTheOthers)
