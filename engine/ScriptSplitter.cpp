@@ -868,23 +868,14 @@ bool IsFormatSwitch(std::u16string_view comment)
 
 bool HasTerminatorLine(std::u16string_view text)
 {
-    constexpr uint64_t kFourBlanks = 0x0020002000200020ULL;
     const size_t n = text.size();
-    const char16_t* p = text.data();
     for (size_t i = 0; i < n; i = FindLineFeed(text, i) + 1)
     {
-        // Indentation is most of a formatted text's blanks: four at a time.
-        uint64_t block;
-        while (i + 4 <= n && (std::memcpy(&block, p + i, sizeof block), block == kFourBlanks))
-            i += 4;
-        while (i < n && IsLineBlank(p[i]))
-            ++i;
-        if (i == n || (p[i] != u'/' && p[i] != u'.'))
+        i = SkipIndentation(text, i);
+        if (i == n || (text[i] != u'/' && text[i] != u'.'))
             continue;
-        size_t after = i + 1;
-        while (after < n && IsLineBlank(p[after]))
-            ++after;
-        if (after == n || p[after] == u'\n')
+        const size_t after = SkipIndentation(text, i + 1);
+        if (after == n || text[after] == u'\n')
             return true;
     }
     return false;
