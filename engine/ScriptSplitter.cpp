@@ -248,48 +248,14 @@ struct CLineReading
     bool m_bEndsStatement = false; // its last code character is ";" and it ends outside literals
 };
 
-// The index of the first unit a or b in text at or after from, or text.size().
-// Reads four units at a time, as FindUnit does.
-inline size_t FindEither(std::u16string_view text, size_t from, char16_t a, char16_t b)
-{
-    constexpr uint64_t kOnes = 0x0001000100010001u;
-    constexpr uint64_t kHighBits = 0x8000800080008000u;
-    const uint64_t patternA = kOnes * a;
-    const uint64_t patternB = kOnes * b;
-    const char16_t* p = text.data();
-    const size_t n = text.size();
-    size_t i = from;
-    for (; i + 4 <= n; i += 4)
-    {
-        uint64_t block;
-        std::memcpy(&block, p + i, sizeof block);
-        const uint64_t x = block ^ patternA;
-        const uint64_t y = block ^ patternB;
-        if ((((x - kOnes) & ~x) | ((y - kOnes) & ~y)) & kHighBits)
-            break;
-    }
-    while (i < n && p[i] != a && p[i] != b)
-        ++i;
-    return i;
-}
 
 // The index of the first character at or after from that is not a blank, a
 // tab or a carriage return. Indentation of four blanks is passed four units
 // at a time: formatted text is deeply indented.
 inline size_t SkipIndentation(std::u16string_view text, size_t from)
 {
-    constexpr uint64_t kFourBlanks = 0x0020002000200020u;
-    const char16_t* p = text.data();
-    const size_t n = text.size();
-    size_t i = from;
-    for (; i + 4 <= n; i += 4)
-    {
-        uint64_t block;
-        std::memcpy(&block, p + i, sizeof block);
-        if (block != kFourBlanks)
-            break;
-    }
-    while (i < n && IsLineBlank(p[i]))
+    size_t i = SkipFourBlanks(text, from);
+    while (i < text.size() && IsLineBlank(text[i]))
         ++i;
     return i;
 }

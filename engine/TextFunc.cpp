@@ -37,22 +37,6 @@ private:
     int32_t m_nLine = 0;
 };
 
-// The index of the first character at or after from that is not a blank, or
-// of a blank soon after it: indentation is skipped four blanks at a time.
-size_t SkipIndentation(std::u16string_view text, size_t from)
-{
-    constexpr uint64_t kFourBlanks = 0x0020002000200020u;
-    size_t i = from;
-    for (; i + 4 <= text.size(); i += 4)
-    {
-        uint64_t block;
-        std::memcpy(&block, text.data() + i, sizeof block);
-        if (block != kFourBlanks)
-            break;
-    }
-    return i;
-}
-
 // The smallest indentation of the lines that do not begin inside a literal.
 int64_t MinIndentOutsideLiterals(std::u16string_view text, int64_t tabWidth,
                                  const std::vector<int32_t>& literalLines)
@@ -214,7 +198,7 @@ void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalL
         // A piece is blank when nothing but blanks, tabs and carriage returns
         // follow its line feed up to the next one; the walk stops at the first
         // other character, and the search for the line end goes on from there.
-        size_t end = SkipIndentation(text, firstPiece ? from : from + 1);
+        size_t end = SkipFourBlanks(text, firstPiece ? from : from + 1);
         firstPiece = false;
         while (end < n && (p[end] == u' ' || p[end] == u'\t' || p[end] == u'\r'))
             ++end;

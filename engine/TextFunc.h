@@ -52,15 +52,21 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
 void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start = 0);
 bool IsBlank(std::u16string_view text);
 
+// Whether some 16-bit unit of x is zero.
+inline bool HasZeroUnit(uint64_t x)
+{
+    constexpr uint64_t kOnes = 0x0001000100010001u;
+    constexpr uint64_t kHighBits = 0x8000800080008000u;
+    return ((x - kOnes) & ~x & kHighBits) != 0;
+}
+
 // The index of the first unit c in text at or after from, or text.size().
 // Reads four units at a time: line feeds are rare among the characters of a
 // line, and apostrophes among those of a literal, and the writer and the
 // finishing step look for line feeds in all they touch.
 inline size_t FindUnit(std::u16string_view text, size_t from, char16_t c)
 {
-    constexpr uint64_t kOnes = 0x0001000100010001u;
-    constexpr uint64_t kHighBits = 0x8000800080008000u;
-    const uint64_t pattern = kOnes * c;
+    const uint64_t pattern = 0x0001000100010001u * c;
     const char16_t* p = text.data();
     const size_t n = text.size();
     size_t i = from;
@@ -68,12 +74,48 @@ inline size_t FindUnit(std::u16string_view text, size_t from, char16_t c)
     {
         uint64_t block;
         std::memcpy(&block, p + i, sizeof block);
-        const uint64_t x = block ^ pattern; // a unit c becomes a zero unit
-        if (((x - kOnes) & ~x & kHighBits) != 0)
+        if (HasZeroUnit(block ^ pattern)) // a unit c becomes a zero unit
             break;
     }
     while (i < n && p[i] != c)
         ++i;
+    return i;
+}
+
+// The index of the first unit a or b in text at or after from, or text.size().
+// Reads four units at a time, as FindUnit does.
+inline size_t FindEither(std::u16string_view text, size_t from, char16_t a, char16_t b)
+{
+    const uint64_t patternA = 0x0001000100010001u * a;
+    const uint64_t patternB = 0x0001000100010001u * b;
+    const char16_t* p = text.data();
+    const size_t n = text.size();
+    size_t i = from;
+    for (; i + 4 <= n; i += 4)
+    {
+        uint64_t block;
+        std::memcpy(&block, p + i, sizeof block);
+        if (HasZeroUnit(block ^ patternA) || HasZeroUnit(block ^ patternB))
+            break;
+    }
+    while (i < n && p[i] != a && p[i] != b)
+        ++i;
+    return i;
+}
+
+// The index at or after from where four blanks in a row end: indentation
+// is passed four units at a time, and what is left of it is the caller's.
+inline size_t SkipFourBlanks(std::u16string_view text, size_t from)
+{
+    constexpr uint64_t kFourBlanks = 0x0020002000200020u;
+    size_t i = from;
+    for (; i + 4 <= text.size(); i += 4)
+    {
+        uint64_t block;
+        std::memcpy(&block, text.data() + i, sizeof block);
+        if (block != kFourBlanks)
+            break;
+    }
     return i;
 }
 
