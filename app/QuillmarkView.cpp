@@ -45,7 +45,7 @@ int CQuillmarkView::FindTabIndex(const QString& label) const
 void CQuillmarkView::GetTabText(const QString& label, QString& text) const
 {
     if (const CSQLView* pView = FindTabView(label))
-        text = pView->text();
+        text = pView->WholeText();
 }
 
 void CQuillmarkView::FormatInput()
@@ -74,21 +74,21 @@ QString CQuillmarkView::GetOutputText() const
     return text;
 }
 
-void CQuillmarkView::SetInputText(const QString& text)
+void CQuillmarkView::SetInputText(QStringView text)
 {
     SetTabText(AppStrings::kInputTab, text);
 }
 
-void CQuillmarkView::SetOutputText(const QString& text)
+void CQuillmarkView::SetOutputText(QStringView text)
 {
     SetTabText(AppStrings::kOutputTab, text);
 }
 
-void CQuillmarkView::SetTabText(const QString& label, const QString& text)
+void CQuillmarkView::SetTabText(const QString& label, QStringView text)
 {
     // Setting the text also drops the selection.
     if (CSQLView* pView = FindTabView(label))
-        pView->setText(text);
+        pView->SetWholeText(text);
 }
 
 void CQuillmarkView::ShowTab(bool bOutput)

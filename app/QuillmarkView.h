@@ -24,8 +24,8 @@ public:
     CSQLView* FindTabView(const QString& label) const;
     // Its index, or -1.
     int FindTabIndex(const QString& label) const;
-    // Sets text to the whole text of that tab's editor; leaves it unchanged
-    // when there is no such tab.
+    // Sets text to the whole text of that tab's editor (NUL characters
+    // included); leaves it unchanged when there is no such tab.
     void GetTabText(const QString& label, QString& text) const;
 
     // The document's Format and Capitalise: the input tab's text through the
@@ -35,12 +35,12 @@ public:
 
     QString GetInputText() const override;
     QString GetOutputText() const override;
-    void SetInputText(const QString& text) override;
-    void SetOutputText(const QString& text) override;
+    void SetInputText(QStringView text) override;
+    void SetOutputText(QStringView text) override;
     void ShowTab(bool bOutput) override;
 
 private:
-    void SetTabText(const QString& label, const QString& text);
+    void SetTabText(const QString& label, QStringView text);
 
     CQuillmarkDoc* m_pDoc;
 };

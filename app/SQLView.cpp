@@ -179,6 +179,30 @@ void CSQLView::UpdateLineNumberWidth()
     setMarginWidth(kLineNumberMargin, QStringLiteral("0") + QString(digits.size(), QLatin1Char('9')));
 }
 
+void CSQLView::SetWholeText(QStringView text)
+{
+    const bool bReadOnly = isReadOnly();
+    if (bReadOnly)
+        setReadOnly(false);
+    const QByteArray bytes = text.toUtf8();
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    // Also tells the control's selection flag that nothing is selected.
+    SendScintilla(SCI_SETEMPTYSELECTION, 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    if (bReadOnly)
+        setReadOnly(true);
+}
+
+QString CSQLView::WholeText() const
+{
+    const auto length = static_cast<qsizetype>(SendScintilla(SCI_GETLENGTH));
+    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return bytes ? QString::fromUtf8(bytes, length) : QString();
+}
+
 bool CSQLView::HasSelection() const
 {
     return SendScintilla(SCI_GETSELECTIONEMPTY) == 0;

@@ -41,6 +41,14 @@ public:
     void ApplyColours();
     const CEditorSettings& Settings() const { return m_Settings; }
 
+    // Replaces the whole text as setText() does (the caret at the start, no
+    // selection, an empty undo history), without recording the old and the
+    // new text for an undo that is then dropped, and keeping any NUL
+    // characters, which setText() would end the text at.
+    void SetWholeText(QStringView text);
+    // The whole text, read in place; text() would end it at a NUL character.
+    QString WholeText() const;
+
     // Whether text is selected now. The control's own hasSelectedText() goes
     // on saying yes after the selection has been typed over.
     bool HasSelection() const;

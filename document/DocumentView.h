@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class CDocumentView
 {
@@ -13,8 +14,8 @@ public:
     virtual QString GetInputText() const = 0;
     virtual QString GetOutputText() const = 0;
     // Replace the whole text of the tab.
-    virtual void SetInputText(const QString& text) = 0;
-    virtual void SetOutputText(const QString& text) = 0;
+    virtual void SetInputText(QStringView text) = 0;
+    virtual void SetOutputText(QStringView text) = 0;
     // Brings the output tab (or else the input tab) to the front.
     virtual void ShowTab(bool bOutput) = 0;
 };

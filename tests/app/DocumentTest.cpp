@@ -159,6 +159,23 @@ TEST_F(Document, FormatClearsTheOutputSelection)
     EXPECT_FALSE(Output()->hasSelectedText());
 }
 
+// A NUL character (pasted with other text) stays in both tabs, and the text
+// after it is neither formatted away nor left out of the saved file.
+TEST_F(Document, TextAfterANulIsKept)
+{
+    const QStringView input(u"select 'a\0b' from t;\nselect c from u\n", 36);
+    m_View.SetInputText(input);
+    m_View.FormatInput();
+    EXPECT_EQ(m_View.GetInputText(), input);
+    const QString output = m_View.GetOutputText();
+    EXPECT_EQ(output.toStdU16String(), Format(m_Doc.LastInput(), m_Doc.Options(), MODE_FORMAT).m_sText);
+    EXPECT_TRUE(output.contains(input.sliced(7, 5))) << output.toStdString();
+    EXPECT_TRUE(output.trimmed().endsWith(u"u")) << output.toStdString();
+    CFileDialogAnswer answer(File("nul.sql"));
+    ASSERT_TRUE(m_Doc.OnFileSave());
+    EXPECT_EQ(QString::fromUtf8(ReadFileBytes(File("nul.sql"))).trimmed(), output.trimmed());
+}
+
 TEST_F(Document, EditingEitherTabMarksTheDocumentModified)
 {
     QSignalSpy spy(&m_Doc, &CQuillmarkDoc::modifiedChanged);

@@ -391,6 +391,44 @@ TEST(EditorView, ReportsTheCaretFromOne)
     EXPECT_EQ(spy.last(), (QList<QVariant>{3, 16}));
 }
 
+// Replacing the whole text leaves what setText() leaves, and keeps every
+// character.
+TEST(EditorView, SetWholeTextReplacesEverything)
+{
+    const struct
+    {
+        const char* m_pName;
+        QString m_sText;
+        bool m_bReadOnly;
+    } cases[] = {
+        {"lines", QStringLiteral("select 1\nfrom dual\n"), false},
+        {"a NUL character", QString::fromUtf16(u"select '\0' from dual", 20), false},
+        {"accents and an emoji", QStringLiteral("select '\u00e9\U0001F600' from dual"), false},
+        {"nothing", QString(), false},
+        {"a read-only editor", QStringLiteral("select 2"), true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.m_pName);
+        CSQLView view;
+        view.setText("old text\nof two lines");
+        view.insert("x");
+        view.selectAll();
+        view.setReadOnly(c.m_bReadOnly);
+        view.SetWholeText(c.m_sText);
+        EXPECT_EQ(view.WholeText(), c.m_sText);
+        EXPECT_EQ(view.isReadOnly(), c.m_bReadOnly);
+        EXPECT_FALSE(view.isUndoAvailable());
+        EXPECT_FALSE(view.HasSelection());
+        EXPECT_FALSE(view.hasSelectedText());
+        int line = -1;
+        int index = -1;
+        view.getCursorPosition(&line, &index);
+        EXPECT_EQ(line, 0);
+        EXPECT_EQ(index, 0);
+    }
+}
+
 TEST(FindReplaceDialog, FindsWhatWasTypedAndReportsAMiss)
 {
     CSQLView view;

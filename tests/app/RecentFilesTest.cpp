@@ -62,7 +62,7 @@ TEST_F(RecentFiles, SavingPutsTheFileFirstAndDialogsStartInItsFolder)
 {
     QDir(m_Dir.path()).mkdir("saved");
     const QString target = m_Dir.filePath("saved/out.sql");
-    m_pView->SetInputText("select 1 from dual");
+    m_pView->SetInputText(u"select 1 from dual");
     m_pDoc->RunCommand(MODE_FORMAT);
     {
         CFileDialogAnswer answer(target);
@@ -113,7 +113,7 @@ TEST_F(RecentFiles, OpenFilesOpensTheFirstAndListsTheOthers)
 TEST_F(RecentFiles, OpenFilesAsksBeforeReplacingTypedText)
 {
     const QString path = MakeFile("other.sql");
-    m_pView->SetInputText("select typed from here");
+    m_pView->SetInputText(u"select typed from here");
     CMessageBoxRecorder boxes;
     boxes.m_nAnswer = QMessageBox::Cancel;
     EXPECT_FALSE(m_pDoc->OpenFiles({path}));
