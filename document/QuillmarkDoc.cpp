@@ -1,6 +1,7 @@
 #include "QuillmarkDoc.h"
 
 #include "AppStrings.h"
+#include "Lexicon.h"
 #include "Prompts.h"
 #include "TextFileGuess.h"
 #include "TextFileWrite.h"
@@ -10,12 +11,19 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <thread>
 
 namespace
 {
 std::filesystem::path ToPath(const QString& path)
 {
     return std::filesystem::path(path.toStdString());
+}
+
+// The characters of text, read in place.
+std::u16string_view ViewOf(const QString& text)
+{
+    return std::u16string_view(QStringView(text).utf16(), static_cast<size_t>(text.size()));
 }
 } // namespace
 
@@ -34,7 +42,8 @@ bool CQuillmarkDoc::RunCommand(int mode)
     if (input.isEmpty())
         return false;
     m_nLastCommand = mode;
-    m_sLastInput = input.toStdU16String();
+    m_sLastInput.assign(ViewOf(input));
+    m_aLastPieces = SplitScript(m_sLastInput);
     m_pView->SetOutputText(RunEngine());
     m_pView->ShowTab(true);
     return true;
@@ -44,21 +53,31 @@ void CQuillmarkDoc::RerunLastCommand()
 {
     if (!m_pView || m_sLastInput.empty())
         return;
-    const QString output = RunEngine();
-    if (!output.isEmpty())
+    const std::u16string output = RunEngine();
+    if (!output.empty())
         m_pView->SetOutputText(output);
 }
 
-QString CQuillmarkDoc::RunEngine()
+unsigned CQuillmarkDoc::FormatThreads()
 {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxFormatThreads);
+}
+
+std::u16string CQuillmarkDoc::RunEngine()
+{
+    // The units of a long text are formatted on every core while the window
+    // waits: an option change on megabytes of SQL shows its result at once.
+    CTokenList tokens;
+    std::u16string output;
+    const CFormatResult result = FormatInto(StandardLexicon(), m_sLastInput, m_aLastPieces, m_Options,
+                                            m_nLastCommand, {}, tokens, output, FormatThreads());
     // The margin the engine detects is the output's, not the user's: the
     // stored one stays as it was.
-    CFormatResult result = Format(m_sLastInput, m_Options, m_nLastCommand);
     m_nDetectedMargin.reset();
     if (m_Options.m_General.m_bAutoDetectLeftMargin)
         m_nDetectedMargin = result.m_nLeftMargin;
     emit leftMarginChanged(GetLeftMargin());
-    return QString::fromStdU16String(result.m_sText);
+    return output;
 }
 
 int32_t CQuillmarkDoc::GetLeftMargin() const
@@ -74,9 +93,8 @@ void CQuillmarkDoc::RefreshLeftMargin()
     // Only the units of a script are re-indented; its command lines and
     // terminator lines stay as they are.
     const QString current = m_pView->GetOutputText();
-    const QString output = QString::fromStdU16String(
-        ReapplyLeftMargin(current.toStdU16String(), m_Options, GetLeftMargin()));
-    if (!output.isEmpty() && output != current)
+    const std::u16string output = ReapplyLeftMargin(ViewOf(current), m_Options, GetLeftMargin());
+    if (!output.empty() && ViewOf(current) != output)
         m_pView->SetOutputText(output);
 }
 
@@ -116,7 +134,7 @@ void CQuillmarkDoc::ShowReadFile(const QString& path, const CGuessedText& file, 
         emit statusMessage(note.arg(m_SaveEncoding.Name()));
     if (!m_pView)
         return;
-    m_pView->SetInputText(QString::fromStdU16String(file.m_sText));
+    m_pView->SetInputText(file.m_sText);
     RunCommand(MODE_FORMAT);
 }
 
@@ -326,7 +344,7 @@ bool CQuillmarkDoc::HasUnsavedInput() const
         return false;
     const QString input = m_pView->GetInputText();
     return !input.isEmpty() &&
-           (input != QString::fromStdU16String(m_sLastInput) || m_pView->GetOutputText().isEmpty());
+           (ViewOf(input) != m_sLastInput || m_pView->GetOutputText().isEmpty());
 }
 
 bool CQuillmarkDoc::SaveModified()

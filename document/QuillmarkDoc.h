@@ -53,6 +53,10 @@ public:
     // The input text of the last Format or Capitalise, which an option change
     // runs again.
     const std::u16string& LastInput() const { return m_sLastInput; }
+    // The threads a run gives the units of a long text: one per core, up to
+    // kMaxFormatThreads.
+    static unsigned FormatThreads();
+    static constexpr unsigned kMaxFormatThreads = 8;
 
     // Loads a file into the input tab and formats it (the open pipeline calls
     // it for a file that is not empty). A file that cannot be read is
@@ -156,11 +160,13 @@ private:
     // bar, or a message says which bytes were lost.
     void ShowReadFile(const QString& path, const CGuessedText& file, const QString& note);
     // Runs the engine over the text of the last command in its mode.
-    QString RunEngine();
+    std::u16string RunEngine();
 
     COptions m_Options;
     CRecentFiles m_RecentFiles{m_Options.Store()}; // after m_Options
     std::u16string m_sLastInput;
+    // m_sLastInput cut into its script pieces, which no option changes.
+    std::vector<CScriptPiece> m_aLastPieces;
     std::optional<int32_t> m_nDetectedMargin;
 
     QString m_sPathName;

@@ -159,6 +159,49 @@ TEST_F(Document, FormatClearsTheOutputSelection)
     EXPECT_FALSE(Output()->hasSelectedText());
 }
 
+// Texts long enough for their units to go to several threads: every run shows
+// what one thread gives, also once the input has changed (it is cut into
+// pieces anew) and when an option change runs the last command again.
+TEST_F(Document, LongTextsComeOutAsOnOneThread)
+{
+    const auto script = [](std::u16string_view units) {
+        std::u16string text;
+        while (text.size() < 300 * 1024)
+            text += units;
+        return QString::fromStdU16String(text);
+    };
+    const QString formatted = script(u"select a, b from t where c = 1;\n/\nbegin\n  null;\nend;\n/\nprompt hi\n");
+    const QString other = script(u"update t set a = 1 where b in (select b from u) -- note\n/\n\n");
+    const struct
+    {
+        const char* m_pName;
+        const QString* m_pInput; // null: an option change re-runs the last command
+        int m_nMode;
+    } steps[] = {
+        {"Format", &formatted, MODE_FORMAT},
+        {"Capitalise another text", &other, MODE_CAPITALISE},
+        {"Format it", &other, MODE_FORMAT},
+        {"keywords in lower case", nullptr, MODE_FORMAT},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.m_pName);
+        if (step.m_pInput)
+        {
+            Input()->setText(*step.m_pInput);
+            step.m_nMode == MODE_FORMAT ? m_View.FormatInput() : m_View.CapitaliseInput();
+        }
+        else
+        {
+            m_Doc.Options().m_Capitalisation.m_nKeywords = CAP_LOWER;
+            m_Doc.RerunLastCommand();
+        }
+        const std::u16string input = step.m_pInput ? step.m_pInput->toStdU16String() : m_Doc.LastInput();
+        EXPECT_TRUE(Output()->text().toStdU16String() == Format(input, m_Doc.Options(), step.m_nMode).m_sText);
+    }
+    EXPECT_TRUE(Output()->text().startsWith(u"update t"));
+}
+
 // A NUL character (pasted with other text) stays in both tabs, and the text
 // after it is neither formatted away nor left out of the saved file.
 TEST_F(Document, TextAfterANulIsKept)
