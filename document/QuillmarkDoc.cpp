@@ -44,7 +44,8 @@ bool CQuillmarkDoc::RunCommand(int mode)
     m_nLastCommand = mode;
     m_sLastInput.assign(ViewOf(input));
     m_aLastPieces = SplitScript(m_sLastInput);
-    m_pView->SetOutputText(RunEngine());
+    RunEngine();
+    m_pView->SetOutputText(m_sOutput);
     m_pView->ShowTab(true);
     return true;
 }
@@ -53,9 +54,9 @@ void CQuillmarkDoc::RerunLastCommand()
 {
     if (!m_pView || m_sLastInput.empty())
         return;
-    const std::u16string output = RunEngine();
-    if (!output.empty())
-        m_pView->SetOutputText(output);
+    RunEngine();
+    if (!m_sOutput.empty())
+        m_pView->SetOutputText(m_sOutput);
 }
 
 unsigned CQuillmarkDoc::FormatThreads()
@@ -63,21 +64,19 @@ unsigned CQuillmarkDoc::FormatThreads()
     return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxFormatThreads);
 }
 
-std::u16string CQuillmarkDoc::RunEngine()
+void CQuillmarkDoc::RunEngine()
 {
     // The units of a long text are formatted on every core while the window
     // waits: an option change on megabytes of SQL shows its result at once.
     CTokenList tokens;
-    std::u16string output;
     const CFormatResult result = FormatInto(StandardLexicon(), m_sLastInput, m_aLastPieces, m_Options,
-                                            m_nLastCommand, {}, tokens, output, FormatThreads());
+                                            m_nLastCommand, {}, tokens, m_sOutput, FormatThreads());
     // The margin the engine detects is the output's, not the user's: the
     // stored one stays as it was.
     m_nDetectedMargin.reset();
     if (m_Options.m_General.m_bAutoDetectLeftMargin)
         m_nDetectedMargin = result.m_nLeftMargin;
     emit leftMarginChanged(GetLeftMargin());
-    return output;
 }
 
 int32_t CQuillmarkDoc::GetLeftMargin() const

@@ -159,14 +159,18 @@ private:
     // encoding for saving; note (with the encoding's name) goes to the status
     // bar, or a message says which bytes were lost.
     void ShowReadFile(const QString& path, const CGuessedText& file, const QString& note);
-    // Runs the engine over the text of the last command in its mode.
-    std::u16string RunEngine();
+    // Runs the engine over the text of the last command in its mode, into
+    // m_sOutput.
+    void RunEngine();
 
     COptions m_Options;
     CRecentFiles m_RecentFiles{m_Options.Store()}; // after m_Options
     std::u16string m_sLastInput;
     // m_sLastInput cut into its script pieces, which no option changes.
     std::vector<CScriptPiece> m_aLastPieces;
+    // The result of the last run. Its storage is kept for the next: memory
+    // the system hands out afresh costs more to fill than the copy itself.
+    std::u16string m_sOutput;
     std::optional<int32_t> m_nDetectedMargin;
 
     QString m_sPathName;
