@@ -3,30 +3,15 @@
 #include "Format.h"
 #include "Lexicon.h"
 #include "Options.h"
+#include "ParallelRunner.h"
 #include "TokenCheck.h"
 
 #include <algorithm>
-#include <system_error>
-#include <future>
 #include <optional>
+#include <span>
 
 namespace qmcli
 {
-
-// One run of the engine, written over output (whose storage is reused).
-struct CPassRunner
-{
-    // Returns the first lines of the units only capitalised.
-    static std::vector<int32_t> Run(CFormatWorkspace& workspace, const COptions& options,
-                                    const CFixedPointSettings& settings, std::u16string_view text,
-                                    const std::vector<CScriptPiece>& pieces, const CUnitFilter& filter,
-                                    std::u16string& output)
-    {
-        return FormatInto(StandardLexicon(), text, pieces, options, settings.m_nMode, filter, *workspace.m_pTokens,
-                          output, settings.m_nThreads)
-            .m_aUnitsNotLaidOut;
-    }
-};
 
 CFormatWorkspace::CFormatWorkspace() : m_pTokens(std::make_unique<CTokenList>()) {}
 CFormatWorkspace::~CFormatWorkspace() = default;
@@ -37,6 +22,11 @@ void CFormatWorkspace::Release()
 {
     m_pTokens->Clear();
     m_pTokens->m_aTokens.shrink_to_fit();
+}
+
+CTokenList& CFormatWorkspace::Tokens()
+{
+    return *m_pTokens;
 }
 
 namespace
@@ -95,6 +85,308 @@ private:
     bool m_bFirstRun = true;
 };
 
+// A text run through the engine again and again on its own result until a
+// run changes nothing: the result (current), and the pieces it cuts into.
+struct CRunByRun
+{
+    int m_nPasses = 0;
+    std::string m_sError;
+    std::vector<int32_t> m_aNotLaidOut; // from the first run: lines of the text
+    std::u16string m_sCurrent;
+    std::vector<CScriptPiece> m_aCurrentPieces; // when m_nPasses > 1; else the text's pieces are current's
+};
+
+void RunUntilSettled(CTokenList& tokens, std::u16string_view text, const std::vector<CScriptPiece>& textPieces,
+                     const COptions& options, const CFixedPointSettings& settings, CRunByRun& run)
+{
+    CUnitChoice choice(settings.m_aLines, settings.m_aRanges);
+    const std::vector<CScriptPiece>* pieces = &textPieces;
+    std::u16string next; // the storage the next run writes into
+    bool settled = false;
+    while (!settled && run.m_nPasses < kMaxPasses)
+    {
+        std::vector<int32_t> notLaidOut = FormatInto(StandardLexicon(), text, *pieces, options, settings.m_nMode,
+                                                     choice.NextRun(), tokens, next)
+                                              .m_aUnitsNotLaidOut;
+        if (run.m_nPasses == 0)
+            run.m_aNotLaidOut = std::move(notLaidOut);
+        if (!choice.SameUnits())
+        {
+            run.m_sError = "the lines asked for cannot be settled: formatting them changed how the "
+                           "text divides into units";
+            return;
+        }
+        if (settings.m_DamageEachRun)
+            settings.m_DamageEachRun(next);
+        ++run.m_nPasses;
+        settled = next == text;
+        run.m_sCurrent.swap(next);
+        text = run.m_sCurrent;
+        if (!settled && run.m_nPasses < kMaxPasses)
+        {
+            run.m_aCurrentPieces = SplitScript(run.m_sCurrent);
+            pieces = &run.m_aCurrentPieces;
+        }
+    }
+    if (!settled)
+        run.m_sError = "the result does not settle: formatting it again still changed it after " +
+                       std::to_string(kMaxPasses) + " runs";
+}
+
+// A script settles a section at a time: each section ends with a terminator
+// line, after which the script reads as from its start, so that the runs
+// over the whole text would give each section what runs over the section
+// alone give it. Sections are about this long, for the threads to share.
+constexpr size_t kSectionLength = 64 * 1024;
+// Texts at least this long have their sections settled on several threads.
+constexpr size_t kParallelTextLength = 256 * 1024;
+
+struct CSection
+{
+    size_t m_nFirstPiece = 0;
+    size_t m_nEndPiece = 0;
+};
+
+// The sections of a script: runs of pieces that each end with a terminator
+// line; the text after the last one joins the section before it, so that no
+// section but a script's only one lacks a terminator (a section of one unit
+// would run whole, as a text of its own does, not as a piece).
+std::vector<CSection> CutSections(const std::vector<CScriptPiece>& pieces)
+{
+    std::vector<CSection> sections;
+    size_t first = 0;
+    for (size_t i = 0; i < pieces.size(); ++i)
+    {
+        if (pieces[i].m_nKind != PIECE_TERMINATOR)
+            continue;
+        if (pieces[i].m_nStart + pieces[i].m_nLength - pieces[first].m_nStart >= kSectionLength)
+        {
+            sections.push_back({first, i + 1});
+            first = i + 1;
+        }
+    }
+    if (first == pieces.size())
+        return sections;
+    const bool terminated = std::any_of(pieces.begin() + static_cast<std::ptrdiff_t>(first), pieces.end(),
+                                        [](const CScriptPiece& piece) { return piece.m_nKind == PIECE_TERMINATOR; });
+    if (!terminated && !sections.empty())
+        sections.back().m_nEndPiece = pieces.size();
+    else
+        sections.push_back({first, pieces.size()});
+    return sections;
+}
+
+// For each section, the index of its first piece in the result's pieces when
+// they are the section's pieces one for one: of the same kinds, each where
+// the run that settled the units put it (starts), and every piece but the
+// units exactly as it was. Then runs of the engine over the whole result
+// would give every unit of the section its own text back: the section is
+// settled. npos for a section whose result cuts otherwise.
+std::vector<size_t> SettledSections(std::u16string_view text, const std::vector<CScriptPiece>& textPieces,
+                                    std::u16string_view result, const std::vector<CScriptPiece>& resultPieces,
+                                    const std::vector<size_t>& starts, const std::vector<CSection>& sections)
+{
+    std::vector<size_t> firstPieces(sections.size(), std::u16string_view::npos);
+    size_t j = 0;
+    for (size_t k = 0; k < sections.size(); ++k)
+    {
+        const CSection& section = sections[k];
+        const size_t begin = starts[section.m_nFirstPiece];
+        const size_t end = section.m_nEndPiece < starts.size() ? starts[section.m_nEndPiece] : result.size();
+        while (j < resultPieces.size() && resultPieces[j].m_nStart < begin)
+            ++j;
+        const size_t count = section.m_nEndPiece - section.m_nFirstPiece;
+        bool same = j + count <= resultPieces.size();
+        for (size_t n = 0; same && n < count; ++n)
+        {
+            const CScriptPiece& in = textPieces[section.m_nFirstPiece + n];
+            const CScriptPiece& out = resultPieces[j + n];
+            same = out.m_nKind == in.m_nKind && out.m_nStart == starts[section.m_nFirstPiece + n] &&
+                   (IsUnit(in.m_nKind) ||
+                    result.substr(out.m_nStart, out.m_nLength) == text.substr(in.m_nStart, in.m_nLength));
+        }
+        if (same && count > 0)
+            same = resultPieces[j + count - 1].m_nStart + resultPieces[j + count - 1].m_nLength == end;
+        if (same)
+        {
+            firstPieces[k] = j;
+            j += count;
+        }
+    }
+    return firstPieces;
+}
+
+// A section that settles run by run: its text and pieces as a text of its own.
+struct CSectionText
+{
+    std::u16string_view m_sText;
+    std::vector<CScriptPiece> m_aPieces; // counted from the section's start
+    int32_t m_nLinesBefore = 0;          // lines of the text before the section's first
+};
+
+CSectionText SectionText(std::u16string_view text, const std::vector<CScriptPiece>& pieces, const CSection& section)
+{
+    const CScriptPiece& first = pieces[section.m_nFirstPiece];
+    const CScriptPiece& last = pieces[section.m_nEndPiece - 1];
+    CSectionText own;
+    own.m_sText = text.substr(first.m_nStart, last.m_nStart + last.m_nLength - first.m_nStart);
+    own.m_nLinesBefore = first.m_nFirstLine - 1;
+    own.m_aPieces.assign(pieces.begin() + static_cast<std::ptrdiff_t>(section.m_nFirstPiece),
+                         pieces.begin() + static_cast<std::ptrdiff_t>(section.m_nEndPiece));
+    for (CScriptPiece& piece : own.m_aPieces)
+    {
+        piece.m_nStart -= first.m_nStart;
+        piece.m_nFirstLine -= own.m_nLinesBefore;
+        piece.m_nLastLine -= own.m_nLinesBefore;
+    }
+    return own;
+}
+
+// What the threads give back for a section.
+struct CSectionOutcome
+{
+    bool m_bSameTokens = true;
+    // For a section that settled run by run:
+    CRunByRun m_Run;
+    int32_t m_nLinesBefore = 0;
+};
+
+// Puts the results of the sections that settled run by run in place of what
+// the units' settling gave them in settled.
+void PutRerunSections(const std::vector<CScriptPiece>& pieces, const std::vector<CSection>& sections,
+                      const std::vector<size_t>& firstPieces, const std::vector<size_t>& starts,
+                      std::vector<CSectionOutcome>& outcomes, std::u16string& settled)
+{
+    auto place = [&](size_t k) {
+        const size_t begin = starts[sections[k].m_nFirstPiece];
+        const size_t end = sections[k].m_nEndPiece < pieces.size() ? starts[sections[k].m_nEndPiece] : settled.size();
+        return std::pair(begin, end);
+    };
+    const size_t reruns = static_cast<size_t>(
+        std::count(firstPieces.begin(), firstPieces.end(), std::u16string_view::npos));
+    // A few are put in place, the last first so that the places of the others
+    // stay where they were; more, and the text is put together anew, so that
+    // the time stays linear in its length.
+    if (reruns <= 8)
+    {
+        for (size_t k = sections.size(); k-- > 0;)
+        {
+            if (firstPieces[k] != std::u16string_view::npos)
+                continue;
+            const auto [begin, end] = place(k);
+            settled.replace(begin, end - begin, outcomes[k].m_Run.m_sCurrent);
+        }
+        return;
+    }
+    std::u16string joined;
+    joined.reserve(settled.size() + settled.size() / 4);
+    for (size_t k = 0; k < sections.size(); ++k)
+    {
+        const auto [begin, end] = place(k);
+        if (firstPieces[k] == std::u16string_view::npos)
+            joined += outcomes[k].m_Run.m_sCurrent;
+        else
+            joined.append(settled, begin, end - begin);
+    }
+    settled.swap(joined);
+}
+
+// Settles a text without its final line break into result. Its units settle
+// each on its own, so that no run reads the whole text again; a section whose
+// result does not cut into the same pieces settles run by run after all. The
+// engine and the safety check share the work out to the settings' threads.
+void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vector<CScriptPiece>& bodyPieces,
+                   const COptions& options, const CFixedPointSettings& settings, const CTokenCheckRules& rules,
+                   CFixedPointResult& result)
+{
+    std::u16string settled;
+    std::optional<CSettledResult> byUnits = SettleUnitsInto(StandardLexicon(), body, bodyPieces, options,
+                                                            settings.m_nMode, kMaxPasses, tokens, settled,
+                                                            settings.m_nThreads);
+    std::vector<CScriptPiece> settledPieces;
+    std::vector<CSection> sections;
+    std::vector<size_t> firstPieces;
+    if (byUnits && byUnits->m_nRuns != 0)
+    {
+        settledPieces = SplitScript(settled);
+        sections = CutSections(bodyPieces);
+        firstPieces = SettledSections(body, bodyPieces, settled, settledPieces, byUnits->m_aPieceStarts, sections);
+    }
+    if (firstPieces.empty())
+    {
+        // One unit, or one that did not settle: the whole text runs again and again.
+        sections = {CSection{0, bodyPieces.size()}};
+        firstPieces = {std::u16string_view::npos};
+        byUnits.reset();
+    }
+
+    std::vector<CSectionOutcome> outcomes(sections.size());
+    const unsigned threads = body.size() >= kParallelTextLength ? settings.m_nThreads : 1;
+    RunInOrder<CSectionOutcome>(
+        sections.size(), threads, [] { return std::make_unique<CTokenList>(); },
+        [&](std::unique_ptr<CTokenList>& ownTokens, size_t k) {
+            const CSection& section = sections[k];
+            CSectionOutcome outcome;
+            if (firstPieces[k] != std::u16string_view::npos)
+            {
+                const std::span<const CScriptPiece> in(bodyPieces), out(settledPieces);
+                const size_t count = section.m_nEndPiece - section.m_nFirstPiece;
+                outcome.m_bSameTokens =
+                    !settings.m_bVerify || !CompareTokens(body, in.subspan(section.m_nFirstPiece, count), settled,
+                                                          out.subspan(firstPieces[k], count), rules);
+                return outcome;
+            }
+            const CSectionText own = sections.size() == 1 ? CSectionText{body, bodyPieces, 0}
+                                                          : SectionText(body, bodyPieces, section);
+            RunUntilSettled(sections.size() == 1 ? tokens : *ownTokens, own.m_sText, own.m_aPieces, options,
+                            settings, outcome.m_Run);
+            outcome.m_nLinesBefore = own.m_nLinesBefore;
+            if (settings.m_bVerify && outcome.m_Run.m_sError.empty())
+                outcome.m_bSameTokens =
+                    !CompareTokens(own.m_sText, own.m_aPieces, outcome.m_Run.m_sCurrent,
+                                   outcome.m_Run.m_nPasses > 1 ? outcome.m_Run.m_aCurrentPieces : own.m_aPieces, rules);
+            return outcome;
+        },
+        [&](size_t k, CSectionOutcome&& outcome) { outcomes[k] = std::move(outcome); });
+
+    // The result: the settled text, with the sections that ran again put in.
+    bool sameTokens = true;
+    result.m_nPasses = byUnits ? byUnits->m_nRuns : 0;
+    std::vector<int32_t> notLaidOut = byUnits ? std::move(byUnits->m_aUnitsNotLaidOut) : std::vector<int32_t>();
+    bool rerun = false;
+    for (size_t k = 0; k < sections.size(); ++k)
+    {
+        CSectionOutcome& outcome = outcomes[k];
+        sameTokens = sameTokens && outcome.m_bSameTokens;
+        if (firstPieces[k] != std::u16string_view::npos)
+            continue;
+        rerun = true;
+        const CScriptPiece& first = bodyPieces[sections[k].m_nFirstPiece];
+        const CScriptPiece& last = bodyPieces[sections[k].m_nEndPiece - 1];
+        std::erase_if(notLaidOut, [&](int32_t line) { return line >= first.m_nFirstLine && line <= last.m_nLastLine; });
+        for (int32_t line : outcome.m_Run.m_aNotLaidOut)
+            notLaidOut.push_back(line + outcome.m_nLinesBefore);
+        result.m_nPasses = std::max(result.m_nPasses, outcome.m_Run.m_nPasses);
+        if (result.m_sError.empty())
+            result.m_sError = std::move(outcome.m_Run.m_sError);
+    }
+    std::sort(notLaidOut.begin(), notLaidOut.end());
+    result.m_aUnitsNotLaidOut = std::move(notLaidOut);
+    if (!result.m_sError.empty())
+        return;
+    if (!byUnits)
+        result.m_sText = std::move(outcomes[0].m_Run.m_sCurrent);
+    else if (rerun)
+        PutRerunSections(bodyPieces, sections, firstPieces, byUnits->m_aPieceStarts, outcomes, settled);
+    if (byUnits)
+        result.m_sText = std::move(settled);
+    // Where a section's tokens differ, the whole texts are compared, which
+    // says where (and accepts a token that only moved into the next section).
+    if (!sameTokens)
+        if (auto difference = CompareTokens(body, bodyPieces, result.m_sText, SplitScript(result.m_sText), rules))
+            result.m_sError = "safety check failed: " + difference->Describe();
+}
+
 } // namespace
 
 CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string_view input,
@@ -115,77 +407,34 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     // The break is put back on the result.
     const bool endsWithBreak = !input.empty() && input.back() == u'\n';
     const std::u16string_view body = input.substr(0, input.size() - (endsWithBreak ? 1 : 0));
-    // Each text is cut into pieces once: for the run that reads it and for
-    // the safety check.
     const std::vector<CScriptPiece> bodyPieces = SplitScript(body);
-    std::u16string_view text = body; // what the next run reads
-    const std::vector<CScriptPiece>* pieces = &bodyPieces;
-    std::vector<CScriptPiece> resultPieces;
-    // The last run's result, and the storage the next run writes into.
-    std::u16string current, next;
     CTokenCheckRules rules;
     rules.m_bCommentsRemoved = settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
     rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
-    // With threads to spare, the first result is checked while the next run
-    // reads it: when that run changes nothing, the check is the one needed.
-    // (Declared after the texts it reads, so that it is waited for before
-    // they go.)
-    const bool checkEarly = settings.m_bVerify && settings.m_nThreads > 1 && body.size() >= 64 * 1024 &&
-                            !settings.m_DamageResult && !settings.m_DamageEachRun;
-    std::future<std::optional<CTokenDifference>> earlyCheck;
-    std::optional<CTokenDifference> difference;
-    bool checked = false;
-    bool settled = false;
-    CUnitChoice choice(settings.m_aLines, settings.m_aRanges);
-    while (!settled && result.m_nPasses < kMaxPasses)
+
+    const bool runByRun = !settings.m_aLines.empty() || !settings.m_aRanges.empty() || settings.m_DamageResult ||
+                          settings.m_DamageEachRun;
+    if (!runByRun)
     {
-        std::vector<int32_t> notLaidOut =
-            CPassRunner::Run(workspace, options, settings, text, *pieces, choice.NextRun(), next);
-        if (result.m_nPasses == 0)
-            result.m_aUnitsNotLaidOut = std::move(notLaidOut); // lines of the input
-        if (earlyCheck.valid())
-        {
-            difference = earlyCheck.get();
-            checked = next == text;
-        }
-        if (!choice.SameUnits())
-        {
-            result.m_sError = "the lines asked for cannot be settled: formatting them changed how the "
-                              "text divides into units";
-            return result;
-        }
-        if (settings.m_DamageEachRun)
-            settings.m_DamageEachRun(next);
-        ++result.m_nPasses;
-        settled = next == text;
-        current.swap(next);
-        text = current;
-        if (!settled && result.m_nPasses < kMaxPasses)
-        {
-            resultPieces = SplitScript(current);
-            pieces = &resultPieces;
-            if (checkEarly && result.m_nPasses == 1)
-            {
-                try
-                {
-                    earlyCheck = std::async(std::launch::async, [&] {
-                        return CompareTokens(body, bodyPieces, current, resultPieces, rules);
-                    });
-                }
-                catch (const std::system_error&)
-                {
-                    // No thread to spare after all: the check runs at the end.
-                }
-            }
-        }
-    }
-    if (!settled)
-    {
-        result.m_sError = "the result does not settle: formatting it again still changed it after " +
-                          std::to_string(kMaxPasses) + " runs";
+        SettleByUnits(workspace.Tokens(), body, bodyPieces, options, settings, rules, result);
+        if (!result.m_sError.empty())
+            result.m_sText.clear();
+        else if (endsWithBreak)
+            result.m_sText.push_back(u'\n');
         return result;
     }
-    // Settled: current is the text the last run read, so *pieces are its pieces.
+
+    // Only some lines, or a test's damage: the whole text runs again and again.
+    CRunByRun run;
+    RunUntilSettled(workspace.Tokens(), body, bodyPieces, options, settings, run);
+    result.m_nPasses = run.m_nPasses;
+    result.m_aUnitsNotLaidOut = std::move(run.m_aNotLaidOut);
+    if (!run.m_sError.empty())
+    {
+        result.m_sError = std::move(run.m_sError);
+        return result;
+    }
+    std::u16string& current = run.m_sCurrent;
     if (endsWithBreak)
         current.push_back(u'\n');
     if (settings.m_DamageResult)
@@ -194,12 +443,13 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     {
         // Without the final line breaks both texts have the same tokens as
         // with them; a damaged result is cut into pieces anew.
+        std::optional<CTokenDifference> difference;
         if (settings.m_DamageResult)
             difference = CompareTokens(input, current, rules);
-        else if (!checked)
+        else
             difference = CompareTokens(body, bodyPieces,
                                        std::u16string_view(current).substr(0, current.size() - (endsWithBreak ? 1 : 0)),
-                                       *pieces, rules);
+                                       run.m_nPasses > 1 ? run.m_aCurrentPieces : bodyPieces, rules);
         if (difference)
         {
             result.m_sError = "safety check failed: " + difference->Describe();

@@ -4,6 +4,12 @@
 // result once more (--check right after -i) finds nothing to do; a final line
 // break is kept; and the settled result must pass the safety check against
 // the original text.
+//
+// A script's units are independent, so each one runs again on its own result
+// only, and the text is checked a stretch at a time; this gives what runs over
+// the whole text would, which is seen to hold for each stretch of the script
+// between terminator lines: one that does not (its result cuts into other
+// pieces) runs as a text of its own, again and again.
 #pragma once
 
 #include <cstdint>
@@ -33,9 +39,9 @@ public:
     CFormatWorkspace& operator=(CFormatWorkspace&&) noexcept;
     // Gives back the memory of the last text (after running out of it).
     void Release();
+    CTokenList& Tokens();
 
 private:
-    friend struct CPassRunner;
     std::unique_ptr<CTokenList> m_pTokens;
 };
 
@@ -57,7 +63,7 @@ struct CFixedPointSettings
 {
     int m_nMode = 0; // MODE_FORMAT or MODE_CAPITALISE
     bool m_bVerify = true;
-    // Threads a run may format the units of a long text on (FormatInto).
+    // Threads the units of a long text are formatted and checked on.
     unsigned m_nThreads = 1;
     // When not empty, only the units (as the script splitter cuts them) that
     // touch one of these lines of the input are formatted; all other text is

@@ -98,7 +98,7 @@ void ScanPiece(std::u16string_view text, const CScriptPiece& piece, const CToken
 }
 
 template <class Sink>
-void ScanNormalised(std::u16string_view text, const std::vector<CScriptPiece>& pieces, const CTokenCheckRules& rules,
+void ScanNormalised(std::u16string_view text, std::span<const CScriptPiece> pieces, const CTokenCheckRules& rules,
                     Sink&& sink)
 {
     for (const CScriptPiece& piece : pieces)
@@ -140,8 +140,7 @@ bool SameText(char16_t cls, std::u16string_view text, const char16_t* stored)
 class CExpectedTokens
 {
 public:
-    CExpectedTokens(std::u16string_view input, const std::vector<CScriptPiece>& pieces,
-                    const CTokenCheckRules& rules)
+    CExpectedTokens(std::u16string_view input, std::span<const CScriptPiece> pieces, const CTokenCheckRules& rules)
         : m_sInput(input), m_aPieces(pieces), m_Rules(rules)
     {
     }
@@ -179,7 +178,7 @@ private:
     }
 
     std::u16string_view m_sInput;
-    const std::vector<CScriptPiece>& m_aPieces;
+    std::span<const CScriptPiece> m_aPieces;
     const CTokenCheckRules& m_Rules;
     size_t m_nNextPiece = 0;
     std::u16string m_sStream; // the tokens of the pieces read last
@@ -218,9 +217,8 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u1
     return CompareTokens(input, SplitScript(input), output, SplitScript(output), rules);
 }
 
-std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const std::vector<CScriptPiece>& inputPieces,
-                                              std::u16string_view output,
-                                              const std::vector<CScriptPiece>& outputPieces,
+std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::span<const CScriptPiece> inputPieces,
+                                              std::u16string_view output, std::span<const CScriptPiece> outputPieces,
                                               const CTokenCheckRules& rules)
 {
     // The result's tokens are compared with the input's as both are scanned,

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,10 +41,10 @@ struct CTokenDifference
 
 std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::u16string_view output,
                                               const CTokenCheckRules& rules);
-// The same for texts already cut into their pieces (SplitScript of each).
-std::optional<CTokenDifference> CompareTokens(std::u16string_view input, const std::vector<CScriptPiece>& inputPieces,
-                                              std::u16string_view output,
-                                              const std::vector<CScriptPiece>& outputPieces,
+// The same for texts already cut into their pieces (SplitScript of each), or
+// for runs of those pieces.
+std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::span<const CScriptPiece> inputPieces,
+                                              std::u16string_view output, std::span<const CScriptPiece> outputPieces,
                                               const CTokenCheckRules& rules);
 
 } // namespace qmcli

@@ -110,6 +110,13 @@ public:
     // The first lines of the units laid out by Capitalise instead.
     std::vector<int32_t> m_aNotLaidOut;
 
+    // Runs the unit that output holds from start (the result of source's
+    // run) again on its own result until a run changes nothing, at most
+    // maxRuns runs in all. Returns the runs it took, or 0 when the last one
+    // allowed still changed it. Only the first run's units not laid out are
+    // reported: they are lines of the input.
+    int Settle(std::u16string_view source, ScriptPieceKind kind, size_t start, int maxRuns, std::u16string& output);
+
     int32_t DetectLeftMargin(std::u16string_view text) const
     {
         std::u16string copy(text);
@@ -131,6 +138,7 @@ private:
     CTokenList& m_Tokens;
     bool m_bWriterFindsLiteralLines;
     std::vector<int32_t> m_aLiteralLines;
+    std::u16string m_sRunAgain; // the result a settling run reads
     CWordIndex m_PlsqlWords; // for a lexicon other than the standard one
     CLexicon m_PlsqlLexicon;
 };
@@ -161,6 +169,29 @@ int32_t CUnitFormatter::Run(std::u16string_view text, ScriptPieceKind kind, int3
     output.resize(start);
     m_aNotLaidOut.push_back(firstLine);
     return RunIn(MODE_CAPITALISE, text, kind, output);
+}
+
+int CUnitFormatter::Settle(std::u16string_view source, ScriptPieceKind kind, size_t start, int maxRuns,
+                           std::u16string& output)
+{
+    const size_t reported = m_aNotLaidOut.size();
+    std::u16string_view read = source; // what the last run read
+    int runs = 1;
+    while (std::u16string_view(output).substr(start) != read)
+    {
+        if (runs == maxRuns)
+        {
+            runs = 0;
+            break;
+        }
+        m_sRunAgain.assign(output, start);
+        output.resize(start);
+        Run(m_sRunAgain, kind, 0, output);
+        read = m_sRunAgain;
+        ++runs;
+    }
+    m_aNotLaidOut.resize(reported);
+    return runs;
 }
 
 // Whether the laid-out text of the unit whose tokens the list holds still
@@ -271,28 +302,63 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
 
 namespace
 {
+// How a run goes through the pieces, beyond formatting each unit once.
+struct CPieceRun
+{
+    const CUnitFilter* m_pFilter = nullptr; // chooses the units formatted; null: every one
+    int m_nMaxRuns = 1;                     // above one, each unit settles (CUnitFormatter::Settle)
+};
+
+// What a run over pieces gives besides the text.
+struct CPiecesOutcome
+{
+    std::optional<int32_t> m_nMargin; // that of the first unit formatted
+    std::vector<int32_t> m_aNotLaidOut;
+    int m_nRuns = 1;                    // the most runs a unit took; 0 when one did not settle
+    std::vector<size_t> m_aPieceStarts; // when settling: where each piece begins in the output
+
+    // Takes in the outcome of the pieces that follow, whose output was
+    // appended at offset.
+    void Append(CPiecesOutcome&& next, size_t offset)
+    {
+        if (!m_nMargin)
+            m_nMargin = next.m_nMargin;
+        m_aNotLaidOut.insert(m_aNotLaidOut.end(), next.m_aNotLaidOut.begin(), next.m_aNotLaidOut.end());
+        m_nRuns = m_nRuns == 0 || next.m_nRuns == 0 ? 0 : std::max(m_nRuns, next.m_nRuns);
+        for (size_t start : next.m_aPieceStarts)
+            m_aPieceStarts.push_back(start + offset);
+    }
+};
+
 // The pieces [first, last) of text, each unit run through the pipeline (those
 // the filter chooses, with unitIndex the index of the first unit among them)
-// and every other piece copied, appended to output. Sets margin to the margin
-// of the first unit formatted, if any.
+// and every other piece copied, appended to output.
 void FormatPieces(CUnitFormatter& units, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
-                  size_t first, size_t last, size_t unitIndex, const CUnitFilter& filter, std::u16string& output,
-                  std::optional<int32_t>& margin)
+                  size_t first, size_t last, size_t unitIndex, const CPieceRun& run, std::u16string& output,
+                  CPiecesOutcome& outcome)
 {
+    const bool settling = run.m_nMaxRuns > 1;
     bool dropLineBreak = false; // after a unit that came out empty
     for (size_t i = first; i < last; ++i)
     {
         const CScriptPiece& piece = pieces[i];
         std::u16string_view source = text.substr(piece.m_nStart, piece.m_nLength);
+        if (settling)
+            outcome.m_aPieceStarts.push_back(output.size());
         if (IsUnit(piece.m_nKind))
         {
             const size_t index = unitIndex++;
-            if (!filter || filter(piece, index))
+            if (!run.m_pFilter || (*run.m_pFilter)(piece, index))
             {
                 const size_t before = output.size();
                 const int32_t unitMargin = units.Run(source, piece.m_nKind, piece.m_nFirstLine, output);
-                if (!margin)
-                    margin = unitMargin;
+                if (!outcome.m_nMargin)
+                    outcome.m_nMargin = unitMargin;
+                if (settling && outcome.m_nRuns != 0)
+                {
+                    const int runs = units.Settle(source, piece.m_nKind, before, run.m_nMaxRuns, output);
+                    outcome.m_nRuns = runs == 0 ? 0 : std::max(outcome.m_nRuns, runs);
+                }
                 // A unit that was only comments, all removed, leaves no empty
                 // line behind.
                 dropLineBreak = output.size() == before;
@@ -304,6 +370,8 @@ void FormatPieces(CUnitFormatter& units, std::u16string_view text, const std::ve
         dropLineBreak = false;
         output += source;
     }
+    units.m_aNotLaidOut.swap(outcome.m_aNotLaidOut);
+    units.m_aNotLaidOut.clear();
 }
 
 // Texts at least this long have their units formatted on several threads.
@@ -315,9 +383,9 @@ constexpr size_t kStretchLength = 32 * 1024;
 // cut into stretches that begin with a unit, so that no stretch depends on the
 // one before it (a dropped line break follows a unit in the same stretch);
 // the threads take stretches in turn and the results are joined in order.
-CFormatResult FormatPiecesInParallel(const CLexicon& lexicon, const COptions& options, int mode,
-                                     std::u16string_view text, const std::vector<CScriptPiece>& pieces,
-                                     unsigned threads, CTokenList& tokens, std::u16string& output)
+void FormatPiecesInParallel(const CLexicon& lexicon, const COptions& options, int mode, std::u16string_view text,
+                            const std::vector<CScriptPiece>& pieces, const CPieceRun& run, unsigned threads,
+                            CTokenList& tokens, std::u16string& output, CPiecesOutcome& outcome)
 {
     std::vector<size_t> bounds{0}; // stretch i is pieces [bounds[i], bounds[i + 1])
     std::vector<size_t> firstUnit{0};
@@ -339,8 +407,7 @@ CFormatResult FormatPiecesInParallel(const CLexicon& lexicon, const COptions& op
     struct CStretch
     {
         std::u16string m_sText;
-        std::optional<int32_t> m_nMargin;
-        std::vector<int32_t> m_aNotLaidOut;
+        CPiecesOutcome m_Outcome;
     };
     std::vector<CStretch> results(stretches);
     std::atomic<size_t> next{0};
@@ -356,10 +423,8 @@ CFormatResult FormatPiecesInParallel(const CLexicon& lexicon, const COptions& op
                 const size_t length = pieces[bounds[k + 1] - 1].m_nStart + pieces[bounds[k + 1] - 1].m_nLength -
                                       pieces[bounds[k]].m_nStart;
                 stretch.m_sText.reserve(length * 2);
-                FormatPieces(formatter, text, pieces, bounds[k], bounds[k + 1], firstUnit[k], {}, stretch.m_sText,
-                             stretch.m_nMargin);
-                stretch.m_aNotLaidOut.swap(formatter.m_aNotLaidOut);
-                formatter.m_aNotLaidOut.clear();
+                FormatPieces(formatter, text, pieces, bounds[k], bounds[k + 1], firstUnit[k], run, stretch.m_sText,
+                             stretch.m_Outcome);
             }
         }
         catch (...)
@@ -395,22 +460,39 @@ CFormatResult FormatPiecesInParallel(const CLexicon& lexicon, const COptions& op
     for (const CStretch& stretch : results)
         total += stretch.m_sText.size();
     output.reserve(total);
-    CFormatResult result;
-    result.m_nLeftMargin = options.m_General.m_nLeftMargin;
-    bool marginTaken = false;
     for (CStretch& stretch : results)
     {
+        outcome.Append(std::move(stretch.m_Outcome), output.size());
         output += stretch.m_sText;
         std::u16string().swap(stretch.m_sText); // given back as it is joined
-        if (!marginTaken && stretch.m_nMargin)
-        {
-            result.m_nLeftMargin = *stretch.m_nMargin;
-            marginTaken = true;
-        }
-        result.m_aUnitsNotLaidOut.insert(result.m_aUnitsNotLaidOut.end(), stretch.m_aNotLaidOut.begin(),
-                                         stretch.m_aNotLaidOut.end());
     }
-    return result;
+}
+
+// Whether a text runs as pieces (else whole, see IsSingleUnit); a text that
+// does is run over output, its result.
+bool RunPieces(const CLexicon& lexicon, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
+               const COptions& options, int mode, const CPieceRun& run, CTokenList& tokens, std::u16string& output,
+               unsigned threads, CPiecesOutcome& outcome)
+{
+    ScriptPieceKind kind = PIECE_SQL;
+    if (!run.m_pFilter && IsSingleUnit(pieces, kind))
+        return false;
+    output.clear();
+    if (!run.m_pFilter && threads > 1 && text.size() >= kParallelTextLength)
+    {
+        FormatPiecesInParallel(lexicon, options, mode, text, pieces, run, threads, tokens, output, outcome);
+        return true;
+    }
+    // Room for what layout adds; pages never written to cost no memory.
+    output.reserve(text.size() * 2);
+    CUnitFormatter units(lexicon, options, mode, tokens);
+    FormatPieces(units, text, pieces, 0, pieces.size(), 0, run, output, outcome);
+    return true;
+}
+
+bool Runs(std::u16string_view text, int mode)
+{
+    return !text.empty() && (mode == MODE_FORMAT || mode == MODE_CAPITALISE);
 }
 } // namespace
 
@@ -418,37 +500,54 @@ CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, cons
                          const COptions& options, int mode, const CUnitFilter& filter, CTokenList& tokens,
                          std::u16string& output, unsigned threads)
 {
-    output.clear();
     CFormatResult result;
     result.m_nLeftMargin = options.m_General.m_nLeftMargin;
-    CUnitFormatter units(lexicon, options, mode, tokens);
-    if (text.empty() || (mode != MODE_FORMAT && mode != MODE_CAPITALISE))
+    if (!Runs(text, mode))
     {
         if (options.m_General.m_bAutoDetectLeftMargin && !text.empty())
-            result.m_nLeftMargin = units.DetectLeftMargin(text);
+            result.m_nLeftMargin = CUnitFormatter(lexicon, options, mode, tokens).DetectLeftMargin(text);
         output.assign(text);
         return result;
     }
-
-    ScriptPieceKind kind = PIECE_SQL;
-    if (!filter && IsSingleUnit(pieces, kind))
+    CPieceRun run;
+    run.m_pFilter = filter ? &filter : nullptr;
+    CPiecesOutcome outcome;
+    if (RunPieces(lexicon, text, pieces, options, mode, run, tokens, output, threads, outcome))
     {
-        const auto unit = std::find_if(pieces.begin(), pieces.end(),
-                                       [](const CScriptPiece& piece) { return IsUnit(piece.m_nKind); });
-        result.m_nLeftMargin = units.Run(text, kind, unit == pieces.end() ? 1 : unit->m_nFirstLine, output);
-        result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
+        if (outcome.m_nMargin)
+            result.m_nLeftMargin = *outcome.m_nMargin;
+        result.m_aUnitsNotLaidOut = std::move(outcome.m_aNotLaidOut);
         return result;
     }
-    if (!filter && threads > 1 && text.size() >= kParallelTextLength)
-        return FormatPiecesInParallel(lexicon, options, mode, text, pieces, threads, tokens, output);
-
-    // Room for what layout adds; pages never written to cost no memory.
-    output.reserve(text.size() * 2);
-    std::optional<int32_t> margin;
-    FormatPieces(units, text, pieces, 0, pieces.size(), 0, filter, output, margin);
-    if (margin)
-        result.m_nLeftMargin = *margin;
+    // One unit and blank lines only: the text runs whole.
+    const auto unit =
+        std::find_if(pieces.begin(), pieces.end(), [](const CScriptPiece& piece) { return IsUnit(piece.m_nKind); });
+    ScriptPieceKind kind = PIECE_SQL;
+    IsSingleUnit(pieces, kind);
+    output.clear();
+    CUnitFormatter units(lexicon, options, mode, tokens);
+    result.m_nLeftMargin = units.Run(text, kind, unit == pieces.end() ? 1 : unit->m_nFirstLine, output);
     result.m_aUnitsNotLaidOut = std::move(units.m_aNotLaidOut);
+    return result;
+}
+
+std::optional<CSettledResult> SettleUnitsInto(const CLexicon& lexicon, std::u16string_view text,
+                                              const std::vector<CScriptPiece>& pieces, const COptions& options,
+                                              int mode, int maxRuns, CTokenList& tokens, std::u16string& output,
+                                              unsigned threads)
+{
+    if (!Runs(text, mode))
+        return std::nullopt;
+    CPieceRun run;
+    run.m_nMaxRuns = std::max(maxRuns, 2);
+    CPiecesOutcome outcome;
+    if (!RunPieces(lexicon, text, pieces, options, mode, run, tokens, output, threads, outcome))
+        return std::nullopt;
+    CSettledResult result;
+    result.m_nLeftMargin = outcome.m_nMargin.value_or(options.m_General.m_nLeftMargin);
+    result.m_aUnitsNotLaidOut = std::move(outcome.m_aNotLaidOut);
+    result.m_nRuns = outcome.m_nRuns;
+    result.m_aPieceStarts = std::move(outcome.m_aPieceStarts);
     return result;
 }
 

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,6 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
                      int mode, const CUnitFilter& filter, CTokenList& tokens);
 
 // The same for a text already cut into its pieces (SplitScript(text)), with
-// The same for a text already cut into its pieces (SplitScript(text)), with
 // the result's text written over output, whose storage is reused; the
 // result's m_sText stays empty. With threads above one, the units of a long
 // text (256 KB or more) are formatted on up to that many threads when no
@@ -64,6 +64,29 @@ CFormatResult Format(const CLexicon& lexicon, std::u16string_view text, const CO
 CFormatResult FormatInto(const CLexicon& lexicon, std::u16string_view text, const std::vector<CScriptPiece>& pieces,
                          const COptions& options, int mode, const CUnitFilter& filter, CTokenList& tokens,
                          std::u16string& output, unsigned threads = 1);
+
+// What SettleUnitsInto gives besides the text.
+struct CSettledResult : CFormatResult
+{
+    // The most runs a unit took, its last run changing nothing; 0 when a unit
+    // still changed in the last run allowed.
+    int m_nRuns = 0;
+    // Where each of the text's pieces begins in the result (UTF-16 offsets).
+    std::vector<size_t> m_aPieceStarts;
+};
+
+// A text brought to where formatting it again changes nothing, a unit at a
+// time: each unit is run through the pipeline, then again on its own result
+// until a run changes nothing, at most maxRuns runs; every other piece is
+// copied. The result is written over output (m_sText stays empty); threads as
+// for FormatInto. A run over the whole result gives every unit its own text
+// back as long as the result cuts into the same pieces at the places the
+// result names, which is for the caller to see. Empty for a text that runs
+// whole (one unit and blank lines only), which settles run by run.
+std::optional<CSettledResult> SettleUnitsInto(const CLexicon& lexicon, std::u16string_view text,
+                                              const std::vector<CScriptPiece>& pieces, const COptions& options,
+                                              int mode, int maxRuns, CTokenList& tokens, std::u16string& output,
+                                              unsigned threads = 1);
 
 // The last step of both commands on a unit's output: the left margin (-1
 // leaves the indentation alone), then for Format the removal of blank lines.

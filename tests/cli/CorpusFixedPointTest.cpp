@@ -86,8 +86,8 @@ std::vector<std::pair<fs::path, std::u16string>> CorpusTexts(const fs::path& cor
     return texts;
 }
 
-// A long script settles on two threads as on one: its units are formatted on
-// both, and the first result is checked while the next run reads it.
+// A long script settles on two threads as on one: its units are formatted,
+// and its sections checked, on both.
 TEST(CorpusFixedPointTest, LongScriptOnTwoThreads)
 {
     const fs::path corpus = CorpusDir();
@@ -119,6 +119,31 @@ TEST(CorpusFixedPointTest, LongScriptOnTwoThreads)
         EXPECT_EQ(two.m_sError, one.m_sError);
         EXPECT_EQ(two.m_nPasses, one.m_nPasses);
         EXPECT_TRUE(two.m_sText == one.m_sText);
+    }
+}
+
+// Every file settles unit by unit to what running the whole text again and
+// again gives, with comments kept and removed.
+TEST(CorpusFixedPointTest, SettlingByUnitsGivesWhatRunsOverTheWholeTextGive)
+{
+    const fs::path corpus = CorpusDir();
+    if (corpus.empty() || !fs::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at '" << corpus.string() << "' (set QUILLMARK_CORPUS_DIR)";
+    CFormatWorkspace workspace;
+    for (bool removeComments : {false, true})
+    {
+        COptions options;
+        options.m_Comments.m_bRemoveComments = removeComments;
+        for (const auto& [path, text] : CorpusTexts(corpus))
+        {
+            CFixedPointSettings settings;
+            const CFixedPointResult byUnits = FormatToFixedPoint(workspace, text, options, settings);
+            settings.m_DamageEachRun = [](std::u16string&) {}; // the whole text runs again and again
+            const CFixedPointResult whole = FormatToFixedPoint(workspace, text, options, settings);
+            EXPECT_TRUE(byUnits.m_sText == whole.m_sText && byUnits.m_nPasses == whole.m_nPasses &&
+                        byUnits.m_sError == whole.m_sError)
+                << path << (removeComments ? " with comments removed" : "");
+        }
     }
 }
 

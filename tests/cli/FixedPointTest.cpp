@@ -88,3 +88,46 @@ INSTANTIATE_TEST_SUITE_P(Cases, FixedPointTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.m_sName); });
 
 } // namespace
+
+namespace
+{
+
+// A script settles unit by unit, a section at a time and on several threads;
+// that gives what running the whole text again and again gives, also where a
+// section's result cuts into other pieces than its text (a "/" glued to a
+// statement's end starts the line of the next statement) and that section
+// runs again.
+TEST(FixedPointByUnitsTest, GivesWhatRunsOverTheWholeTextGive)
+{
+    const std::u16string glued =
+        u"create table r (id number);/\ncreate or replace procedure p(a in number) as\nbegin\n  null;\nend p;\n/\n";
+    std::u16string script; // long enough for sections on two threads
+    for (int i = 0; i < 6000; ++i)
+    {
+        script += u"select a, b from t where x = " + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
+                  u"; -- c\n/\nprompt next\n";
+        if (i == 3000)
+            script += glued;
+    }
+    const std::u16string texts[] = {glued, u"select a from t; -- c\n/\nselect b from u\n", script};
+    for (const std::u16string& text : texts)
+        for (int mode : {CSQLParser::MODE_FORMAT, CSQLParser::MODE_CAPITALISE})
+            for (unsigned threads : {1u, 2u})
+            {
+                SCOPED_TRACE(testing::Message() << text.size() << " units, mode " << mode << ", threads " << threads);
+                CFormatWorkspace workspace;
+                const COptions options;
+                CFixedPointSettings settings;
+                settings.m_nMode = mode;
+                settings.m_nThreads = threads;
+                const CFixedPointResult byUnits = FormatToFixedPoint(workspace, text, options, settings);
+                settings.m_DamageEachRun = [](std::u16string&) {}; // the whole text runs again and again
+                const CFixedPointResult whole = FormatToFixedPoint(workspace, text, options, settings);
+                EXPECT_EQ(byUnits.m_sError, "");
+                EXPECT_EQ(byUnits.m_nPasses, whole.m_nPasses);
+                EXPECT_EQ(byUnits.m_aUnitsNotLaidOut, whole.m_aUnitsNotLaidOut);
+                EXPECT_TRUE(byUnits.m_sText == whole.m_sText);
+            }
+}
+
+} // namespace
