@@ -176,52 +176,35 @@ std::vector<CSection> CutSections(const std::vector<CScriptPiece>& pieces)
     return sections;
 }
 
-// For each section, the index of its first piece in the result's pieces when
-// they are the section's pieces one for one: of the same kinds, each where
-// the run that settled the units put it (starts), and every piece but the
-// units exactly as it was. Then runs of the engine over the whole result
-// would give every unit of the section its own text back: the section is
-// settled. npos for a section whose result cuts otherwise.
-std::vector<size_t> SettledSections(std::u16string_view text, const std::vector<CScriptPiece>& textPieces,
-                                    std::u16string_view result, const std::vector<CScriptPiece>& resultPieces,
-                                    const std::vector<size_t>& starts, const std::vector<CSection>& sections)
+// Whether a section's result, cut into its own pieces, has the section's
+// pieces one for one: of the same kinds, each where the run that settled the
+// units put it (starts, counted in the whole result; the section's result
+// begins at resultStart), and every piece but the units exactly as it was.
+// Then runs of the engine over the whole result would give every unit of the
+// section its own text back: the section is settled.
+bool SectionSettled(std::u16string_view text, std::span<const CScriptPiece> pieces, std::u16string_view result,
+                    const std::vector<CScriptPiece>& resultPieces, std::span<const size_t> starts,
+                    size_t resultStart)
 {
-    std::vector<size_t> firstPieces(sections.size(), std::u16string_view::npos);
-    size_t j = 0;
-    for (size_t k = 0; k < sections.size(); ++k)
+    if (resultPieces.size() != pieces.size())
+        return false;
+    for (size_t n = 0; n < pieces.size(); ++n)
     {
-        const CSection& section = sections[k];
-        const size_t begin = starts[section.m_nFirstPiece];
-        const size_t end = section.m_nEndPiece < starts.size() ? starts[section.m_nEndPiece] : result.size();
-        while (j < resultPieces.size() && resultPieces[j].m_nStart < begin)
-            ++j;
-        const size_t count = section.m_nEndPiece - section.m_nFirstPiece;
-        bool same = j + count <= resultPieces.size();
-        for (size_t n = 0; same && n < count; ++n)
-        {
-            const CScriptPiece& in = textPieces[section.m_nFirstPiece + n];
-            const CScriptPiece& out = resultPieces[j + n];
-            same = out.m_nKind == in.m_nKind && out.m_nStart == starts[section.m_nFirstPiece + n] &&
-                   (IsUnit(in.m_nKind) ||
-                    result.substr(out.m_nStart, out.m_nLength) == text.substr(in.m_nStart, in.m_nLength));
-        }
-        if (same && count > 0)
-            same = resultPieces[j + count - 1].m_nStart + resultPieces[j + count - 1].m_nLength == end;
-        if (same)
-        {
-            firstPieces[k] = j;
-            j += count;
-        }
+        const CScriptPiece& in = pieces[n];
+        const CScriptPiece& out = resultPieces[n];
+        if (out.m_nKind != in.m_nKind || out.m_nStart + resultStart != starts[n] ||
+            (!IsUnit(in.m_nKind) && result.substr(out.m_nStart, out.m_nLength) != text.substr(in.m_nStart, in.m_nLength)))
+            return false;
     }
-    return firstPieces;
+    return true;
 }
 
-// A section that settles run by run: its text and pieces as a text of its own.
+// A section as a text of its own, its pieces counted from its start.
 struct CSectionText
 {
     std::u16string_view m_sText;
-    std::vector<CScriptPiece> m_aPieces; // counted from the section's start
-    int32_t m_nLinesBefore = 0;          // lines of the text before the section's first
+    std::vector<CScriptPiece> m_aPieces;
+    int32_t m_nLinesBefore = 0; // lines of the whole text before the section's first
 };
 
 CSectionText SectionText(std::u16string_view text, const std::vector<CScriptPiece>& pieces, const CSection& section)
@@ -246,24 +229,24 @@ CSectionText SectionText(std::u16string_view text, const std::vector<CScriptPiec
 struct CSectionOutcome
 {
     bool m_bSameTokens = true;
-    // For a section that settled run by run:
+    bool m_bRerun = false; // settled run by run, into m_Run
     CRunByRun m_Run;
     int32_t m_nLinesBefore = 0;
 };
 
+// Where each section's result lies in the settled text.
+std::pair<size_t, size_t> SettledPlace(const CSection& section, const std::vector<size_t>& starts, size_t length)
+{
+    return {starts[section.m_nFirstPiece], section.m_nEndPiece < starts.size() ? starts[section.m_nEndPiece] : length};
+}
+
 // Puts the results of the sections that settled run by run in place of what
 // the units' settling gave them in settled.
-void PutRerunSections(const std::vector<CScriptPiece>& pieces, const std::vector<CSection>& sections,
-                      const std::vector<size_t>& firstPieces, const std::vector<size_t>& starts,
+void PutRerunSections(const std::vector<CSection>& sections, const std::vector<size_t>& starts,
                       std::vector<CSectionOutcome>& outcomes, std::u16string& settled)
 {
-    auto place = [&](size_t k) {
-        const size_t begin = starts[sections[k].m_nFirstPiece];
-        const size_t end = sections[k].m_nEndPiece < pieces.size() ? starts[sections[k].m_nEndPiece] : settled.size();
-        return std::pair(begin, end);
-    };
-    const size_t reruns = static_cast<size_t>(
-        std::count(firstPieces.begin(), firstPieces.end(), std::u16string_view::npos));
+    const size_t reruns = static_cast<size_t>(std::count_if(
+        outcomes.begin(), outcomes.end(), [](const CSectionOutcome& outcome) { return outcome.m_bRerun; }));
     // A few are put in place, the last first so that the places of the others
     // stay where they were; more, and the text is put together anew, so that
     // the time stays linear in its length.
@@ -271,9 +254,9 @@ void PutRerunSections(const std::vector<CScriptPiece>& pieces, const std::vector
     {
         for (size_t k = sections.size(); k-- > 0;)
         {
-            if (firstPieces[k] != std::u16string_view::npos)
+            if (!outcomes[k].m_bRerun)
                 continue;
-            const auto [begin, end] = place(k);
+            const auto [begin, end] = SettledPlace(sections[k], starts, settled.size());
             settled.replace(begin, end - begin, outcomes[k].m_Run.m_sCurrent);
         }
         return;
@@ -282,8 +265,8 @@ void PutRerunSections(const std::vector<CScriptPiece>& pieces, const std::vector
     joined.reserve(settled.size() + settled.size() / 4);
     for (size_t k = 0; k < sections.size(); ++k)
     {
-        const auto [begin, end] = place(k);
-        if (firstPieces[k] == std::u16string_view::npos)
+        const auto [begin, end] = SettledPlace(sections[k], starts, settled.size());
+        if (outcomes[k].m_bRerun)
             joined += outcomes[k].m_Run.m_sCurrent;
         else
             joined.append(settled, begin, end - begin);
@@ -294,7 +277,8 @@ void PutRerunSections(const std::vector<CScriptPiece>& pieces, const std::vector
 // Settles a text without its final line break into result. Its units settle
 // each on its own, so that no run reads the whole text again; a section whose
 // result does not cut into the same pieces settles run by run after all. The
-// engine and the safety check share the work out to the settings' threads.
+// engine, and the sections' checks, share the work out to the settings'
+// threads.
 void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vector<CScriptPiece>& bodyPieces,
                    const COptions& options, const CFixedPointSettings& settings, const CTokenCheckRules& rules,
                    CFixedPointResult& result)
@@ -303,22 +287,14 @@ void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vect
     std::optional<CSettledResult> byUnits = SettleUnitsInto(StandardLexicon(), body, bodyPieces, options,
                                                             settings.m_nMode, kMaxPasses, tokens, settled,
                                                             settings.m_nThreads);
-    std::vector<CScriptPiece> settledPieces;
     std::vector<CSection> sections;
-    std::vector<size_t> firstPieces;
     if (byUnits && byUnits->m_nRuns != 0)
-    {
-        settledPieces = SplitScript(settled);
         sections = CutSections(bodyPieces);
-        firstPieces = SettledSections(body, bodyPieces, settled, settledPieces, byUnits->m_aPieceStarts, sections);
-    }
-    if (firstPieces.empty())
-    {
-        // One unit, or one that did not settle: the whole text runs again and again.
-        sections = {CSection{0, bodyPieces.size()}};
-        firstPieces = {std::u16string_view::npos};
+    else // one unit, or one that does not settle: the whole text runs again and again
         byUnits.reset();
-    }
+    const bool whole = sections.size() <= 1;
+    if (whole)
+        sections = {CSection{0, bodyPieces.size()}};
 
     std::vector<CSectionOutcome> outcomes(sections.size());
     const unsigned threads = body.size() >= kParallelTextLength ? settings.m_nThreads : 1;
@@ -326,44 +302,51 @@ void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vect
         sections.size(), threads, [] { return std::make_unique<CTokenList>(); },
         [&](std::unique_ptr<CTokenList>& ownTokens, size_t k) {
             const CSection& section = sections[k];
+            const std::span<const CScriptPiece> pieces =
+                std::span<const CScriptPiece>(bodyPieces)
+                    .subspan(section.m_nFirstPiece, section.m_nEndPiece - section.m_nFirstPiece);
             CSectionOutcome outcome;
-            if (firstPieces[k] != std::u16string_view::npos)
+            if (byUnits)
             {
-                const std::span<const CScriptPiece> in(bodyPieces), out(settledPieces);
-                const size_t count = section.m_nEndPiece - section.m_nFirstPiece;
-                outcome.m_bSameTokens =
-                    !settings.m_bVerify || !CompareTokens(body, in.subspan(section.m_nFirstPiece, count), settled,
-                                                          out.subspan(firstPieces[k], count), rules);
-                return outcome;
+                const auto [begin, end] = SettledPlace(section, byUnits->m_aPieceStarts, settled.size());
+                const std::u16string_view own = std::u16string_view(settled).substr(begin, end - begin);
+                const std::vector<CScriptPiece> ownPieces = SplitScript(own);
+                const std::span<const size_t> starts = std::span<const size_t>(byUnits->m_aPieceStarts)
+                                                           .subspan(section.m_nFirstPiece, pieces.size());
+                if (SectionSettled(body, pieces, own, ownPieces, starts, begin))
+                {
+                    outcome.m_bSameTokens =
+                        !settings.m_bVerify || !CompareTokens(body, pieces, own, ownPieces, rules);
+                    return outcome;
+                }
             }
-            const CSectionText own = sections.size() == 1 ? CSectionText{body, bodyPieces, 0}
-                                                          : SectionText(body, bodyPieces, section);
-            RunUntilSettled(sections.size() == 1 ? tokens : *ownTokens, own.m_sText, own.m_aPieces, options,
-                            settings, outcome.m_Run);
+            const CSectionText own = whole ? CSectionText{body, bodyPieces, 0} : SectionText(body, bodyPieces, section);
+            outcome.m_bRerun = true;
             outcome.m_nLinesBefore = own.m_nLinesBefore;
-            if (settings.m_bVerify && outcome.m_Run.m_sError.empty())
-                outcome.m_bSameTokens =
-                    !CompareTokens(own.m_sText, own.m_aPieces, outcome.m_Run.m_sCurrent,
-                                   outcome.m_Run.m_nPasses > 1 ? outcome.m_Run.m_aCurrentPieces : own.m_aPieces, rules);
+            CRunByRun& run = outcome.m_Run;
+            RunUntilSettled(whole ? tokens : *ownTokens, own.m_sText, own.m_aPieces, options, settings, run);
+            if (settings.m_bVerify && run.m_sError.empty())
+                outcome.m_bSameTokens = !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent,
+                                                       run.m_nPasses > 1 ? run.m_aCurrentPieces : own.m_aPieces, rules);
             return outcome;
         },
         [&](size_t k, CSectionOutcome&& outcome) { outcomes[k] = std::move(outcome); });
 
-    // The result: the settled text, with the sections that ran again put in.
+    // Sections that ran again replace what the units' settling gave them.
     bool sameTokens = true;
+    bool rerun = false;
     result.m_nPasses = byUnits ? byUnits->m_nRuns : 0;
     std::vector<int32_t> notLaidOut = byUnits ? std::move(byUnits->m_aUnitsNotLaidOut) : std::vector<int32_t>();
-    bool rerun = false;
     for (size_t k = 0; k < sections.size(); ++k)
     {
         CSectionOutcome& outcome = outcomes[k];
         sameTokens = sameTokens && outcome.m_bSameTokens;
-        if (firstPieces[k] != std::u16string_view::npos)
+        if (!outcome.m_bRerun)
             continue;
         rerun = true;
-        const CScriptPiece& first = bodyPieces[sections[k].m_nFirstPiece];
-        const CScriptPiece& last = bodyPieces[sections[k].m_nEndPiece - 1];
-        std::erase_if(notLaidOut, [&](int32_t line) { return line >= first.m_nFirstLine && line <= last.m_nLastLine; });
+        const int32_t first = bodyPieces.empty() ? 1 : bodyPieces[sections[k].m_nFirstPiece].m_nFirstLine;
+        const int32_t last = bodyPieces.empty() ? 1 : bodyPieces[sections[k].m_nEndPiece - 1].m_nLastLine;
+        std::erase_if(notLaidOut, [&](int32_t line) { return line >= first && line <= last; });
         for (int32_t line : outcome.m_Run.m_aNotLaidOut)
             notLaidOut.push_back(line + outcome.m_nLinesBefore);
         result.m_nPasses = std::max(result.m_nPasses, outcome.m_Run.m_nPasses);
@@ -375,11 +358,15 @@ void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vect
     if (!result.m_sError.empty())
         return;
     if (!byUnits)
+    {
         result.m_sText = std::move(outcomes[0].m_Run.m_sCurrent);
-    else if (rerun)
-        PutRerunSections(bodyPieces, sections, firstPieces, byUnits->m_aPieceStarts, outcomes, settled);
-    if (byUnits)
+    }
+    else
+    {
+        if (rerun)
+            PutRerunSections(sections, byUnits->m_aPieceStarts, outcomes, settled);
         result.m_sText = std::move(settled);
+    }
     // Where a section's tokens differ, the whole texts are compared, which
     // says where (and accepts a token that only moved into the next section).
     if (!sameTokens)
