@@ -163,7 +163,11 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     if (!run.m_aLines.empty() && !text.m_bExact)
         return fail("has mixed line endings, which --lines would change outside the lines asked for; "
                     "nothing written");
-    const std::u16string input = std::move(text.m_sText);
+    std::u16string input = std::move(text.m_sText);
+    // Only a result written back to the file is compared with its bytes.
+    const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
+    if (!toFile)
+        std::string().swap(bytes);
     CFixedPointSettings settings;
     settings.m_nMode = run.m_nMode;
     settings.m_bVerify = run.m_bVerify;
@@ -180,10 +184,12 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
                                      "a line of them would read as a SQL*Plus command, a terminator or an "
                                      "off switch");
 
+    if (!toFile)
+        std::u16string().swap(input); // room for the bytes written out
+
     // Standard output gets UTF-8 without a mark. A file keeps its own
     // encoding, mark and line ending, and --check and --diff judge standard
     // input the same way, so that a file piped in is judged as the file it is.
-    const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
     CSqlText target = text;
     if (!toFile)
     {

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <iostream>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #ifdef QUILLMARK_FAULT_INJECTION
 namespace
 {
@@ -32,6 +36,14 @@ void InjectFaults(qmcli::CToolEnvironment& env)
 
 int main(int argc, char** argv)
 {
+#ifdef __GLIBC__
+    // A run allocates a few large buffers, gives them back, and allocates
+    // their like again for the next stage or file. Kept in the heap rather
+    // than handed back to the kernel, they are reused as they are, instead of
+    // every page being faulted in afresh.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
     // The locale's character set is what "ANSI" files are read in.
     std::setlocale(LC_CTYPE, "");
     std::ios::sync_with_stdio(false);
