@@ -225,14 +225,28 @@ CSectionText SectionText(std::u16string_view text, const std::vector<CScriptPiec
     return own;
 }
 
-// What the threads give back for a section.
+// What settling a section gives.
 struct CSectionOutcome
 {
     bool m_bSameTokens = true;
-    bool m_bRerun = false; // settled run by run, into m_Run
-    CRunByRun m_Run;
+    bool m_bRerun = false; // settled run by run
+    CRunByRun m_Run;       // the section's result, in m_sCurrent, and its runs
     int32_t m_nLinesBefore = 0;
 };
+
+// A section settled run by run, as a text of its own, and checked.
+void RerunSection(CTokenList& tokens, const CSectionText& own, const COptions& options,
+                  const CFixedPointSettings& settings, const CTokenCheckRules& rules, CSectionOutcome& outcome)
+{
+    outcome.m_bRerun = true;
+    outcome.m_nLinesBefore = own.m_nLinesBefore;
+    CRunByRun& run = outcome.m_Run;
+    run = {};
+    RunUntilSettled(tokens, own.m_sText, own.m_aPieces, options, settings, run);
+    if (settings.m_bVerify && run.m_sError.empty())
+        outcome.m_bSameTokens = !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent,
+                                               run.m_nPasses > 1 ? run.m_aCurrentPieces : own.m_aPieces, rules);
+}
 
 // Where each section's result lies in the settled text.
 std::pair<size_t, size_t> SettledPlace(const CSection& section, const std::vector<size_t>& starts, size_t length)
@@ -274,11 +288,32 @@ void PutRerunSections(const std::vector<CSection>& sections, const std::vector<s
     settled.swap(joined);
 }
 
-// Settles a text without its final line break into result. Its units settle
-// each on its own, so that no run reads the whole text again; a section whose
-// result does not cut into the same pieces settles run by run after all. The
-// engine, and the sections' checks, share the work out to the settings'
-// threads.
+// Takes in what a section's settling gave: its runs, its first error, its
+// units not laid out.
+void AddSectionOutcome(CSectionOutcome& outcome, CFixedPointResult& result, bool& sameTokens)
+{
+    sameTokens = sameTokens && outcome.m_bSameTokens;
+    result.m_nPasses = std::max(result.m_nPasses, outcome.m_Run.m_nPasses);
+    if (result.m_sError.empty())
+        result.m_sError = std::move(outcome.m_Run.m_sError);
+    for (int32_t line : outcome.m_Run.m_aNotLaidOut)
+        result.m_aUnitsNotLaidOut.push_back(line + outcome.m_nLinesBefore);
+}
+
+// Where a section's tokens differ, the whole texts are compared, which says
+// where (and accepts a token that only moved into the next section).
+void CheckWhole(std::u16string_view body, const std::vector<CScriptPiece>& bodyPieces, const CTokenCheckRules& rules,
+                CFixedPointResult& result)
+{
+    if (auto difference = CompareTokens(body, bodyPieces, result.m_sText, SplitScript(result.m_sText), rules))
+        result.m_sError = "safety check failed: " + difference->Describe();
+}
+
+// Settles a text without its final line break into result, on one thread
+// (the engine may share a long text's units out to the settings' threads).
+// Its units settle each on its own, so that no run reads the whole text
+// again; a section whose result does not cut into the same pieces settles
+// run by run after all.
 void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vector<CScriptPiece>& bodyPieces,
                    const COptions& options, const CFixedPointSettings& settings, const CTokenCheckRules& rules,
                    CFixedPointResult& result)
@@ -297,64 +332,47 @@ void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vect
         sections = {CSection{0, bodyPieces.size()}};
 
     std::vector<CSectionOutcome> outcomes(sections.size());
-    const unsigned threads = body.size() >= kParallelTextLength ? settings.m_nThreads : 1;
-    RunInOrder<CSectionOutcome>(
-        sections.size(), threads, [] { return std::make_unique<CTokenList>(); },
-        [&](std::unique_ptr<CTokenList>& ownTokens, size_t k) {
-            const CSection& section = sections[k];
+    for (size_t k = 0; k < sections.size(); ++k)
+    {
+        const CSection& section = sections[k];
+        CSectionOutcome& outcome = outcomes[k];
+        if (byUnits)
+        {
             const std::span<const CScriptPiece> pieces =
                 std::span<const CScriptPiece>(bodyPieces)
                     .subspan(section.m_nFirstPiece, section.m_nEndPiece - section.m_nFirstPiece);
-            CSectionOutcome outcome;
-            if (byUnits)
+            const auto [begin, end] = SettledPlace(section, byUnits->m_aPieceStarts, settled.size());
+            const std::u16string_view own = std::u16string_view(settled).substr(begin, end - begin);
+            const std::vector<CScriptPiece> ownPieces = SplitScript(own);
+            const std::span<const size_t> starts =
+                std::span<const size_t>(byUnits->m_aPieceStarts).subspan(section.m_nFirstPiece, pieces.size());
+            if (SectionSettled(body, pieces, own, ownPieces, starts, begin))
             {
-                const auto [begin, end] = SettledPlace(section, byUnits->m_aPieceStarts, settled.size());
-                const std::u16string_view own = std::u16string_view(settled).substr(begin, end - begin);
-                const std::vector<CScriptPiece> ownPieces = SplitScript(own);
-                const std::span<const size_t> starts = std::span<const size_t>(byUnits->m_aPieceStarts)
-                                                           .subspan(section.m_nFirstPiece, pieces.size());
-                if (SectionSettled(body, pieces, own, ownPieces, starts, begin))
-                {
-                    outcome.m_bSameTokens =
-                        !settings.m_bVerify || !CompareTokens(body, pieces, own, ownPieces, rules);
-                    return outcome;
-                }
+                outcome.m_bSameTokens = !settings.m_bVerify || !CompareTokens(body, pieces, own, ownPieces, rules);
+                continue;
             }
-            const CSectionText own = whole ? CSectionText{body, bodyPieces, 0} : SectionText(body, bodyPieces, section);
-            outcome.m_bRerun = true;
-            outcome.m_nLinesBefore = own.m_nLinesBefore;
-            CRunByRun& run = outcome.m_Run;
-            RunUntilSettled(whole ? tokens : *ownTokens, own.m_sText, own.m_aPieces, options, settings, run);
-            if (settings.m_bVerify && run.m_sError.empty())
-                outcome.m_bSameTokens = !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent,
-                                                       run.m_nPasses > 1 ? run.m_aCurrentPieces : own.m_aPieces, rules);
-            return outcome;
-        },
-        [&](size_t k, CSectionOutcome&& outcome) { outcomes[k] = std::move(outcome); });
+        }
+        RerunSection(tokens, whole ? CSectionText{body, bodyPieces, 0} : SectionText(body, bodyPieces, section),
+                     options, settings, rules, outcome);
+    }
 
     // Sections that ran again replace what the units' settling gave them.
     bool sameTokens = true;
-    bool rerun = false;
     result.m_nPasses = byUnits ? byUnits->m_nRuns : 0;
-    std::vector<int32_t> notLaidOut = byUnits ? std::move(byUnits->m_aUnitsNotLaidOut) : std::vector<int32_t>();
+    result.m_aUnitsNotLaidOut = byUnits ? std::move(byUnits->m_aUnitsNotLaidOut) : std::vector<int32_t>();
     for (size_t k = 0; k < sections.size(); ++k)
     {
-        CSectionOutcome& outcome = outcomes[k];
-        sameTokens = sameTokens && outcome.m_bSameTokens;
-        if (!outcome.m_bRerun)
+        if (!outcomes[k].m_bRerun)
+        {
+            sameTokens = sameTokens && outcomes[k].m_bSameTokens;
             continue;
-        rerun = true;
+        }
         const int32_t first = bodyPieces.empty() ? 1 : bodyPieces[sections[k].m_nFirstPiece].m_nFirstLine;
         const int32_t last = bodyPieces.empty() ? 1 : bodyPieces[sections[k].m_nEndPiece - 1].m_nLastLine;
-        std::erase_if(notLaidOut, [&](int32_t line) { return line >= first && line <= last; });
-        for (int32_t line : outcome.m_Run.m_aNotLaidOut)
-            notLaidOut.push_back(line + outcome.m_nLinesBefore);
-        result.m_nPasses = std::max(result.m_nPasses, outcome.m_Run.m_nPasses);
-        if (result.m_sError.empty())
-            result.m_sError = std::move(outcome.m_Run.m_sError);
+        std::erase_if(result.m_aUnitsNotLaidOut, [&](int32_t line) { return line >= first && line <= last; });
+        AddSectionOutcome(outcomes[k], result, sameTokens);
     }
-    std::sort(notLaidOut.begin(), notLaidOut.end());
-    result.m_aUnitsNotLaidOut = std::move(notLaidOut);
+    std::sort(result.m_aUnitsNotLaidOut.begin(), result.m_aUnitsNotLaidOut.end());
     if (!result.m_sError.empty())
         return;
     if (!byUnits)
@@ -363,15 +381,57 @@ void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vect
     }
     else
     {
-        if (rerun)
-            PutRerunSections(sections, byUnits->m_aPieceStarts, outcomes, settled);
+        PutRerunSections(sections, byUnits->m_aPieceStarts, outcomes, settled);
         result.m_sText = std::move(settled);
     }
-    // Where a section's tokens differ, the whole texts are compared, which
-    // says where (and accepts a token that only moved into the next section).
     if (!sameTokens)
-        if (auto difference = CompareTokens(body, bodyPieces, result.m_sText, SplitScript(result.m_sText), rules))
-            result.m_sError = "safety check failed: " + difference->Describe();
+        CheckWhole(body, bodyPieces, rules, result);
+}
+
+// The same on several threads, for a text of several sections: each section
+// settles as a text of its own, and is checked, on one of them, and the
+// calling thread joins the results in order as they come. The sections of a
+// script settle apart (see CutSections), so this gives what one thread gives.
+void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScriptPiece>& bodyPieces,
+                             const std::vector<CSection>& sections, const COptions& options,
+                             const CFixedPointSettings& settings, const CTokenCheckRules& rules, unsigned threads,
+                             CFixedPointResult& result)
+{
+    // Pages of the room never written to cost nothing.
+    result.m_sText.reserve(body.size() * 2);
+    bool sameTokens = true;
+    RunInOrder<CSectionOutcome>(
+        sections.size(), threads, [] { return std::make_unique<CTokenList>(); },
+        [&](std::unique_ptr<CTokenList>& tokens, size_t k) {
+            const CSectionText own = SectionText(body, bodyPieces, sections[k]);
+            CSectionOutcome outcome;
+            outcome.m_nLinesBefore = own.m_nLinesBefore;
+            CRunByRun& run = outcome.m_Run;
+            std::optional<CSettledResult> byUnits =
+                SettleUnitsInto(StandardLexicon(), own.m_sText, own.m_aPieces, options, settings.m_nMode, kMaxPasses,
+                                *tokens, run.m_sCurrent);
+            if (byUnits && byUnits->m_nRuns != 0)
+            {
+                const std::vector<CScriptPiece> pieces = SplitScript(run.m_sCurrent);
+                if (SectionSettled(own.m_sText, own.m_aPieces, run.m_sCurrent, pieces, byUnits->m_aPieceStarts, 0))
+                {
+                    run.m_nPasses = byUnits->m_nRuns;
+                    run.m_aNotLaidOut = std::move(byUnits->m_aUnitsNotLaidOut);
+                    outcome.m_bSameTokens = !settings.m_bVerify ||
+                                            !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent, pieces, rules);
+                    return outcome;
+                }
+            }
+            RerunSection(*tokens, own, options, settings, rules, outcome);
+            return outcome;
+        },
+        [&](size_t, CSectionOutcome&& outcome) {
+            AddSectionOutcome(outcome, result, sameTokens);
+            if (result.m_sError.empty())
+                result.m_sText += outcome.m_Run.m_sCurrent;
+        });
+    if (result.m_sError.empty() && !sameTokens)
+        CheckWhole(body, bodyPieces, rules, result);
 }
 
 } // namespace
@@ -403,7 +463,12 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
                           settings.m_DamageEachRun;
     if (!runByRun)
     {
-        SettleByUnits(workspace.Tokens(), body, bodyPieces, options, settings, rules, result);
+        const unsigned threads = body.size() >= kParallelTextLength ? settings.m_nThreads : 1;
+        const std::vector<CSection> sections = threads > 1 ? CutSections(bodyPieces) : std::vector<CSection>();
+        if (sections.size() > 1)
+            SettleSectionsOnThreads(body, bodyPieces, sections, options, settings, rules, threads, result);
+        else
+            SettleByUnits(workspace.Tokens(), body, bodyPieces, options, settings, rules, result);
         if (!result.m_sError.empty())
             result.m_sText.clear();
         else if (endsWithBreak)
