@@ -4,6 +4,7 @@
 #include "Lexicon.h"
 #include "Options.h"
 #include "ParallelRunner.h"
+#include "SplitOnThreads.h"
 #include "TokenCheck.h"
 
 #include <algorithm>
@@ -454,7 +455,7 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     // The break is put back on the result.
     const bool endsWithBreak = !input.empty() && input.back() == u'\n';
     const std::u16string_view body = input.substr(0, input.size() - (endsWithBreak ? 1 : 0));
-    const std::vector<CScriptPiece> bodyPieces = SplitScript(body);
+    const std::vector<CScriptPiece> bodyPieces = SplitScriptOnThreads(body, settings.m_nThreads);
     CTokenCheckRules rules;
     rules.m_bCommentsRemoved = settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
     rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;

@@ -3,6 +3,7 @@
 #include "AppStrings.h"
 #include "Lexicon.h"
 #include "Prompts.h"
+#include "SplitOnThreads.h"
 #include "TextFileGuess.h"
 #include "TextFileWrite.h"
 
@@ -43,7 +44,7 @@ bool CQuillmarkDoc::RunCommand(int mode)
         return false;
     m_nLastCommand = mode;
     m_sLastInput.assign(ViewOf(input));
-    m_aLastPieces = SplitScript(m_sLastInput);
+    m_aLastPieces = SplitScriptOnThreads(m_sLastInput, FormatThreads());
     RunEngine();
     m_pView->SetOutputText(m_sOutput);
     m_pView->ShowTab(true);
