@@ -37,6 +37,7 @@ inline const QString kFormatAndSaveButton = QStringLiteral("&Format and Save");
 inline const QString kCannotOpenFile = QStringLiteral("Cannot open the file %1:\n%2");
 inline const QString kOpenedAs = QStringLiteral("Opened as %1");
 inline const QString kReopenedAs = QStringLiteral("Opened again as %1");
+inline const QString kNulKept = QStringLiteral("NUL character kept at byte offset %1 (counted from 0)");
 inline const QString kReadWithLoss = QStringLiteral(
     "Some bytes of %1 could not be read as %2: they were replaced by the character \uFFFD or left out.\n\n"
     "Saving the file writes the text as it stands now.");

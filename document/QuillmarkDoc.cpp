@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <thread>
@@ -127,11 +128,18 @@ bool CQuillmarkDoc::Serialize(const QString& path)
 void CQuillmarkDoc::ShowReadFile(const QString& path, const CGuessedText& file, const QString& note)
 {
     SetSaveEncoding(CSaveEncoding::Of(file.m_nEncoding, file.m_nCodePage));
+    QStringList notes;
     if (!file.m_bLossless)
         CPrompts::MessageBox(m_pDialogParent, AppStrings::kReadWithLoss.arg(path, m_SaveEncoding.Name()),
                              QMessageBox::Ok, QMessageBox::Warning);
     else if (!note.isEmpty())
-        emit statusMessage(note.arg(m_SaveEncoding.Name()));
+        notes << note.arg(m_SaveEncoding.Name());
+    // A NUL is kept, but is rarely meant: a file of another kind, or UTF-16
+    // without a mark, shows itself this way.
+    if (file.m_nFirstNul != std::string_view::npos)
+        notes << AppStrings::kNulKept.arg(file.m_nFirstNul);
+    if (!notes.isEmpty())
+        emit statusMessage(notes.join(QStringLiteral("; ")));
     if (!m_pView)
         return;
     m_pView->SetInputText(file.m_sText);

@@ -31,9 +31,21 @@ unsigned ChooseCodePage(std::string_view bytes)
 
 namespace
 {
+std::size_t FindFirstNul(std::string_view bytes, TextEncoding nEncoding)
+{
+    if (nEncoding != ENC_UTF16_LE && nEncoding != ENC_UTF16_BE)
+        return bytes.find('\0');
+    // Whole units after the mark; an odd last byte is no character.
+    for (std::size_t i = ByteOrderMark(nEncoding).size(); i + 1 < bytes.size(); i += 2)
+        if (bytes[i] == '\0' && bytes[i + 1] == '\0')
+            return i;
+    return std::string_view::npos;
+}
+
 bool ReadText(std::string_view bytes, unsigned nCodePage, std::u16string_view separator, CGuessedText& out)
 {
     CTextFileRead reader(std::make_unique<CMemoryFile>(bytes), "", nCodePage);
+    reader.m_bKeepNul = true;
     if (!reader.ReadAll(out.m_sText, separator))
     {
         out.m_sError = reader.GetError();
@@ -42,6 +54,7 @@ bool ReadText(std::string_view bytes, unsigned nCodePage, std::u16string_view se
     out.m_nEncoding = reader.GetEncoding();
     out.m_nCodePage = nCodePage;
     out.m_bLossless = reader.IsLossless();
+    out.m_nFirstNul = FindFirstNul(bytes, out.m_nEncoding);
     return true;
 }
 

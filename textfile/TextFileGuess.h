@@ -3,7 +3,9 @@
 // first of these sets in which every byte is valid: the user's locale set,
 // UTF-8, then Windows-1252, in which every byte is valid and which is what
 // legacy SQL files without a mark almost always are. So no byte becomes U+FFFD
-// for want of the right set.
+// for want of the right set. A NUL character is kept as text, and the place of
+// the first one is told: the file may not be text at all, or be UTF-16 without
+// a mark.
 //
 //     CGuessedText file;
 //     if (!ReadTextFileGuessing(path, u"\n", file))
@@ -22,9 +24,12 @@ struct CGuessedText
     std::u16string m_sText;
     TextEncoding m_nEncoding = ENC_ANSI;   // what the mark said
     unsigned m_nCodePage = kCodePageLocale; // ENC_ANSI: the set the bytes were read in
-    // False when bytes were replaced or dropped all the same: a NUL, invalid
-    // UTF-8 after a UTF-8 mark, an odd last byte of UTF-16.
+    // False when bytes were replaced or dropped all the same: invalid UTF-8
+    // after a UTF-8 mark, an odd last byte of UTF-16.
     bool m_bLossless = true;
+    // The byte offset (from 0) in the file of its first NUL character; npos
+    // when it holds none.
+    std::size_t m_nFirstNul = std::string_view::npos;
     std::string m_sError; // why the file could not be read
 };
 

@@ -203,8 +203,8 @@ char16_t CTextFileRead::ReplaceTruncatedUtf8()
 template <typename Unit, typename String>
 void CTextFileRead::AppendChunk(const Unit* pChunk, std::size_t nCount, String& line)
 {
-    // A NUL ends the chunk: what follows it in the chunk is dropped.
-    const Unit* pEnd = std::find(pChunk, pChunk + nCount, Unit(0));
+    // Unless kept, a NUL ends the chunk: what follows it in the chunk is dropped.
+    const Unit* pEnd = m_bKeepNul ? pChunk + nCount : std::find(pChunk, pChunk + nCount, Unit(0));
     m_nLost += static_cast<std::size_t>(pChunk + nCount - pEnd);
     line.append(pChunk, pEnd);
 }

@@ -37,14 +37,18 @@ public:
     bool ReadLine(std::u16string& line);
 
     // True while every byte read so far has become text as it stood: no invalid
-    // sequence replaced by U+FFFD, no NUL, odd trailing byte or short sequence
-    // at the end dropped. A file that is not lossless cannot be written back
+    // sequence replaced by U+FFFD, no NUL (unless m_bKeepNul), odd trailing byte
+    // or short sequence at the end dropped. A file that is not lossless cannot be written back
     // unchanged.
     bool IsLossless() const { return m_nLost == 0; }
     // The terminator of the first line, once a second line has been read (as
     // ReadAll does); empty for a text with no line break.
     std::u16string_view GetFirstLineBreak() const { return m_sFirstLineBreak; }
 
+    // A NUL is a character of its line like any other. Otherwise a NUL ends
+    // the run of up to 1023 units of its line gathered at a time, and what
+    // follows it in that run is dropped.
+    bool m_bKeepNul = false;
     bool m_bPushedBack = false; // m_wPushedBack is the next character read
     bool m_bFirstLine = true;   // no line read yet since the start of the text
     char16_t m_wPushedBack = 0; // in the ANSI byte path, only its low byte counts

@@ -219,6 +219,50 @@ TEST_F(Document, TextAfterANulIsKept)
     EXPECT_EQ(QString::fromUtf8(ReadFileBytes(File("nul.sql"))).trimmed(), output.trimmed());
 }
 
+// A file holding a NUL opens whole, in each encoding, by Open and by opening
+// it again in another set; the status bar says where the first NUL is, and
+// saved back the text gives the file's bytes again.
+TEST_F(Document, AFileWithANulOpensWhole)
+{
+    const struct
+    {
+        const char* m_pName;
+        QByteArray m_aBytes;
+        QString m_sInput;
+        const char* m_pStatus;
+    } cases[] = {
+        {"Utf8InAString", QByteArray("select 'a\0b' from t;\nselect c from u\n", 37),
+         QString::fromUtf16(u"select 'a\0b' from t;\nselect c from u\n", 37),
+         "NUL character kept at byte offset 9 (counted from 0)"},
+        {"Utf16AtTheStart", QByteArray("\xFF\xFE\0\0s\0e\0l\0e\0c\0t\0 \0" "1\0\n\0", 22),
+         QString::fromUtf16(u"\0select 1\n", 10), "NUL character kept at byte offset 2 (counted from 0)"},
+        {"Windows1252AtTheEnd", QByteArray("select '\xE9';\0\n", 13), QString::fromUtf16(u"select '\u00E9';\0\n", 13),
+         "Opened as Windows-1252; NUL character kept at byte offset 11 (counted from 0)"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.m_pName);
+        const QString path = File("nul.sql");
+        ASSERT_TRUE(WriteFileBytes(path, c.m_aBytes));
+        CMessageBoxRecorder boxes;
+        QSignalSpy status(&m_Doc, &CQuillmarkDoc::statusMessage);
+        ASSERT_TRUE(m_Doc.OnOpenDocument(path));
+        EXPECT_TRUE(boxes.m_aTexts.empty());
+        ASSERT_EQ(status.count(), 1);
+        EXPECT_EQ(status[0][0].toString(), c.m_pStatus);
+        EXPECT_EQ(m_View.GetInputText(), c.m_sInput);
+        EXPECT_EQ(m_View.GetOutputText(), EngineResult(c.m_sInput, MODE_FORMAT));
+        EXPECT_EQ(m_View.GetOutputText().count(QChar(0)), 1);
+
+        ASSERT_TRUE(m_Doc.ReopenInCodePage(kCodePageWindows1252));
+        EXPECT_EQ(m_View.GetInputText(), c.m_sInput);
+        m_View.SetOutputText(c.m_sInput);
+        ASSERT_TRUE(m_Doc.OnFileSave());
+        EXPECT_EQ(ReadFileBytes(path), c.m_aBytes);
+        EXPECT_TRUE(boxes.m_aTexts.empty());
+    }
+}
+
 TEST_F(Document, EditingEitherTabMarksTheDocumentModified)
 {
     QSignalSpy spy(&m_Doc, &CQuillmarkDoc::modifiedChanged);

@@ -56,7 +56,8 @@ const CGuessCase kGuessCases[] = {
      u"-- \u201Cquoted\u201D \u20AC\n", true},
     {"MixedBytes", "'\xC3\xA9' '\xE9'", ENC_ANSI, kCodePageWindows1252, u"'\u00C3\u00A9' '\u00E9'", true},
     {"UnassignedWindows1252Byte", "a\x81z", ENC_ANSI, kCodePageWindows1252, u"a\u0081z", true},
-    {"NulInUtf8StaysUtf8", std::string("a\0\xC3\xA9", 4), ENC_ANSI, kCodePageLocale, u"a", false},
+    {"NulInUtf8StaysUtf8", std::string("a\0\xC3\xA9", 4), ENC_ANSI, kCodePageLocale,
+     std::u16string(u"a\0\u00E9", 3), true},
     {"MarkDecides", "\xEF\xBB\xBF" "caf\xE9", ENC_UTF8, kCodePageLocale, u"caf\uFFFD", false},
     {"Utf16LittleEndian", std::string("\xFF\xFE" "a\0", 4), ENC_UTF16_LE, kCodePageLocale, u"a", true},
     {"Empty", "", ENC_ANSI, kCodePageLocale, u"", true},
@@ -64,6 +65,52 @@ const CGuessCase kGuessCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(TextFile, Guess, testing::ValuesIn(kGuessCases),
                          [](const testing::TestParamInfo<CGuessCase>& info) { return std::string(info.param.pszName); });
+
+// A NUL is kept wherever it stands, and the first one is found in whole
+// characters: in UTF-16 two zero bytes of neighbouring units are no NUL.
+TEST(Guess, KeepsNulCharactersAndFindsTheFirst)
+{
+    constexpr std::size_t npos = std::string_view::npos;
+    const struct
+    {
+        const char* pszName;
+        std::string sBytes;
+        std::u16string sText;
+        std::size_t nFirstNul;
+    } cases[] = {
+        {"Utf8AtTheStart", std::string("\0select 1\n", 10), std::u16string(u"\0select 1\n", 10), 0},
+        {"Utf8InAString", std::string("select 'a\0b' from t;\nselect c from u\n", 37),
+         std::u16string(u"select 'a\0b' from t;\nselect c from u\n", 37), 9},
+        {"Utf8BesideLineBreaks", std::string("a\0\r\n\0b", 6), std::u16string(u"a\0\n\0b", 5), 1},
+        {"Utf8WithMarkAtTheEnd", std::string("\xEF\xBB\xBF" "select 1;\0", 13),
+         std::u16string(u"select 1;\0", 10), 12},
+        {"PastTheUnitsGatheredAtATime", std::string(1050, 'd') + std::string("\0e\n", 3),
+         std::u16string(1050, u'd') + std::u16string(u"\0e\n", 3), 1050},
+        {"Utf16LeAtTheStart", std::string("\xFF\xFE" "\0\0a\0", 6), std::u16string(u"\0a", 2), 2},
+        {"Utf16BeInTheMiddle", std::string("\xFE\xFF" "\0a\0\0\0b", 8), std::u16string(u"a\0b", 3), 4},
+        {"Utf16ZeroBytesOfTwoUnits", std::string("\xFF\xFE" "A\0\0B\0\0", 8), std::u16string(u"A\u4200\0", 3), 6},
+        {"Utf16WithoutNul", std::string("\xFF\xFE" "A\0\0B", 6), u"A\u4200", npos},
+        {"Windows1252AtTheEnd", std::string("select '\xE9';\0", 12), std::u16string(u"select '\u00E9';\0", 12), 11},
+        {"NoNul", "select 1", u"select 1", npos},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        CGuessedText text;
+        ASSERT_TRUE(ReadTextGuessing(c.sBytes, u"\n", text));
+        EXPECT_TRUE(text.m_sText == c.sText);
+        EXPECT_TRUE(text.m_bLossless);
+        EXPECT_EQ(text.m_nFirstNul, c.nFirstNul);
+        // Nothing was lost: written back, the text gives the bytes again
+        // (line breaks as the editor's).
+        std::string bytes(ByteOrderMark(text.m_nEncoding));
+        CCodePage codePage(text.m_nCodePage);
+        EXPECT_EQ(AppendEncoded(text.m_sText, text.m_nEncoding, &codePage, 0, bytes), 0u);
+        std::string expected = c.sBytes;
+        std::erase(expected, '\r');
+        EXPECT_EQ(bytes, expected);
+    }
+}
 
 TEST(Guess, ReadsFromDiskAndReportsAFileThatCannotBeRead)
 {
