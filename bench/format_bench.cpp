@@ -11,6 +11,7 @@
 #include "LayoutWriter.h"
 #include "Lexicon.h"
 #include "SQLParser.h"
+#include "ScriptSplitter.h"
 #include "Tokenizer.h"
 
 #include <benchmark/benchmark.h>
@@ -175,6 +176,43 @@ void BM_FormatCorpusPlainPlsql(benchmark::State& state)
     FormatText(state, input.m_sText, input.m_nBytes, options);
 }
 BENCHMARK(BM_FormatCorpusPlainPlsql)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// The script splitter alone: the first stage every Format and Capitalise
+// runs over the whole text.
+void BM_SplitScriptCorpus(benchmark::State& state)
+{
+    const CInput& input = CorpusInput(static_cast<size_t>(state.range(0)) * kMB);
+    size_t pieces = 0;
+    for (auto _ : state)
+    {
+        const std::vector<CScriptPiece> split = SplitScript(input.m_sText);
+        pieces = split.size();
+        benchmark::DoNotOptimize(split.data());
+    }
+    SetCounters(state, input.m_nBytes);
+    state.counters["pieces"] = static_cast<double>(pieces);
+}
+BENCHMARK(BM_SplitScriptCorpus)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// The same as a caller that keeps its output's storage from one text to the
+// next runs it (quillmark-format's workers, and the engine object before the
+// pure entry point): without the page faults of a new output each time.
+void BM_FormatCorpusPlainPlsqlReusingOutput(benchmark::State& state)
+{
+    const CInput& input = CorpusInput(static_cast<size_t>(state.range(0)) * kMB);
+    COptions options;
+    options.m_Plsql.m_bLayoutBlocks = false;
+    CTokenList tokens;
+    std::u16string output;
+    for (auto _ : state)
+    {
+        FormatInto(StandardLexicon(), input.m_sText, SplitScript(input.m_sText), options, MODE_FORMAT, {}, tokens,
+                   output);
+        benchmark::DoNotOptimize(output.data());
+    }
+    SetCounters(state, input.m_nBytes);
+}
+BENCHMARK(BM_FormatCorpusPlainPlsqlReusingOutput)->Arg(10)->Unit(benchmark::kMillisecond);
 
 // The layout writer alone, on tokens analysed once.
 void BM_WriteLayoutCorpus(benchmark::State& state)
