@@ -139,6 +139,9 @@ private:
     bool m_bWriterFindsLiteralLines;
     std::vector<int32_t> m_aLiteralLines;
     std::u16string m_sRunAgain; // the result a settling run reads
+    // Whether a line of the last unit laid out holds only "/" or "." among
+    // blanks: the finishing step finds out as it walks the lines.
+    bool m_bTerminatorLine = false;
     CWordIndex m_PlsqlWords; // for a lexicon other than the standard one
     CLexicon m_PlsqlLexicon;
 };
@@ -221,7 +224,7 @@ bool CUnitFormatter::KeepsStructure(std::u16string_view laidOut, ScriptPieceKind
             suspect = suspect || IsFormatSwitch(token.m_sText);
         }
     }
-    if (!suspect && !(terminatorToken && HasTerminatorLine(laidOut)))
+    if (!suspect && !(terminatorToken && m_bTerminatorLine))
         return true;
     return SplitsIntoUnitsOnly(laidOut);
 }
@@ -237,6 +240,7 @@ int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKin
     if (kind == PIECE_PLSQL && IsJavaUnit(m_Tokens))
     {
         output += text;
+        m_bTerminatorLine = HasTerminatorLine(text);
         return margin;
     }
     // With the PL/SQL layout on, PL/SQL's own words take their categories in
@@ -257,14 +261,14 @@ int32_t CUnitFormatter::RunIn(int mode, std::u16string_view text, ScriptPieceKin
             AppendPlsqlLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, &m_aLiteralLines);
             if (!m_bWriterFindsLiteralLines)
                 m_aLiteralLines = KeptLinesOfLaidOutUnit(std::u16string_view(output).substr(start));
-            FinishOutput(output, margin, m_TextFunc, true, &m_aLiteralLines, start);
+            FinishOutput(output, margin, m_TextFunc, true, &m_aLiteralLines, start, &m_bTerminatorLine);
             return margin;
         }
         // The writer notes the lines inside literals as it writes them, which
         // spares the finishing step a scan of the whole output.
         std::vector<int32_t>* literalLines = m_bWriterFindsLiteralLines ? &m_aLiteralLines : nullptr;
         AppendLayout(m_Options, m_Lexicon.m_sNewLine, m_Tokens, output, literalLines);
-        FinishOutput(output, margin, m_TextFunc, true, literalLines, start);
+        FinishOutput(output, margin, m_TextFunc, true, literalLines, start, &m_bTerminatorLine);
     }
     else
     {
@@ -552,7 +556,7 @@ std::optional<CSettledResult> SettleUnitsInto(const CLexicon& lexicon, std::u16s
 }
 
 void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFunc, bool removeBlankLines,
-                  const std::vector<int32_t>* literalLines, size_t start)
+                  const std::vector<int32_t>* literalLines, size_t start, bool* terminatorLine)
 {
     const std::u16string_view own = std::u16string_view(text).substr(start);
     const bool marginChanges = margin > 0 || (margin != -1 && !FirstLineUnindented(own));
@@ -562,9 +566,13 @@ void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFun
         // scan of the whole text; it is made only when a step can change
         // something.
         if (!marginChanges && !(removeBlankLines && HasBlankLine(own)))
+        {
+            if (terminatorLine)
+                *terminatorLine = HasTerminatorLine(own);
             return;
+        }
         const std::vector<int32_t> lines = LinesInsideLiterals(own);
-        FinishOutput(text, margin, textFunc, removeBlankLines, &lines, start);
+        FinishOutput(text, margin, textFunc, removeBlankLines, &lines, start, terminatorLine);
         return;
     }
     if (marginChanges)
@@ -572,7 +580,15 @@ void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFun
     // After the margin: an empty text takes it as one line of blanks, which
     // must go like every other.
     if (removeBlankLines)
-        RemoveBlankLines(text, *literalLines, start);
+    {
+        const bool found = RemoveBlankLines(text, *literalLines, start);
+        if (terminatorLine)
+            *terminatorLine = found;
+    }
+    else if (terminatorLine)
+    {
+        *terminatorLine = HasTerminatorLine(std::u16string_view(text).substr(start));
+    }
 }
 
 std::u16string ReapplyLeftMargin(std::u16string_view text, const COptions& options, int32_t margin)

@@ -94,8 +94,11 @@ std::optional<CSettledResult> SettleUnitsInto(const CLexicon& lexicon, std::u16s
 // literalLines, when given, are their numbers (as LinesInsideLiterals finds
 // them), which spares a scan of the text.
 // With start, only the text from there on is finished, as a text of its own.
+// With terminatorLine, tells whether a line of the finished text holds only
+// "/" or "." among blanks (found as the blank lines are removed, if they are).
 void FinishOutput(std::u16string& text, int32_t margin, const CTextFunc& textFunc, bool removeBlankLines,
-                  const std::vector<int32_t>* literalLines = nullptr, size_t start = 0);
+                  const std::vector<int32_t>* literalLines = nullptr, size_t start = 0,
+                  bool* terminatorLine = nullptr);
 
 // What the left-margin box does to a result: every unit of text is given the
 // margin and loses its blank lines, and the other pieces stay as they are.

@@ -4,7 +4,6 @@
 #include "Tokenizer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include <array>
 #include <vector>
@@ -248,18 +247,6 @@ struct CLineReading
     bool m_bEndsStatement = false; // its last code character is ";" and it ends outside literals
 };
 
-
-// The index of the first character at or after from that is not a blank, a
-// tab or a carriage return. Indentation of four blanks is passed four units
-// at a time: formatted text is deeply indented.
-inline size_t SkipIndentation(std::u16string_view text, size_t from)
-{
-    size_t i = SkipFourBlanks(text, from);
-    while (i < text.size() && IsLineBlank(text[i]))
-        ++i;
-    return i;
-}
-
 // Follows string literals, q-quoted literals, quoted identifiers and comments
 // across lines by the tokenizer's rules, so that a line is classified only
 // where the tokenizer would start it outside every token.
@@ -284,25 +271,22 @@ private:
 
     // The index of the first line feed, apostrophe, double quotation mark,
     // hyphen or solidus in text at or after from, or text.size(): the
-    // characters at which plain text may end. Four units at a time.
+    // characters at which plain text may end. Four units at a time; the
+    // hyphen and the solidus differ in one bit only, so one test finds both.
     static size_t FindPlainStop(std::u16string_view text, size_t from)
     {
-        constexpr uint64_t kOnes = 0x0001000100010001u;
-        constexpr uint64_t kHighBits = 0x8000800080008000u;
-        auto has = [](uint64_t block, char16_t c) {
-            const uint64_t x = block ^ (kOnes * c);
-            return (x - kOnes) & ~x;
-        };
+        static_assert((u'-' | 2) == u'/');
         const char16_t* p = text.data();
         const size_t n = text.size();
         size_t i = from;
         for (; i + 4 <= n; i += 4)
         {
-            uint64_t block;
-            std::memcpy(&block, p + i, sizeof block);
-            if ((has(block, u'\n') | has(block, u'\'') | has(block, u'"') | has(block, u'-') | has(block, u'/')) &
-                kHighBits)
-                break;
+            const uint64_t block = LoadFourUnits(p + i);
+            const uint64_t found = ZeroUnits(block ^ FourTimes(u'\n')) | ZeroUnits(block ^ FourTimes(u'\'')) |
+                                   ZeroUnits(block ^ FourTimes(u'"')) |
+                                   ZeroUnits((block | FourTimes(2)) ^ FourTimes(u'/'));
+            if (found)
+                return i + FirstMarkedUnit(found);
         }
         while (i < n && !(FlagsOf(p[i]) & (kEnd | kSpecial)))
             ++i;
@@ -605,7 +589,7 @@ size_t CScriptSplitter::ReadLine(size_t start, int32_t line)
     const size_t n = m_sText.size();
     // Most lines are classified by their first characters, so the line's end
     // is looked for only where a whole line must be seen.
-    size_t first = SkipIndentation(m_sText, start);
+    size_t first = SkipLineBlanks(m_sText, start);
     const char16_t lead = first < n ? m_sText[first] : u'\n';
     const char16_t next = first + 1 < n ? m_sText[first + 1] : u'\n';
     auto trimmedLine = [&](size_t end) { return Trim(m_sText.substr(start, end - start)); };
@@ -669,6 +653,11 @@ size_t CScriptSplitter::ReadLine(size_t start, int32_t line)
                 m_Off = SpanOf(start, end, line);
                 return end;
             }
+            if (lead == u'-') // a line comment: the whole line, read already
+            {
+                ReadCommentLine(SpanOf(start, end, line));
+                return end;
+            }
         }
         // Only a line that starts with a command's word needs reading whole.
         if (AtUnitStart() && (lead == u'@' || lead == u'!' ||
@@ -694,7 +683,8 @@ size_t CScriptSplitter::ReadLine(size_t start, int32_t line)
     if (startsUnit)
         m_Words.Clear();
     const bool wantWords = startsUnit || m_nVerdict == Verdict::Undecided;
-    const CLineReading reading = m_Lexer.Read(m_sText, start, wantWords ? &m_Words : nullptr);
+    // Outside literals and comments the indentation is passed already.
+    const CLineReading reading = m_Lexer.Read(m_sText, m_Lexer.AtPlain() ? first : start, wantWords ? &m_Words : nullptr);
     const CLineSpan span = SpanOf(start, reading.m_nEnd, line);
     if (span.m_nEnd == start)
         return reading.m_nEnd; // an empty line inside a literal or comment: the lines after it cover it
@@ -837,10 +827,10 @@ bool HasTerminatorLine(std::u16string_view text)
     const size_t n = text.size();
     for (size_t i = 0; i < n; i = FindLineFeed(text, i) + 1)
     {
-        i = SkipIndentation(text, i);
+        i = SkipLineBlanks(text, i);
         if (i == n || (text[i] != u'/' && text[i] != u'.'))
             continue;
-        const size_t after = SkipIndentation(text, i + 1);
+        const size_t after = SkipLineBlanks(text, i + 1);
         if (after == n || text[after] == u'\n')
             return true;
     }

@@ -180,7 +180,7 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
         ApplyLeftMargin(margin, textFunc, text, LinesInsideLiterals(text));
 }
 
-void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start)
+bool RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start)
 {
     // Piece by piece: the first line alone, then each line feed with the line
     // after it. A blank piece is dropped; the kept text between two dropped
@@ -192,17 +192,21 @@ void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalL
     size_t keptFrom = start; // kept text not moved yet starts here
     size_t from = start;     // the piece's start: start, then each line feed
     bool firstPiece = true;
+    bool terminatorLine = false;
     while (true)
     {
         const bool literal = lines.NextIsLiteral();
         // A piece is blank when nothing but blanks, tabs and carriage returns
         // follow its line feed up to the next one; the walk stops at the first
         // other character, and the search for the line end goes on from there.
-        size_t end = SkipFourBlanks(text, firstPiece ? from : from + 1);
+        size_t end = SkipLineBlanks(text, firstPiece ? from : from + 1);
         firstPiece = false;
-        while (end < n && (p[end] == u' ' || p[end] == u'\t' || p[end] == u'\r'))
-            ++end;
         const bool blank = end == n || p[end] == u'\n';
+        if (!blank && (p[end] == u'/' || p[end] == u'.'))
+        {
+            end = SkipLineBlanks(text, end + 1);
+            terminatorLine = terminatorLine || end == n || p[end] == u'\n';
+        }
         end = FindLineFeed(text, end);
         if (blank && !literal)
         {
@@ -217,6 +221,7 @@ void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalL
     std::copy(p + keptFrom, p + n, p + w);
     w += n - keptFrom;
     text.resize(w);
+    return terminatorLine;
 }
 
 void RemoveBlankLines(std::u16string& text)

@@ -2,6 +2,7 @@
 // share, re-indenting to the left margin, and removing blank lines.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -49,15 +50,53 @@ void AppendLinesInsideLiterals(std::u16string_view text, int32_t firstLine, std:
 // before it is left alone).
 void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& text,
                      const std::vector<int32_t>& literalLines, size_t start = 0);
-void RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start = 0);
+// The removal of blank lines also tells whether a line left holds only "/" or
+// "." among blanks, a line that would end a unit of a script: the check that
+// a laid-out unit stays one unit rides on this walk of its lines.
+bool RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start = 0);
 bool IsBlank(std::u16string_view text);
+
+// Four units of text from p, the first in the lowest 16 bits whatever the
+// machine's byte order: searches read four units at a time.
+inline uint64_t LoadFourUnits(const char16_t* p)
+{
+    uint64_t block;
+    std::memcpy(&block, p, sizeof block);
+    if constexpr (std::endian::native == std::endian::big)
+    {
+        block = (block >> 32) | (block << 32);
+        block = ((block >> 16) & 0x0000FFFF0000FFFFu) | ((block & 0x0000FFFF0000FFFFu) << 16);
+    }
+    return block;
+}
+
+// The high bit of each 16-bit unit of x that is zero, and maybe of some units
+// above the first such one (a borrow runs up from it); so a mask of four units
+// is empty when none is zero, and its lowest bit marks the first zero unit.
+inline uint64_t ZeroUnits(uint64_t x)
+{
+    constexpr uint64_t kOnes = 0x0001000100010001u;
+    constexpr uint64_t kHighBits = 0x8000800080008000u;
+    return (x - kOnes) & ~x & kHighBits;
+}
 
 // Whether some 16-bit unit of x is zero.
 inline bool HasZeroUnit(uint64_t x)
 {
-    constexpr uint64_t kOnes = 0x0001000100010001u;
-    constexpr uint64_t kHighBits = 0x8000800080008000u;
-    return ((x - kOnes) & ~x & kHighBits) != 0;
+    return ZeroUnits(x) != 0;
+}
+
+// The place, in a block LoadFourUnits read, of the first unit that has a bit
+// set in mask (a mask ZeroUnits made, for one).
+inline size_t FirstMarkedUnit(uint64_t mask)
+{
+    return static_cast<size_t>(std::countr_zero(mask)) / 16;
+}
+
+// Four copies of the unit c, one per 16 bits.
+constexpr uint64_t FourTimes(char16_t c)
+{
+    return 0x0001000100010001u * c;
 }
 
 // The index of the first unit c in text at or after from, or text.size().
@@ -66,17 +105,13 @@ inline bool HasZeroUnit(uint64_t x)
 // finishing step look for line feeds in all they touch.
 inline size_t FindUnit(std::u16string_view text, size_t from, char16_t c)
 {
-    const uint64_t pattern = 0x0001000100010001u * c;
+    const uint64_t pattern = FourTimes(c);
     const char16_t* p = text.data();
     const size_t n = text.size();
     size_t i = from;
     for (; i + 4 <= n; i += 4)
-    {
-        uint64_t block;
-        std::memcpy(&block, p + i, sizeof block);
-        if (HasZeroUnit(block ^ pattern)) // a unit c becomes a zero unit
-            break;
-    }
+        if (const uint64_t found = ZeroUnits(LoadFourUnits(p + i) ^ pattern)) // a unit c becomes a zero unit
+            return i + FirstMarkedUnit(found);
     while (i < n && p[i] != c)
         ++i;
     return i;
@@ -86,36 +121,42 @@ inline size_t FindUnit(std::u16string_view text, size_t from, char16_t c)
 // Reads four units at a time, as FindUnit does.
 inline size_t FindEither(std::u16string_view text, size_t from, char16_t a, char16_t b)
 {
-    const uint64_t patternA = 0x0001000100010001u * a;
-    const uint64_t patternB = 0x0001000100010001u * b;
+    const uint64_t patternA = FourTimes(a);
+    const uint64_t patternB = FourTimes(b);
     const char16_t* p = text.data();
     const size_t n = text.size();
     size_t i = from;
     for (; i + 4 <= n; i += 4)
     {
-        uint64_t block;
-        std::memcpy(&block, p + i, sizeof block);
-        if (HasZeroUnit(block ^ patternA) || HasZeroUnit(block ^ patternB))
-            break;
+        const uint64_t block = LoadFourUnits(p + i);
+        if (const uint64_t found = ZeroUnits(block ^ patternA) | ZeroUnits(block ^ patternB))
+            return i + FirstMarkedUnit(found);
     }
     while (i < n && p[i] != a && p[i] != b)
         ++i;
     return i;
 }
 
-// The index at or after from where four blanks in a row end: indentation
-// is passed four units at a time, and what is left of it is the caller's.
-inline size_t SkipFourBlanks(std::u16string_view text, size_t from)
+// The index of the first unit at or after from that is not a blank, a tab or
+// a carriage return, or text.size(). Four units at a time: formatted text is
+// deeply indented, with blanks only.
+inline size_t SkipLineBlanks(std::u16string_view text, size_t from)
 {
-    constexpr uint64_t kFourBlanks = 0x0020002000200020u;
+    const char16_t* p = text.data();
+    const size_t n = text.size();
     size_t i = from;
-    for (; i + 4 <= text.size(); i += 4)
+    for (; i + 4 <= n; i += 4)
     {
-        uint64_t block;
-        std::memcpy(&block, text.data() + i, sizeof block);
-        if (block != kFourBlanks)
+        // Each unit that is not a blank keeps a bit set; the lowest set bit is
+        // in the first of them.
+        if (const uint64_t other = LoadFourUnits(p + i) ^ FourTimes(u' '))
+        {
+            i += FirstMarkedUnit(other);
             break;
+        }
     }
+    while (i < n && (p[i] == u' ' || p[i] == u'\t' || p[i] == u'\r'))
+        ++i;
     return i;
 }
 

@@ -45,7 +45,10 @@ class ScriptSplitTest : public ::testing::TestWithParam<SplitCase>
 
 TEST_P(ScriptSplitTest, CutsPieces)
 {
-    EXPECT_EQ(Describe(U(GetParam().text)), GetParam().pieces);
+    // Leading line feeds change nothing but where each character falls in
+    // the blocks of four the searches read.
+    for (size_t shift = 0; shift < 4; ++shift)
+        EXPECT_EQ(Describe(std::u16string(shift, u'\n') + U(GetParam().text)), GetParam().pieces) << "shift " << shift;
 }
 
 const SplitCase kSplitCases[] = {
@@ -211,6 +214,12 @@ struct ScriptFormatCase
     void (*setOptions)(COptions&) = nullptr;
 };
 
+void CommentsOnLinesOfTheirOwn(COptions& options)
+{
+    options.m_Comments.m_bCommentsOnNewLineBefore = true;
+    options.m_Comments.m_bCommentsOnNewLineAfter = true;
+}
+
 class ScriptFormatTest : public ::testing::TestWithParam<ScriptFormatCase>
 {
 };
@@ -243,6 +252,12 @@ const ScriptFormatCase kScriptFormatCases[] = {
     {"SingleUnitRunsWhole", "  select 1;\n  select 2;\n", "  SELECT 1;\n  SELECT 2;\n", MODE_CAPITALISE},
     // Laid out, "prompt hi" would start a line after the ";" and be a command.
     {"LayoutThatMakesACommandOnlyCapitalises", "select 1 from dual; prompt hi", "SELECT 1 FROM dual; prompt hi"},
+    // Comments on lines of their own would leave the "/" or "." alone on its
+    // line, where it would end the unit.
+    {"LayoutThatMakesATerminatorOnlyCapitalises", "select 1 from dual\n/\nselect 1 -- c\n/ -- d\n2 from dual\n/\n",
+     "SELECT 1\n  FROM dual\n/\nSELECT 1 -- c\n/ -- d\n2 FROM dual\n/\n", MODE_FORMAT, CommentsOnLinesOfTheirOwn},
+    {"LayoutThatMakesADotLineOnlyCapitalises", "select t -- c\n. -- d\nx from t", "SELECT t -- c\n. -- d\nx FROM t",
+     MODE_FORMAT, CommentsOnLinesOfTheirOwn},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ScriptFormatTest, ::testing::ValuesIn(kScriptFormatCases),

@@ -1,5 +1,6 @@
 // The text functions: indentation, left margin and blank lines.
 #include "EngineTestHelpers.h"
+#include "ScriptSplitter.h"
 #include "TextFunc.h"
 
 #include <climits>
@@ -181,6 +182,106 @@ TEST(TextFunc, FindLineFeedAtEveryPlace)
         }
     }
 }
+
+// The searches that read four units at a time find the first of several
+// targets, whichever of the two they look for and wherever in a block of four
+// it falls, beside units that differ from the targets in one bit.
+TEST(TextFunc, FindEitherFindsTheFirstOfSeveral)
+{
+    const char16_t others[] = {u'a', u'\x26', u'\x28', u'\x0B', u'\x8A', u'\x0127', u'\x270A'};
+    for (size_t length = 1; length <= 11; ++length)
+    {
+        for (size_t first = 0; first < length; ++first)
+        {
+            for (size_t second = first + 1; second <= length; ++second) // second == length: one target only
+            {
+                std::u16string text(length, u' ');
+                for (size_t i = 0; i < length; ++i)
+                    text[i] = others[(i + first + second) % std::size(others)];
+                text[first] = (first + second) % 2 ? u'\'' : u'\n';
+                if (second < length)
+                    text[second] = first % 2 ? u'\'' : u'\n';
+                for (size_t from = 0; from <= length; ++from)
+                {
+                    const size_t expected = from <= first ? first : from <= second ? std::min(second, length) : length;
+                    EXPECT_EQ(FindEither(text, from, u'\'', u'\n'), expected)
+                        << "length " << length << ", targets at " << first << " and " << second << ", from " << from;
+                }
+            }
+        }
+    }
+}
+
+struct LineBlanksCase
+{
+    const char* name;
+    std::u16string text;
+    size_t from;
+    size_t expected;
+};
+
+class SkipLineBlanksTest : public ::testing::TestWithParam<LineBlanksCase>
+{
+};
+
+TEST_P(SkipLineBlanksTest, Skips)
+{
+    EXPECT_EQ(SkipLineBlanks(GetParam().text, GetParam().from), GetParam().expected);
+}
+
+const LineBlanksCase kLineBlanksCases[] = {
+    {"Empty", u"", 0, 0},
+    {"NoBlank", u"a", 0, 0},
+    {"AllBlanks", u"      ", 0, 6},
+    {"FirstOtherInEachPlaceOfABlock", u"     a", 0, 5},
+    {"AfterSixBlanks", u"      ab", 0, 6},
+    {"AfterSevenBlanks", u"       ab", 0, 7},
+    {"FromTheMiddle", u"x    y", 1, 5},
+    {"TabsAndCarriageReturns", u"    \t \r\n", 0, 7},
+    {"TabInsideBlock", u"  \t     z", 0, 8},
+    {"LineFeedIsNotBlank", u"\n    a", 0, 0},
+    {"WideCharacterWithABlankByte", u"    \x2020", 0, 4},
+};
+
+INSTANTIATE_TEST_SUITE_P(TextFunc, SkipLineBlanksTest, ::testing::ValuesIn(kLineBlanksCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct TerminatorLineCase
+{
+    const char* name;
+    std::string text;
+    bool expected;
+};
+
+class TerminatorLineTest : public ::testing::TestWithParam<TerminatorLineCase>
+{
+};
+
+// Removing blank lines tells whether a line left holds only "/" or "."; a
+// scan of the result must tell the same.
+TEST_P(TerminatorLineTest, FoundAsBlankLinesGo)
+{
+    std::u16string text = U(GetParam().text);
+    const std::vector<int32_t> literalLines = LinesInsideLiterals(text);
+    EXPECT_EQ(RemoveBlankLines(text, literalLines), GetParam().expected);
+    EXPECT_EQ(HasTerminatorLine(text), GetParam().expected);
+}
+
+const TerminatorLineCase kTerminatorLineCases[] = {
+    {"Slash", "a\n/\nb", true},
+    {"Dot", "a\n.", true},
+    {"FirstLine", "  /  \nb", true},
+    {"AfterBlankLines", "a\n\n \n\t.\r\n", true},
+    {"BlanksAndTabsAround", "a\n \t/\t \nb", true},
+    {"InsideLiteral", "x 'a\n/\n'", true}, // the unit's own split tells whether it counts
+    {"SlashWithMore", "a\n/ b\n./\n//", false},
+    {"DotStartsWord", "a\n.b", false},
+    {"NoSuchLine", "select a / b\n  from t", false},
+    {"Empty", "", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(TextFunc, TerminatorLineTest, ::testing::ValuesIn(kTerminatorLineCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextFunc, LinesInsideLiterals)
 {
