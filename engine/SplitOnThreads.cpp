@@ -139,15 +139,23 @@ std::vector<CScriptPiece> SplitScriptInChunks(std::u16string_view text, size_t c
             ++k;
             continue;
         }
-        // The next chunk does not begin so: the text from chunk k on is split
-        // in one pass, over twice as many chunks each time, up to a cut that
-        // holds (or the end), which keeps the time linear.
-        pieces.resize(mark);
+        // The next chunk does not begin so. The pieces of chunk k are right,
+        // and after its last terminator line the script reads as from its
+        // start: from there the text is split in one pass, over twice as
+        // many chunks each time, up to a cut that holds (or the end), which
+        // keeps the time linear.
+        size_t keep = pieces.size();
+        while (keep > mark && pieces[keep - 1].m_nKind != PIECE_TERMINATOR)
+            --keep;
+        pieces.resize(keep);
+        const size_t from = keep > mark ? pieces.back().m_nStart + pieces.back().m_nLength : cuts[k];
+        if (keep > mark)
+            linesBefore = pieces.back().m_nLastLine - 1;
         for (size_t span = 2;; span *= 2)
         {
             const size_t end = std::min(chunks, k + span);
-            std::vector<CScriptPiece> rest = SplitScript(text.substr(cuts[k], cuts[end] - cuts[k]));
-            append(rest, cuts[k]);
+            std::vector<CScriptPiece> rest = SplitScript(text.substr(from, cuts[end] - from));
+            append(rest, from);
             if (end == chunks)
                 return pieces;
             if (endsAt(cuts[end]))
@@ -156,7 +164,7 @@ std::vector<CScriptPiece> SplitScriptInChunks(std::u16string_view text, size_t c
                 k = end;
                 break;
             }
-            pieces.resize(mark);
+            pieces.resize(keep);
         }
     }
     return pieces;
@@ -166,5 +174,6 @@ std::vector<CScriptPiece> SplitScriptOnThreads(std::u16string_view text, unsigne
 {
     if (threads <= 1 || text.size() < kParallelTextLength)
         return SplitScript(text);
-    return SplitScriptInChunks(text, std::max(kMinChunkLength, text.size() / (threads * 4)), threads);
+    // Chunks small enough that a cut that does not hold costs little.
+    return SplitScriptInChunks(text, std::max(kMinChunkLength, text.size() / (threads * 16)), threads);
 }
