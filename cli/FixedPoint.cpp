@@ -244,9 +244,17 @@ void RerunSection(CTokenList& tokens, const CSectionText& own, const COptions& o
     CRunByRun& run = outcome.m_Run;
     run = {};
     RunUntilSettled(tokens, own.m_sText, own.m_aPieces, options, settings, run);
-    if (settings.m_bVerify && run.m_sError.empty())
-        outcome.m_bSameTokens = !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent,
-                                               run.m_nPasses > 1 ? run.m_aCurrentPieces : own.m_aPieces, rules);
+    if (!run.m_sError.empty())
+        return;
+    const std::vector<CScriptPiece>* pieces = run.m_nPasses > 1 ? &run.m_aCurrentPieces : &own.m_aPieces;
+    if (settings.m_DamageResult)
+    {
+        settings.m_DamageResult(run.m_sCurrent);
+        run.m_aCurrentPieces = SplitScript(run.m_sCurrent);
+        pieces = &run.m_aCurrentPieces;
+    }
+    if (settings.m_bVerify)
+        outcome.m_bSameTokens = !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent, *pieces, rules);
 }
 
 // Where each section's result lies in the settled text.
@@ -413,11 +421,16 @@ void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScript
                                 *tokens, run.m_sCurrent);
             if (byUnits && byUnits->m_nRuns != 0)
             {
-                const std::vector<CScriptPiece> pieces = SplitScript(run.m_sCurrent);
+                std::vector<CScriptPiece> pieces = SplitScript(run.m_sCurrent);
                 if (SectionSettled(own.m_sText, own.m_aPieces, run.m_sCurrent, pieces, byUnits->m_aPieceStarts, 0))
                 {
                     run.m_nPasses = byUnits->m_nRuns;
                     run.m_aNotLaidOut = std::move(byUnits->m_aUnitsNotLaidOut);
+                    if (settings.m_DamageResult)
+                    {
+                        settings.m_DamageResult(run.m_sCurrent);
+                        pieces = SplitScript(run.m_sCurrent);
+                    }
                     outcome.m_bSameTokens = !settings.m_bVerify ||
                                             !CompareTokens(own.m_sText, own.m_aPieces, run.m_sCurrent, pieces, rules);
                     return outcome;
@@ -460,12 +473,16 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     rules.m_bCommentsRemoved = settings.m_nMode == MODE_FORMAT && options.m_Comments.m_bRemoveComments;
     rules.m_bHintsKept = options.m_Comments.m_bDontRemoveHints;
 
-    const bool runByRun = !settings.m_aLines.empty() || !settings.m_aRanges.empty() || settings.m_DamageResult ||
-                          settings.m_DamageEachRun;
-    if (!runByRun)
+    const bool runByRun = !settings.m_aLines.empty() || !settings.m_aRanges.empty() || settings.m_DamageEachRun;
+    // A test's damage of a script of several sections is done to each
+    // section's result, where the threads check it.
+    const std::vector<CSection> sections =
+        !runByRun && (settings.m_DamageResult || (body.size() >= kParallelTextLength && settings.m_nThreads > 1))
+            ? CutSections(bodyPieces)
+            : std::vector<CSection>();
+    if (!runByRun && (sections.size() > 1 || !settings.m_DamageResult))
     {
         const unsigned threads = body.size() >= kParallelTextLength ? settings.m_nThreads : 1;
-        const std::vector<CSection> sections = threads > 1 ? CutSections(bodyPieces) : std::vector<CSection>();
         if (sections.size() > 1)
             SettleSectionsOnThreads(body, bodyPieces, sections, options, settings, rules, threads, result);
         else

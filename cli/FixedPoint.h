@@ -73,7 +73,8 @@ struct CFixedPointSettings
     // Likewise the units that share a character with one of these ranges of
     // the input; an empty range stands for the character at its start.
     std::vector<CTextRange> m_aRanges;
-    // Tests only: damages the settled result before the safety check.
+    // Tests only: damages the settled result before the safety check (that
+    // of each section, for a script of several).
     std::function<void(std::u16string&)> m_DamageResult;
     // Tests only: changes every run's result, as an engine that never settles would.
     std::function<void(std::u16string&)> m_DamageEachRun;

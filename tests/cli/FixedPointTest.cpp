@@ -131,3 +131,31 @@ TEST(FixedPointByUnitsTest, GivesWhatRunsOverTheWholeTextGive)
 }
 
 } // namespace
+
+namespace
+{
+
+// A result damaged in one section of a long script fails the safety check,
+// which names the place, on one thread and on two.
+TEST(FixedPointByUnitsTest, DamageInOneSectionFailsTheCheck)
+{
+    std::u16string script;
+    for (int i = 0; i < 6000; ++i)
+        script += i == 4000 ? u"select 'marker' from dual;\n/\n" : u"select a, b from t where x = 1;\n/\n";
+    for (unsigned threads : {1u, 2u})
+    {
+        CFormatWorkspace workspace;
+        CFixedPointSettings settings;
+        settings.m_nThreads = threads;
+        settings.m_DamageResult = [](std::u16string& text) {
+            if (const size_t at = text.find(u"'marker'"); at != std::u16string::npos)
+                text.replace(at, 8, u"'marked'");
+        };
+        const CFixedPointResult result = FormatToFixedPoint(workspace, script, COptions(), settings);
+        EXPECT_EQ(result.m_sError, "safety check failed: line 8001: `'marker'` became `'marked'` (result line 20001)")
+            << threads << " thread(s)";
+        EXPECT_TRUE(result.m_sText.empty());
+    }
+}
+
+} // namespace
