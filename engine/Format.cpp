@@ -6,17 +6,13 @@
 #include "Options.h"
 #include "PlsqlLayout.h"
 #include "PlsqlWords.h"
+#include "ShareOut.h"
 #include "TextFunc.h"
 #include "Tokenizer.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <exception>
-#include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 namespace
 {
@@ -414,51 +410,22 @@ void FormatPiecesInParallel(const CLexicon& lexicon, const COptions& options, in
         CPiecesOutcome m_Outcome;
     };
     std::vector<CStretch> results(stretches);
-    std::atomic<size_t> next{0};
-    std::mutex failureMutex;
-    std::exception_ptr failure; // the first, rethrown on the calling thread
-    auto work = [&](CTokenList& ownTokens) {
-        try
-        {
-            CUnitFormatter formatter(lexicon, options, mode, ownTokens);
-            for (size_t k = next++; k < stretches; k = next++)
-            {
-                CStretch& stretch = results[k];
-                const size_t length = pieces[bounds[k + 1] - 1].m_nStart + pieces[bounds[k + 1] - 1].m_nLength -
-                                      pieces[bounds[k]].m_nStart;
-                stretch.m_sText.reserve(length * 2);
-                FormatPieces(formatter, text, pieces, bounds[k], bounds[k + 1], firstUnit[k], run, stretch.m_sText,
-                             stretch.m_Outcome);
-            }
-        }
-        catch (...)
-        {
-            std::lock_guard lock(failureMutex);
-            if (!failure)
-                failure = std::current_exception();
-            next = stretches; // the other threads take no more
-        }
-    };
-    std::vector<CTokenList> helperTokens(std::min<size_t>(threads, stretches) - 1);
-    std::vector<std::thread> helpers;
-    for (CTokenList& helper : helperTokens)
-    {
-        // A thread the system will not start leaves its stretches to the
-        // others.
-        try
-        {
-            helpers.emplace_back(work, std::ref(helper));
-        }
-        catch (const std::system_error&)
-        {
-            break;
-        }
-    }
-    work(tokens);
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    // Each thread keeps its working storage from stretch to stretch; the
+    // calling thread uses the caller's token list.
+    const size_t used = std::min<size_t>(threads, stretches);
+    std::vector<CTokenList> helperTokens(used - 1);
+    std::vector<std::optional<CUnitFormatter>> formatters(used);
+    ShareOut(stretches, threads, [&](unsigned thread, size_t k) {
+        std::optional<CUnitFormatter>& formatter = formatters[thread];
+        if (!formatter)
+            formatter.emplace(lexicon, options, mode, thread == 0 ? tokens : helperTokens[thread - 1]);
+        CStretch& stretch = results[k];
+        const size_t length = pieces[bounds[k + 1] - 1].m_nStart + pieces[bounds[k + 1] - 1].m_nLength -
+                              pieces[bounds[k]].m_nStart;
+        stretch.m_sText.reserve(length * 2);
+        FormatPieces(*formatter, text, pieces, bounds[k], bounds[k + 1], firstUnit[k], run, stretch.m_sText,
+                     stretch.m_Outcome);
+    });
 
     size_t total = 0;
     for (const CStretch& stretch : results)

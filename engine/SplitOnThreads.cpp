@@ -1,11 +1,8 @@
 #include "SplitOnThreads.h"
 
+#include "ShareOut.h"
+
 #include <algorithm>
-#include <atomic>
-#include <exception>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace
 {
@@ -46,46 +43,6 @@ size_t NextCut(std::u16string_view text, size_t from)
     return std::u16string_view::npos;
 }
 
-// Runs work(i) for i in [0, count) on up to threads threads, the calling one
-// included; a thread the system will not start leaves its share to the others.
-template <class Work>
-void RunOnThreads(size_t count, unsigned threads, Work work)
-{
-    std::atomic<size_t> next{0};
-    std::mutex failureMutex;
-    std::exception_ptr failure;
-    auto run = [&] {
-        try
-        {
-            for (size_t i = next++; i < count; i = next++)
-                work(i);
-        }
-        catch (...)
-        {
-            std::lock_guard lock(failureMutex);
-            if (!failure)
-                failure = std::current_exception();
-            next = count;
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < std::min<size_t>(threads, count); ++t)
-    {
-        try
-        {
-            helpers.emplace_back(run);
-        }
-        catch (const std::system_error&)
-        {
-            break;
-        }
-    }
-    run();
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (failure)
-        std::rethrow_exception(failure);
-}
 } // namespace
 
 std::vector<CScriptPiece> SplitScriptInChunks(std::u16string_view text, size_t chunkLength, unsigned threads)
@@ -100,8 +57,8 @@ std::vector<CScriptPiece> SplitScriptInChunks(std::u16string_view text, size_t c
         return SplitScript(text);
 
     std::vector<std::vector<CScriptPiece>> split(chunks);
-    RunOnThreads(chunks, threads,
-                 [&](size_t k) { split[k] = SplitScript(text.substr(cuts[k], cuts[k + 1] - cuts[k])); });
+    ShareOut(chunks, threads,
+             [&](unsigned, size_t k) { split[k] = SplitScript(text.substr(cuts[k], cuts[k + 1] - cuts[k])); });
 
     std::vector<CScriptPiece> pieces;
     size_t total = 0;
