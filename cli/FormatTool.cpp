@@ -25,11 +25,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace qmcli
 {
 
 namespace
 {
+
+// A file's bytes are freed once decoded; a large file's are handed back to
+// the system, since the heap keeps freed memory (see main) and the bytes
+// would stay resident beside the formatting's own buffers.
+void ReleaseFileBytes(std::string& bytes)
+{
+    const bool large = bytes.size() >= (256 << 10);
+    std::string().swap(bytes);
+#ifdef __GLIBC__
+    if (large)
+        malloc_trim(0);
+#else
+    (void)large;
+#endif
+}
 
 bool ReadDescriptor(int fd, std::string& bytes, std::string& error)
 {
@@ -167,7 +186,7 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     // Only a result written back to the file is compared with its bytes.
     const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
     if (!toFile)
-        std::string().swap(bytes);
+        ReleaseFileBytes(bytes);
     CFixedPointSettings settings;
     settings.m_nMode = run.m_nMode;
     settings.m_bVerify = run.m_bVerify;

@@ -97,6 +97,15 @@ public:
     const_iterator end() const { return m_aTokens.end(); }
     void push_back(const CBaseToken& t) { m_aTokens.push_back(t); }
     void reserve(size_t n) { m_aTokens.reserve(n); }
+    // Room for the tokens of texts up to the given length and for their
+    // working copy, taken once: grown unit by unit, every larger unit would
+    // leave the smaller arrays behind as freed memory that its own, larger
+    // arrays cannot reuse. Room never written to costs no memory.
+    void ReserveFor(size_t length)
+    {
+        m_sText.reserve(length);
+        m_aTokens.reserve(length / 3 + 16);
+    }
 
     std::vector<CBaseToken> m_aTokens;
 

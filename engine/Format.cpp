@@ -113,6 +113,15 @@ public:
     // reported: they are lines of the input.
     int Settle(std::u16string_view source, ScriptPieceKind kind, size_t start, int maxRuns, std::u16string& output);
 
+    // Takes the room that units up to the given length need at once (see
+    // CTokenList::ReserveFor).
+    void ReserveFor(size_t longestUnit, bool settling)
+    {
+        m_Tokens.ReserveFor(longestUnit);
+        if (settling)
+            m_sRunAgain.reserve(longestUnit * 2);
+    }
+
     int32_t DetectLeftMargin(std::u16string_view text) const
     {
         std::u16string copy(text);
@@ -338,6 +347,11 @@ void FormatPieces(CUnitFormatter& units, std::u16string_view text, const std::ve
                   CPiecesOutcome& outcome)
 {
     const bool settling = run.m_nMaxRuns > 1;
+    size_t longestUnit = 0;
+    for (size_t i = first; i < last; ++i)
+        if (IsUnit(pieces[i].m_nKind))
+            longestUnit = std::max(longestUnit, pieces[i].m_nLength);
+    units.ReserveFor(longestUnit, settling);
     bool dropLineBreak = false; // after a unit that came out empty
     for (size_t i = first; i < last; ++i)
     {
