@@ -84,6 +84,12 @@ void CQuillmarkView::SetOutputText(QStringView text)
     SetTabText(AppStrings::kOutputTab, text);
 }
 
+void CQuillmarkView::ReplaceOutputText(QStringView text)
+{
+    if (CSQLView* pView = FindTabView(AppStrings::kOutputTab))
+        pView->SetWholeTextInPlace(text);
+}
+
 void CQuillmarkView::SetTabText(const QString& label, QStringView text)
 {
     // Setting the text also drops the selection.

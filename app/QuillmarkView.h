@@ -37,6 +37,7 @@ public:
     QString GetOutputText() const override;
     void SetInputText(QStringView text) override;
     void SetOutputText(QStringView text) override;
+    void ReplaceOutputText(QStringView text) override;
     void ShowTab(bool bOutput) override;
 
 private:

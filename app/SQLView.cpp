@@ -9,6 +9,7 @@
 #include "QuillmarkApp.h"
 #include "SQLLexer.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -194,6 +195,22 @@ void CSQLView::SetWholeText(QStringView text)
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     if (bReadOnly)
         setReadOnly(true);
+}
+
+void CSQLView::SetWholeTextInPlace(QStringView text)
+{
+    const auto firstVisible = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+    const auto xOffset = SendScintilla(SCI_GETXOFFSET);
+    const auto caret = SendScintilla(SCI_GETCURRENTPOS);
+    const auto column = SendScintilla(SCI_GETCOLUMN, static_cast<unsigned long>(caret));
+    auto line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+    SetWholeText(text);
+    // The same column of the same line, or the end of that line where it is
+    // shorter now; the last line where the text is.
+    line = std::min(line, SendScintilla(SCI_GETLINECOUNT) - 1);
+    SendScintilla(SCI_GOTOPOS, SendScintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line), column));
+    SendScintilla(SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstVisible));
+    SendScintilla(SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
 }
 
 QString CSQLView::WholeText() const

@@ -46,6 +46,9 @@ public:
     // new text for an undo that is then dropped, and keeping any NUL
     // characters, which setText() would end the text at.
     void SetWholeText(QStringView text);
+    // The same, but the view stays scrolled as it was (lines and columns) and
+    // the caret stays on its line and column, as far as the new text reaches.
+    void SetWholeTextInPlace(QStringView text);
     // The whole text, read in place; text() would end it at a NUL character.
     QString WholeText() const;
 

@@ -16,6 +16,10 @@ public:
     // Replace the whole text of the tab.
     virtual void SetInputText(QStringView text) = 0;
     virtual void SetOutputText(QStringView text) = 0;
+    // Replace the output with the same result laid out anew (after an option
+    // or the left margin changed): the tab stays scrolled where it was, with
+    // the caret on the same line, so that the user sees the change in place.
+    virtual void ReplaceOutputText(QStringView text) = 0;
     // Brings the output tab (or else the input tab) to the front.
     virtual void ShowTab(bool bOutput) = 0;
 };

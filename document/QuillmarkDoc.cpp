@@ -58,7 +58,7 @@ void CQuillmarkDoc::RerunLastCommand()
         return;
     RunEngine();
     if (!m_sOutput.empty())
-        m_pView->SetOutputText(m_sOutput);
+        m_pView->ReplaceOutputText(m_sOutput);
 }
 
 unsigned CQuillmarkDoc::FormatThreads()
@@ -96,7 +96,7 @@ void CQuillmarkDoc::RefreshLeftMargin()
     const QString current = m_pView->GetOutputText();
     const std::u16string output = ReapplyLeftMargin(ViewOf(current), m_Options, GetLeftMargin());
     if (!output.empty() && ViewOf(current) != output)
-        m_pView->SetOutputText(output);
+        m_pView->ReplaceOutputText(output);
 }
 
 void CQuillmarkDoc::SetLeftMargin(int32_t margin)

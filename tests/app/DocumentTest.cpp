@@ -202,6 +202,39 @@ TEST_F(Document, LongTextsComeOutAsOnOneThread)
     EXPECT_TRUE(Output()->text().startsWith(u"update t"));
 }
 
+// An option change or a new left margin lays the same result out anew: the
+// output stays scrolled where the user was reading it, the caret on its line.
+TEST_F(Document, ReRunsKeepTheOutputsPlace)
+{
+    std::u16string text;
+    for (int i = 0; i < 300; ++i)
+        text += u"select a, b from t where c = " + QString::number(i).toStdU16String() + u";\n";
+    Input()->setText(QString::fromStdU16String(text));
+    m_View.resize(640, 480);
+    m_View.FormatInput();
+    const std::function<void()> reruns[] = {
+        [&] {
+            m_Doc.Options().m_Capitalisation.m_nKeywords = CAP_LOWER;
+            m_Doc.RerunLastCommand();
+        },
+        [&] { m_Doc.SetLeftMargin(4); },
+    };
+    for (const auto& rerun : reruns)
+    {
+        const QString before = Output()->text();
+        Output()->setCursorPosition(250, 3);
+        Output()->SendScintilla(QsciScintilla::SCI_SETFIRSTVISIBLELINE, 240UL);
+        rerun();
+        EXPECT_NE(Output()->text(), before);
+        EXPECT_EQ(Output()->SendScintilla(QsciScintilla::SCI_GETFIRSTVISIBLELINE), 240);
+        int line = -1;
+        int index = -1;
+        Output()->getCursorPosition(&line, &index);
+        EXPECT_EQ(line, 250);
+        EXPECT_EQ(index, 3);
+    }
+}
+
 // A NUL character (pasted with other text) stays in both tabs, and the text
 // after it is neither formatted away nor left out of the saved file.
 TEST_F(Document, TextAfterANulIsKept)

@@ -429,6 +429,36 @@ TEST(EditorView, SetWholeTextReplacesEverything)
     }
 }
 
+// Where the new text is shorter, the caret keeps to what there is of it.
+TEST(EditorView, SetWholeTextInPlaceKeepsTheCaretInsideTheText)
+{
+    const struct
+    {
+        const char* m_pName;
+        QString m_sText;
+        int m_nLine; // where the caret ends up
+        int m_nIndex;
+    } cases[] = {
+        {"the same line, a shorter one", QStringLiteral("a\nb\nc\nxy\n"), 3, 2},
+        {"fewer lines", QStringLiteral("a\nbcdefgh"), 1, 5},
+        {"nothing", QString(), 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.m_pName);
+        CSQLView view;
+        view.SetWholeText(u"0\n1\n2\nselect a from t\n4\n");
+        view.setCursorPosition(3, 5);
+        view.SetWholeTextInPlace(c.m_sText);
+        EXPECT_EQ(view.WholeText(), c.m_sText);
+        int line = -1;
+        int index = -1;
+        view.getCursorPosition(&line, &index);
+        EXPECT_EQ(line, c.m_nLine);
+        EXPECT_EQ(index, c.m_nIndex);
+    }
+}
+
 TEST(FindReplaceDialog, FindsWhatWasTypedAndReportsAMiss)
 {
     CSQLView view;
