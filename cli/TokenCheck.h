@@ -47,4 +47,15 @@ std::optional<CTokenDifference> CompareTokens(std::u16string_view input, std::sp
                                               std::u16string_view output, std::span<const CScriptPiece> outputPieces,
                                               const CTokenCheckRules& rules);
 
+// CompareTokens in two steps. HaveSameTokens gives the verdict alone, reading
+// both texts' tokens in place and in step; only where it sees a difference
+// does FindTokenDifference walk the texts again to name the first one.
+bool HaveSameTokens(std::u16string_view input, std::span<const CScriptPiece> inputPieces, std::u16string_view output,
+                    std::span<const CScriptPiece> outputPieces, const CTokenCheckRules& rules);
+std::optional<CTokenDifference> FindTokenDifference(std::u16string_view input,
+                                                    std::span<const CScriptPiece> inputPieces,
+                                                    std::u16string_view output,
+                                                    std::span<const CScriptPiece> outputPieces,
+                                                    const CTokenCheckRules& rules);
+
 } // namespace qmcli
