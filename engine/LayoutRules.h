@@ -9,8 +9,10 @@
 #include "LayoutWriter.h"
 #include "LevelState.h"
 #include "Options.h"
+#include "TextFunc.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,9 +27,21 @@ inline int32_t ToColumn(int64_t value)
     return static_cast<int32_t>(std::clamp<int64_t>(value, -kLimit, kLimit));
 }
 
+// The blanks BlankRun views.
+inline constexpr std::array<char16_t, kMaxBlanks> kBlankUnits = [] {
+    std::array<char16_t, kMaxBlanks> blanks{};
+    blanks.fill(u' ');
+    return blanks;
+}();
+
 // n blanks as a view of a constant buffer: none for n <= 0, at most kMaxBlanks,
 // so no option value or nesting depth makes indentation unbounded.
-std::u16string_view BlankRun(int64_t count);
+inline std::u16string_view BlankRun(int64_t count)
+{
+    if (count <= 0)
+        return {};
+    return std::u16string_view(kBlankUnits.data(), static_cast<size_t>(std::min<int64_t>(count, kMaxBlanks)));
+}
 
 // What every rule needs besides the level: the options, the tokens, the one
 // output buffer and its position. All writing goes through Emit.

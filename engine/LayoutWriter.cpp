@@ -13,13 +13,16 @@
 #include "WordLists.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace
 {
 
-bool IsDelimiter(const CBaseToken& token, char16_t c)
+// The character of a one-character delimiter, else 0: the writer tells the
+// delimiters it acts on apart with a single test of the token.
+char16_t DelimiterChar(const CBaseToken& token)
 {
-    return token.m_nKind == TK_DELIMITER && token.m_nLength == 1 && token.m_sText[0] == c;
+    return token.m_nKind == TK_DELIMITER && token.m_nLength == 1 ? token.m_sText[0] : u'\0';
 }
 
 // One pass over tokens [begin, end) that measures every group and finds the
@@ -37,13 +40,14 @@ int64_t MeasureAllGroups(const CTokenList& tokens, size_t begin, size_t end, std
     {
         const CBaseToken& token = tokens[i];
         sum += token.m_nLength;
-        if (IsDelimiter(token, u'('))
+        const char16_t delimiter = DelimiterChar(token);
+        if (delimiter == u'(')
         {
             open.push_back(lengths.size());
             lengths.push_back(sum);
             maxDepth = std::max(maxDepth, open.size());
         }
-        else if (IsDelimiter(token, u')') && !open.empty())
+        else if (delimiter == u')' && !open.empty())
         {
             lengths[open.back()] = sum - lengths[open.back()];
             open.pop_back();
@@ -84,7 +88,7 @@ public:
 private:
     void Measure(size_t begin, size_t end);
     size_t WriteLevels(size_t start, size_t end, size_t baseDepth);
-    void Handler(LevelState& level, const CBaseToken& token, size_t index);
+    void Handler(LevelState& level, const CBaseToken& token, char16_t delimiter, size_t index);
     void OpenGroup(LevelState& level);
     void CloseGroup();
     void WriteToken(LevelState& level, const CBaseToken& token);
@@ -147,12 +151,13 @@ size_t CLayoutWriter::WriteLevels(size_t start, size_t end, size_t baseDepth)
     {
         const CBaseToken& token = m_Tokens[i];
         LevelState& level = m_aLevels.back();
-        if (IsDelimiter(token, u'('))
+        const char16_t delimiter = DelimiterChar(token);
+        if (delimiter == u'(')
         {
             OpenGroup(level);
             continue;
         }
-        if (IsDelimiter(token, u')'))
+        if (delimiter == u')')
         {
             CloseGroup();
             if (m_aLevels.size() == 1)
@@ -166,7 +171,7 @@ size_t CLayoutWriter::WriteLevels(size_t start, size_t end, size_t baseDepth)
         }
         // The five phases: handler, first-item corrections, concatenation
         // break, normal writing, and what follows every token.
-        Handler(level, token, i);
+        Handler(level, token, delimiter, i);
         if (level.AnyPending()) // seldom: only the first item of a named list
             PendingCorrections(m_Ctx, level, token);
         if (token.m_nKind == TK_CONCAT)
@@ -180,7 +185,8 @@ size_t CLayoutWriter::WriteLevels(size_t start, size_t end, size_t baseDepth)
     return END_OF_TOKENS;
 }
 
-void CLayoutWriter::Handler(LevelState& level, const CBaseToken& token, size_t index)
+// delimiter is DelimiterChar of the token.
+void CLayoutWriter::Handler(LevelState& level, const CBaseToken& token, char16_t delimiter, size_t index)
 {
     switch (token.m_nKind)
     {
@@ -191,11 +197,11 @@ void CLayoutWriter::Handler(LevelState& level, const CBaseToken& token, size_t i
         CommentRule(m_Ctx, level, token, index);
         break;
     case TK_DELIMITER:
-        if (IsDelimiter(token, u','))
+        if (delimiter == u',')
             CommaRule(m_Ctx, level, token);
-        else if (IsDelimiter(token, u'.'))
+        else if (delimiter == u'.')
             DotRule(m_Ctx, level, token);
-        else if (IsDelimiter(token, u';'))
+        else if (delimiter == u';')
             SemicolonRule(m_Ctx, level, token);
         break;
     default:
@@ -318,6 +324,40 @@ inline bool Advance(std::u16string_view text, int64_t& column, int32_t& line)
     return true;
 }
 
+// Whether piece views the buffer BlankRun hands out, so that it holds blanks
+// only: indentation is much of the output, and needs no search for line feeds.
+inline bool IsBlankRun(std::u16string_view piece)
+{
+    const std::less_equal<const char16_t*> notAfter;
+    return notAfter(kBlankUnits.data(), piece.data()) &&
+           notAfter(piece.data() + piece.size(), kBlankUnits.data() + kBlankUnits.size());
+}
+
+// Appends piece to output and moves column and line over it, as Advance does.
+inline bool Append(std::u16string& output, std::u16string_view piece, int64_t& column, int32_t& line)
+{
+    // Most pieces are a separator, a parenthesis or a comma of one unit.
+    if (piece.size() == 1)
+    {
+        output.push_back(piece[0]);
+        if (piece[0] != u'\n')
+        {
+            ++column;
+            return false;
+        }
+        ++line;
+        column = 0;
+        return true;
+    }
+    output.append(piece);
+    if (IsBlankRun(piece))
+    {
+        column += static_cast<int64_t>(piece.size());
+        return false;
+    }
+    return Advance(piece, column, line);
+}
+
 inline bool MayHoldLiteral(std::u16string_view text)
 {
     for (char16_t c : text)
@@ -328,35 +368,20 @@ inline bool MayHoldLiteral(std::u16string_view text)
 
 } // namespace
 
-std::u16string_view BlankRun(int64_t count)
-{
-    static const std::u16string kBlanks(kMaxBlanks, u' ');
-    if (count <= 0)
-        return {};
-    return std::u16string_view(kBlanks).substr(0, static_cast<size_t>(std::min<int64_t>(count, kMaxBlanks)));
-}
-
 void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
           std::u16string_view suffix, OutputPosition& position)
 {
     int64_t column = position.m_nColumn;
     int32_t line = position.m_nLine;
     if (!prefix.empty())
-    {
-        output.append(prefix);
-        Advance(prefix, column, line);
-    }
+        Append(output, prefix, column, line);
     // Only a token's text can hold a literal; one that spans lines holds a
     // line feed and an apostrophe or a double quotation mark.
     const int32_t textLine = line;
-    output.append(text);
-    if (Advance(text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
+    if (!text.empty() && Append(output, text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
         AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
     if (!suffix.empty())
-    {
-        output.append(suffix);
-        Advance(suffix, column, line);
-    }
+        Append(output, suffix, column, line);
     position.m_nColumn = ToColumn(column);
     position.m_nLine = line;
 }
@@ -369,9 +394,10 @@ int64_t MeasureGroup(const CTokenList& tokens, size_t start)
     {
         const CBaseToken& token = tokens[i];
         sum += token.m_nLength;
-        if (IsDelimiter(token, u'('))
+        const char16_t delimiter = DelimiterChar(token);
+        if (delimiter == u'(')
             ++depth;
-        else if (IsDelimiter(token, u')'))
+        else if (delimiter == u')')
         {
             if (depth == 0)
                 break;
