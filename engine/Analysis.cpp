@@ -1,6 +1,7 @@
 #include "Analysis.h"
 
 #include "Lexicon.h"
+#include "TextFunc.h"
 #include "WordLists.h"
 
 #include <array>
@@ -45,18 +46,40 @@ private:
     bool m_bCaselessDelimiters = true;
 };
 
+// Switches the case of the letters first to first + 25 (A to Z, or a to z)
+// among four units read by LoadFourUnits: each such unit gets the bit that
+// tells the two cases apart flipped. The test runs on the low 15 bits of each
+// unit, where adding the bias carries into no other unit, and units with the
+// top bit set are no letters at all.
+uint64_t SwitchCaseOfFour(uint64_t block, char16_t first)
+{
+    constexpr uint64_t kTopBits = FourTimes(0x8000);
+    const uint64_t low = block & ~kTopBits;
+    const uint64_t atLeastFirst = low + FourTimes(static_cast<char16_t>(0x8000 - first));
+    const uint64_t pastLast = low + FourTimes(static_cast<char16_t>(0x8000 - first - 26));
+    const uint64_t letters = atLeastFirst & ~pastLast & ~block & kTopBits;
+    return block ^ (letters >> 10); // the top bit of a unit down to its 0x20 bit
+}
+
+// Switches the case of every letter first to first + 25 of p[0, n).
+void SwitchCase(char16_t* p, size_t n, char16_t first)
+{
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        StoreFourUnits(p + i, SwitchCaseOfFour(LoadFourUnits(p + i), first));
+    for (; i < n; ++i)
+        if (p[i] >= first && p[i] < first + 26)
+            p[i] ^= 0x20;
+}
+
 void RaiseAll(char16_t* p, size_t n)
 {
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] >= u'a' && p[i] <= u'z')
-            p[i] = static_cast<char16_t>(p[i] - 32);
+    SwitchCase(p, n, u'a');
 }
 
 void LowerAll(char16_t* p, size_t n)
 {
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] >= u'A' && p[i] <= u'Z')
-            p[i] = static_cast<char16_t>(p[i] + 32);
+    SwitchCase(p, n, u'A');
 }
 
 void InitCapText(char16_t* p, size_t n, bool eachWord, const CCaseSeparators& separators)
@@ -116,14 +139,14 @@ int32_t CaseModeOf(const COptions::CCapitalisation& cap, const CBaseToken& token
     }
 }
 
-void ApplyCaseWith(const COptions::CCapitalisation& cap, CBaseToken& token,
-                   const CCaseSeparators& separators)
+// Rewrites the token's text in the case mode given.
+void Recase(CBaseToken& token, int32_t mode, const CCaseSeparators& separators)
 {
     // Case changes keep the length, so the text is rewritten where it stands
     // (the list's working copy of the input, or its pool).
     char16_t* p = const_cast<char16_t*>(token.m_sText.data());
     const size_t n = token.m_sText.size();
-    switch (CaseModeOf(cap, token, separators))
+    switch (mode)
     {
     case CAP_UPPER: RaiseAll(p, n); break;
     case CAP_LOWER: LowerAll(p, n); break;
@@ -132,6 +155,43 @@ void ApplyCaseWith(const COptions::CCapitalisation& cap, CBaseToken& token,
     default: break;
     }
 }
+
+void ApplyCaseWith(const COptions::CCapitalisation& cap, CBaseToken& token,
+                   const CCaseSeparators& separators)
+{
+    Recase(token, CaseModeOf(cap, token, separators), separators);
+}
+
+// CaseModeOf for a whole run, looked up by kind: the analysis asks for the
+// mode of every token.
+class CCaseModes
+{
+public:
+    CCaseModes(const COptions::CCapitalisation& cap, const CCaseSeparators& separators)
+        : m_Cap(cap), m_Separators(separators)
+    {
+        for (size_t kind = 0; kind < m_aByKind.size(); ++kind)
+        {
+            CBaseToken token;
+            token.m_nKind = static_cast<int16_t>(kind);
+            m_aByKind[kind] = CaseModeOf(cap, token, separators);
+        }
+    }
+
+    int32_t Of(const CBaseToken& token) const
+    {
+        const size_t kind = static_cast<uint16_t>(token.m_nKind);
+        // A bind variable's mode depends on its text.
+        if (kind < m_aByKind.size() && kind != TK_BINDVAR)
+            return m_aByKind[kind];
+        return CaseModeOf(m_Cap, token, m_Separators);
+    }
+
+private:
+    std::array<int32_t, TK_COMPARE + 1> m_aByKind;
+    const COptions::CCapitalisation& m_Cap;
+    const CCaseSeparators& m_Separators;
+};
 
 bool IsDelimiter(const CBaseToken& token, char16_t c)
 {
@@ -284,6 +344,7 @@ void Analyse(const CLexicon& lexicon, const COptions::CCapitalisation& cap, CTok
     std::vector<CBaseToken>& a = tokens.m_aTokens;
     const CCaseSeparators separators(lexicon.m_sDelimiters);
     const CWordIndex& words = *lexicon.m_pWords;
+    const CCaseModes modes(cap, separators);
 
     // The four steps in one walk. Classifying a word and marking it as a call
     // look only at the word and at the tokens after it, which neither step
@@ -292,11 +353,16 @@ void Analyse(const CLexicon& lexicon, const COptions::CCapitalisation& cap, CTok
     // text, so it is applied when the token takes its final place.
     auto prepare = [&](size_t i) {
         CBaseToken& token = a[i];
+        if (token.m_nKind != TK_WORD) // only words are classified or called
+            return;
         ClassifyWord(token, words);
         if (token.m_nKind == TK_WORD && IsCalled(a, i))
             token.m_nKind = TK_FUNCTION;
     };
-    auto finish = [&](CBaseToken& token) { ApplyCaseWith(cap, token, separators); };
+    auto finish = [&](CBaseToken& token) {
+        if (const int32_t mode = modes.Of(token); mode != CAP_NOCHANGE)
+            Recase(token, mode, separators);
+    };
 
     if (format)
     {

@@ -56,18 +56,33 @@ void ApplyLeftMargin(int32_t margin, const CTextFunc& textFunc, std::u16string& 
 bool RemoveBlankLines(std::u16string& text, const std::vector<int32_t>& literalLines, size_t start = 0);
 bool IsBlank(std::u16string_view text);
 
-// Four units of text from p, the first in the lowest 16 bits whatever the
-// machine's byte order: searches read four units at a time.
-inline uint64_t LoadFourUnits(const char16_t* p)
+// A block of four units as memory holds it, turned so that the first unit is
+// in the lowest 16 bits whatever the machine's byte order (and back: the turn
+// is its own inverse).
+inline uint64_t UnitsInOrder(uint64_t block)
 {
-    uint64_t block;
-    std::memcpy(&block, p, sizeof block);
     if constexpr (std::endian::native == std::endian::big)
     {
         block = (block >> 32) | (block << 32);
         block = ((block >> 16) & 0x0000FFFF0000FFFFu) | ((block & 0x0000FFFF0000FFFFu) << 16);
     }
     return block;
+}
+
+// Four units of text from p, the first in the lowest 16 bits: searches read
+// four units at a time.
+inline uint64_t LoadFourUnits(const char16_t* p)
+{
+    uint64_t block;
+    std::memcpy(&block, p, sizeof block);
+    return UnitsInOrder(block);
+}
+
+// Stores four units as LoadFourUnits reads them.
+inline void StoreFourUnits(char16_t* p, uint64_t block)
+{
+    block = UnitsInOrder(block);
+    std::memcpy(p, &block, sizeof block);
 }
 
 // The high bit of each 16-bit unit of x that is zero, and maybe of some units

@@ -83,6 +83,15 @@ const AnalyseCase kAnalyseCases[] = {
     {"DataTypeUpper", "varchar2", kCapitalise, {{TK_DATATYPE, "VARCHAR2"}}},
     {"OnlyAsciiLetters", "straße", kCapitalise, {{TK_WORD, "STRAßE"}},
      [](COptions& o) { o.m_Capitalisation.m_nOther = CAP_UPPER; }},
+    // Only A to Z and a to z change, whether they stand in a run of four
+    // units or after it: neighbours of the letters in ASCII, letters beyond
+    // it, and units whose low bits are those of a letter stay.
+    {"CommentUpperOnlyAsciiLetters", "-- aZ@[`{\u00e9\u00c0\u8041\u8061\uff41xyz", kCapitalise,
+     {{TK_COMMENT, "-- AZ@[`{\u00e9\u00c0\u8041\u8061\uff41XYZ"}},
+     [](COptions& o) { o.m_Capitalisation.m_nComments = CAP_UPPER; }},
+    {"CommentLowerOnlyAsciiLetters", "-- Az@[`{\u00e9\u00c0\u8041\u8061\uff21XYZ", kCapitalise,
+     {{TK_COMMENT, "-- az@[`{\u00e9\u00c0\u8041\u8061\uff21xyz"}},
+     [](COptions& o) { o.m_Capitalisation.m_nComments = CAP_LOWER; }},
     {"CommentInitCapEachWord", "-- hello world", kCapitalise, {{TK_COMMENT, "-- Hello World"}},
      [](COptions& o) { o.m_Capitalisation.m_nComments = CAP_INITCAP_EACH; }},
     {"CommentInitCap", "-- hello world", kCapitalise, {{TK_COMMENT, "-- Hello world"}},
