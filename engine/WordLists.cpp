@@ -191,7 +191,13 @@ bool IsAllDigits(std::u16string_view text)
 void CWordIndex::Clear()
 {
     m_aSlots.clear();
+    m_aFirstUnits.fill(0);
     m_nUsed = 0;
+}
+
+uint32_t CWordIndex::FirstUnitBit(char16_t first)
+{
+    return uint32_t(1) << (RaiseAscii(first) % 32);
 }
 
 uint32_t CWordIndex::Hash(std::u16string_view word)
@@ -230,6 +236,7 @@ void CWordIndex::Add(std::u16string_view word, int32_t kind, int32_t code)
         CEntry& entry = m_aSlots[slot];
         if (entry.m_sWord.empty())
         {
+            m_aFirstUnits[upper.size()] |= FirstUnitBit(upper[0]);
             entry.m_sWord = std::move(upper);
             entry.m_nHash = hash;
             ++m_nUsed;
@@ -246,7 +253,7 @@ void CWordIndex::Add(std::u16string_view word, int32_t kind, int32_t code)
 
 const CWordIndex::CEntry* CWordIndex::Find(std::u16string_view word) const
 {
-    if (word.empty() || word.size() > kMaxWord || m_aSlots.empty())
+    if (word.empty() || word.size() > kMaxWord || !(m_aFirstUnits[word.size()] & FirstUnitBit(word[0])))
         return nullptr;
     const uint32_t hash = Hash(word);
     const size_t mask = m_aSlots.size() - 1;

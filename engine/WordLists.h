@@ -5,6 +5,7 @@
 
 #include "BaseToken.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -159,6 +160,12 @@ private:
     // the hash does not read the whole word.
     static uint32_t Hash(std::u16string_view word);
     void Grow();
+
+    // Whether some entry of the length has the first unit given, by bit
+    // (first unit with a to z raised) % 32: most words of the input are
+    // looked up in vain, and most of those are turned away by this test.
+    static uint32_t FirstUnitBit(char16_t first);
+    std::array<uint32_t, kMaxWord + 1> m_aFirstUnits{};
 
     std::vector<CEntry> m_aSlots;         // open addressing, power-of-two size
     size_t m_nUsed = 0;
