@@ -195,26 +195,29 @@ void ApplyTimeZoneCase(CTokenList& tokens, int32_t keywordCase)
 {
     if (!IsRecasing(keywordCase))
         return;
-    // The last four words or symbols before the current one, outside comments.
-    std::array<const CBaseToken*, 4> before{};
-    for (const CBaseToken& token : tokens)
+    for (size_t i = 0; i < tokens.size(); ++i)
     {
-        if (token.m_nKind == TK_COMMENT)
+        const CBaseToken& token = tokens[i];
+        // Few words are ZONE: the words before it are looked at only then.
+        if (token.m_nLength != 4 || token.m_nKind == TK_COMMENT || !IsWordText(token, u"ZONE"))
             continue;
-        if (IsWordText(token, u"ZONE") && before[0] && IsWordText(*before[0], u"TIME"))
+        // The last four words or symbols before it, outside comments.
+        std::array<const CBaseToken*, 4> before{};
+        for (size_t k = i, found = 0; k > 0 && found < before.size();)
+            if (const CBaseToken& earlier = tokens[--k]; earlier.m_nKind != TK_COMMENT)
+                before[found++] = &earlier;
+        if (!before[0] || !IsWordText(*before[0], u"TIME"))
+            continue;
+        const bool local = before[1] && IsWordText(*before[1], u"LOCAL");
+        const CBaseToken* with = before[local ? 2 : 1];
+        const CBaseToken* type = before[local ? 3 : 2];
+        if (with && IsWordText(*with, u"WITH") && type &&
+            (IsWordText(*type, u"TIMESTAMP") || (type->m_nLength == 1 && type->m_sText[0] == u')')))
         {
-            const bool local = before[1] && IsWordText(*before[1], u"LOCAL");
-            const CBaseToken* with = before[local ? 2 : 1];
-            const CBaseToken* type = before[local ? 3 : 2];
-            if (with && IsWordText(*with, u"WITH") && type &&
-                (IsWordText(*type, u"TIMESTAMP") || (type->m_nLength == 1 && type->m_sText[0] == u')')))
-            {
-                for (const CBaseToken* word : {&token, before[0], local ? before[1] : nullptr})
-                    if (word)
-                        RecaseLetters(tokens.MutableText(*word), 0, word->m_sText.size(), keywordCase);
-            }
+            for (const CBaseToken* word : {&token, before[0], local ? before[1] : nullptr})
+                if (word)
+                    RecaseLetters(tokens.MutableText(*word), 0, word->m_sText.size(), keywordCase);
         }
-        before = {&token, before[0], before[1], before[2]};
     }
 }
 
