@@ -87,6 +87,13 @@ std::u16string_view WithoutFirstLineBreak(std::u16string_view text)
 
 // Runs units through the pipeline one after the other, keeping its working
 // storage from one to the next.
+// Whether two texts hold the same units, compared as blocks of memory (the
+// standard comparison of UTF-16 texts goes unit by unit).
+bool SameUnits(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
 class CUnitFormatter
 {
 public:
@@ -143,7 +150,7 @@ private:
     CTokenList& m_Tokens;
     bool m_bWriterFindsLiteralLines;
     std::vector<int32_t> m_aLiteralLines;
-    std::u16string m_sRunAgain; // the result a settling run reads
+    std::u16string m_sRunAgain; // the result of a settling run
     // Whether a line of the last unit laid out holds only "/" or "." among
     // blanks: the finishing step finds out as it walks the lines.
     bool m_bTerminatorLine = false;
@@ -183,21 +190,26 @@ int CUnitFormatter::Settle(std::u16string_view source, ScriptPieceKind kind, siz
                            std::u16string& output)
 {
     const size_t reported = m_aNotLaidOut.size();
-    std::u16string_view read = source; // what the last run read
+    auto result = [&] { return std::u16string_view(output).substr(start); };
     int runs = 1;
-    while (std::u16string_view(output).substr(start) != read)
-    {
-        if (runs == maxRuns)
+    if (!SameUnits(result(), source))
+        while (true)
         {
-            runs = 0;
-            break;
+            if (runs == maxRuns)
+            {
+                runs = 0;
+                break;
+            }
+            // The run reads the last result where it stands and writes beside
+            // it; only a result that changed is copied over the last one.
+            m_sRunAgain.clear();
+            Run(result(), kind, 0, m_sRunAgain);
+            ++runs;
+            if (SameUnits(m_sRunAgain, result()))
+                break;
+            output.resize(start);
+            output += m_sRunAgain;
         }
-        m_sRunAgain.assign(output, start);
-        output.resize(start);
-        Run(m_sRunAgain, kind, 0, output);
-        read = m_sRunAgain;
-        ++runs;
-    }
     m_aNotLaidOut.resize(reported);
     return runs;
 }
