@@ -414,6 +414,26 @@ bool SameExactly(CTokenCursor& a, CTokenCursor& b, size_t endA, size_t endB)
     return SameUnits(x, y);
 }
 
+// Four units (as LoadFourUnits reads them) that are all letters or other
+// units from 'A' up that stand in words, and the same four with ASCII
+// letters made lower case. Digits, '|' and the rare units from 0x8000 to
+// 0x8040 are left to the unit-by-unit test.
+bool FourWordUnits(uint64_t block)
+{
+    constexpr uint64_t kHigh = 0x8000800080008000u;
+    const uint64_t fromA = ((block | kHigh) - FourTimes(u'A')) & kHigh;
+    return fromA == kHigh && !ZeroUnits(block ^ FourTimes(u'|'));
+}
+
+uint64_t FoldFourUnits(uint64_t block)
+{
+    constexpr uint64_t kHigh = 0x8000800080008000u;
+    const uint64_t fromA = ((block | kHigh) - FourTimes(u'A')) & kHigh;
+    const uint64_t pastZ = ((block | kHigh) - FourTimes(u'Z' + 1)) & kHigh;
+    const uint64_t upper = fromA & ~pastZ & ~block;
+    return block | (upper >> 10); // the high bit of a unit becomes its 0x20
+}
+
 // Whether the word, delimiter, literal or quoted identifier at each cursor is
 // the same; moves both past it. A word is compared as the two are read, and
 // must end on both sides at once.
@@ -437,6 +457,12 @@ bool SameOther(CTokenCursor& a, CTokenCursor& b)
     }
     const size_t room = std::min(x.size(), y.size());
     size_t k = 0;
+    for (; k + 4 <= room; k += 4)
+    {
+        const uint64_t p = LoadFourUnits(x.data() + k);
+        if (!FourWordUnits(p) || FoldFourUnits(p) != FoldFourUnits(LoadFourUnits(y.data() + k)))
+            break;
+    }
     for (; k < room; ++k)
     {
         const char16_t p = x[k];

@@ -154,9 +154,10 @@ bool Replace(std::u16string& text, size_t pos, std::u16string_view what, std::u1
     return true;
 }
 
+// Flips the case bit of a letter, or of a bracket or other unit above 'A'.
 bool FlipCaseFrom(std::u16string& text, size_t pos)
 {
-    const size_t at = FindFrom(text, pos, [&](size_t i) { return text[i] < 128 && std::isalpha(text[i]); });
+    const size_t at = FindFrom(text, pos, [&](size_t i) { return text[i] >= u'A' && text[i] != u'|'; });
     if (at != std::u16string::npos)
         text[at] ^= 0x20;
     return at != std::u16string::npos;
@@ -250,6 +251,7 @@ const char16_t* const kSeeds[] = {
      u"-- quillmark: off\nSELECT  1\n-- quillmark: on\nselect 2 from dual;"),
     u"select 'unclosed\n/\nselect \"open\n/\nselect q'(never\n/\nx /* open",
     u"select q'!'!', Q'''', nq'ab'a', q'x' from t where a = b",
+    u"select \u8041\u8042\u805a\u8043d, a[b]cd, abc|nq'[x]', abc|q'{y}', DUAL from t",
 };
 
 // The seed's pieces with the unit around pos cut in two there.
