@@ -125,7 +125,7 @@ void SelectRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
         ctx.WriteLineBreak(ctx.RightAligned() ? int64_t(level.m_nKeywordCol) - length : level.m_nKeywordCol);
     // No separator, except after text of this level on the same line, as in
     // CREATE VIEW v AS SELECT.
-    ctx.Write(ctx.LevelTextNeedsSpace(level) ? u" " : u"", token.m_sText);
+    ctx.Write(ctx.LevelTextNeedsSpace(level) ? u" " : u"", token);
     level.m_bHandled = true;
     if (level.m_nKeywordCol == -1)
         level.m_nKeywordCol = ToColumn(ctx.RightAligned() ? int64_t(ctx.Column()) : int64_t(ctx.Column()) - length);
@@ -140,7 +140,7 @@ void DistinctRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& toke
     if (select.m_bAlignColumnsAfterDistinct && !select.m_bSelectColumnListStyle)
     {
         level.m_sSep = u" ";
-        ctx.Write(level.m_sSep, token.m_sText);
+        ctx.Write(level.m_sSep, token);
         level.m_bHandled = true;
         level.m_nSelectListCol = ctx.Column();
     }
@@ -196,7 +196,7 @@ void SetOperatorRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& t
 
 void CaseRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
 {
-    ctx.Write(level.m_sSep, token.m_sText);
+    ctx.Write(level.m_sSep, token);
     level.m_bHandled = true;
     if (level.m_nCaseCol == -1)
         level.m_nCaseCol = ToColumn(int64_t(ctx.Column()) - token.m_nLength);
@@ -235,7 +235,7 @@ void CaseBranchRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& to
 
 void BetweenRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token)
 {
-    ctx.Write(level.m_sSep, token.m_sText);
+    ctx.Write(level.m_sSep, token);
     level.m_bHandled = true;
     if (level.m_nBetweenCol == -1)
         level.m_nBetweenCol = ctx.Column();

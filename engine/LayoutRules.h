@@ -63,6 +63,11 @@ public:
         Emit(m_sOutput, prefix, text, suffix, m_Position);
     }
     void Write(std::u16string_view text) { Emit(m_sOutput, {}, text, {}, m_Position); }
+    // A token's text, which is looked through for line feeds only if it can hold one.
+    void Write(std::u16string_view prefix, const CBaseToken& token, std::u16string_view suffix = {})
+    {
+        Emit(m_sOutput, prefix, token.m_sText, suffix, m_Position, TextLinesOf(token));
+    }
     // A line break followed by the given runs of blanks.
     void WriteLineBreak(int64_t blanks, int64_t moreBlanks = 0, int64_t evenMoreBlanks = 0)
     {

@@ -263,7 +263,7 @@ void CLayoutWriter::WriteToken(LevelState& level, const CBaseToken& token)
         KeywordFill(m_Ctx, level, token);
     if (!level.m_bWrapped && m_Ctx.m_Options.m_Commas.m_nListComma == COMMA_BEFORE_SPACE && level.m_nTokens == 0)
         level.m_sSep.Append(u" ");
-    m_Ctx.Write(level.m_sSep, token.m_sText, level.m_sSuffix);
+    m_Ctx.Write(level.m_sSep, token, level.m_sSuffix);
     level.m_bGlue = false;
 }
 
@@ -301,7 +301,7 @@ void CLayoutWriter::AfterToken(LevelState& level, bool isComment, int32_t length
 void CLayoutWriter::CopyRemaining(size_t from, size_t end)
 {
     for (size_t i = from; i < end; ++i)
-        m_Ctx.Write(u" ", m_Tokens[i].m_sText);
+        m_Ctx.Write(u" ", m_Tokens[i]);
 }
 
 // Moves column and line over text: a line feed starts the next line at column
@@ -334,7 +334,7 @@ inline bool IsBlankRun(std::u16string_view piece)
 }
 
 // Appends piece to output and moves column and line over it, as Advance does.
-inline bool Append(std::u16string& output, std::u16string_view piece, int64_t& column, int32_t& line)
+[[gnu::always_inline]] inline bool Append(std::u16string& output, std::u16string_view piece, int64_t& column, int32_t& line)
 {
     // Most pieces are a separator, a parenthesis or a comma of one unit.
     if (piece.size() == 1)
@@ -369,17 +369,25 @@ inline bool MayHoldLiteral(std::u16string_view text)
 } // namespace
 
 void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
-          std::u16string_view suffix, OutputPosition& position)
+          std::u16string_view suffix, OutputPosition& position, TextLines textLines)
 {
     int64_t column = position.m_nColumn;
     int32_t line = position.m_nLine;
     if (!prefix.empty())
         Append(output, prefix, column, line);
-    // Only a token's text can hold a literal; one that spans lines holds a
-    // line feed and an apostrophe or a double quotation mark.
-    const int32_t textLine = line;
-    if (!text.empty() && Append(output, text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
-        AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
+    if (textLines == TEXT_ONE_LINE)
+    {
+        output.append(text);
+        column += static_cast<int64_t>(text.size());
+    }
+    else
+    {
+        // Only a token's text can hold a literal; one that spans lines holds
+        // a line feed and an apostrophe or a double quotation mark.
+        const int32_t textLine = line;
+        if (!text.empty() && Append(output, text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
+            AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
+    }
     if (!suffix.empty())
         Append(output, suffix, column, line);
     position.m_nColumn = ToColumn(column);

@@ -34,12 +34,41 @@ void WriteLayout(const COptions& options, std::u16string_view newLine, const CTo
 void AppendLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                   std::u16string& output, std::vector<int32_t>* literalLines = nullptr);
 
+// What the writer knows of a text it writes: whether it may hold line feeds.
+enum TextLines
+{
+    TEXT_ANY_LINES = 0,
+    TEXT_ONE_LINE = 1, // holds no line feed, so none is looked for
+};
+
+// TEXT_ONE_LINE for the tokens whose text never holds a line feed: words,
+// numbers, delimiters and operators are cut at every blank. Comments,
+// literals, quoted identifiers and bind variables (a colon joined with
+// whatever token follows it) can span lines.
+inline TextLines TextLinesOf(const CBaseToken& token)
+{
+    switch (token.m_nKind)
+    {
+    case TK_WORD:
+    case TK_KEYWORD:
+    case TK_DELIMITER:
+    case TK_NUMBER:
+    case TK_DATATYPE:
+    case TK_FUNCTION:
+    case TK_STDFUNCTION:
+    case TK_CONCAT:
+    case TK_ASSIGN:
+    case TK_COMPARE: return TEXT_ONE_LINE;
+    default: return TEXT_ANY_LINES;
+    }
+}
+
 // Appends prefix, text and suffix to output and advances the position over
 // them: a line feed sets the column to 0 and starts the next line, every other
 // character adds 1. The lines inside literals of text are noted if the
 // position asks for them.
 void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
-          std::u16string_view suffix, OutputPosition& position);
+          std::u16string_view suffix, OutputPosition& position, TextLines textLines = TEXT_ANY_LINES);
 
 // The length of the group whose opening parenthesis stands just before start:
 // the characters of its tokens up to and including its closing parenthesis

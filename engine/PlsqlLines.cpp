@@ -185,6 +185,12 @@ void CPlsqlLines::WriteText(std::u16string_view sep, std::u16string_view text)
     m_bLineStart = false;
 }
 
+void CPlsqlLines::WriteText(std::u16string_view sep, const CBaseToken& token)
+{
+    m_Ctx.Write(sep, token);
+    m_bLineStart = false;
+}
+
 // Before the next token: the line break a line comment asked for.
 void CPlsqlLines::Separate(std::u16string_view sep)
 {
@@ -302,7 +308,7 @@ void CPlsqlLines::WriteToken(size_t i)
         Separate({});
         sep = {};
     }
-    WriteText(sep, token.m_sText);
+    WriteText(sep, token);
     m_bGlue = false;
     if (token.m_nKind == TK_DELIMITER && token.m_nLength == 1)
     {

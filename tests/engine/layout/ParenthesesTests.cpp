@@ -162,6 +162,31 @@ TEST(WriterCoreTest, EmitAdvancesOverEveryCharacter)
     }
 }
 
+// The writer looks for line feeds only in the texts of tokens that can hold
+// one: every token that spans lines must say so, whatever its kind becomes
+// in the analysis (a colon takes the token after it into a bind variable).
+TEST(WriterCoreTest, TokensThatSpanLinesSaySo)
+{
+    const char* inputs[] = {
+        "a\nb", "/* a\nb */ x", "-- c\nx", "'a\nb'", "q'[a\nb]'", "\"a\nb\"", ":'a\nb'", ":\"a\nb\"",
+        ": /* a\nb */ x", ":\n-- c\nx", "a |\n| b", "a <\n= b", "x :\n= 1",
+    };
+    for (const char* input : inputs)
+    {
+        CSQLParser engine;
+        Tokenize(Wide(input), engine.m_aTokens);
+        SplitWords(engine, engine.m_aTokens);
+        Analyse(engine, engine.m_aTokens, true);
+        for (const CBaseToken& token : engine.m_aTokens)
+        {
+            if (token.m_sText.find(u'\n') != std::u16string_view::npos)
+            {
+                EXPECT_EQ(TextLinesOf(token), TEXT_ANY_LINES) << input << ": kind " << token.m_nKind;
+            }
+        }
+    }
+}
+
 // MeasureGroups (one pass for all groups) gives what MeasureGroup's walk
 // gives for each group, unclosed ones included.
 TEST(WriterCoreTest, MeasureGroupsAgreesWithTheWalk)
