@@ -46,21 +46,6 @@ private:
     bool m_bCaselessDelimiters = true;
 };
 
-// Switches the case of the letters first to first + 25 (A to Z, or a to z)
-// among four units read by LoadFourUnits: each such unit gets the bit that
-// tells the two cases apart flipped. The test runs on the low 15 bits of each
-// unit, where adding the bias carries into no other unit, and units with the
-// top bit set are no letters at all.
-uint64_t SwitchCaseOfFour(uint64_t block, char16_t first)
-{
-    constexpr uint64_t kTopBits = FourTimes(0x8000);
-    const uint64_t low = block & ~kTopBits;
-    const uint64_t atLeastFirst = low + FourTimes(static_cast<char16_t>(0x8000 - first));
-    const uint64_t pastLast = low + FourTimes(static_cast<char16_t>(0x8000 - first - 26));
-    const uint64_t letters = atLeastFirst & ~pastLast & ~block & kTopBits;
-    return block ^ (letters >> 10); // the top bit of a unit down to its 0x20 bit
-}
-
 // Switches the case of every letter first to first + 25 of p[0, n).
 void SwitchCase(char16_t* p, size_t n, char16_t first)
 {

@@ -114,6 +114,21 @@ constexpr uint64_t FourTimes(char16_t c)
     return 0x0001000100010001u * c;
 }
 
+// Switches the case of the letters first to first + 25 (A to Z, or a to z)
+// among four units read by LoadFourUnits: each such unit gets the bit that
+// tells the two cases apart flipped. The test runs on the low 15 bits of each
+// unit, where adding the bias carries into no other unit, and units with the
+// top bit set are no letters at all.
+inline uint64_t SwitchCaseOfFour(uint64_t block, char16_t first)
+{
+    constexpr uint64_t kTopBits = FourTimes(0x8000);
+    const uint64_t low = block & ~kTopBits;
+    const uint64_t atLeastFirst = low + FourTimes(static_cast<char16_t>(0x8000 - first));
+    const uint64_t pastLast = low + FourTimes(static_cast<char16_t>(0x8000 - first - 26));
+    const uint64_t letters = atLeastFirst & ~pastLast & ~block & kTopBits;
+    return block ^ (letters >> 10); // the top bit of a unit down to its 0x20 bit
+}
+
 // The index of the first unit c in text at or after from, or text.size().
 // Reads four units at a time: line feeds are rare among the characters of a
 // line, and apostrophes among those of a literal, and the writer and the
@@ -124,8 +139,17 @@ inline size_t FindUnit(std::u16string_view text, size_t from, char16_t c)
     const char16_t* p = text.data();
     const size_t n = text.size();
     size_t i = from;
+    // Eight units a turn while they last: one test of the two blocks' marks
+    // for the long stretches without c (a unit c becomes a zero unit).
+    for (; i + 8 <= n; i += 8)
+    {
+        const uint64_t first = ZeroUnits(LoadFourUnits(p + i) ^ pattern);
+        const uint64_t second = ZeroUnits(LoadFourUnits(p + i + 4) ^ pattern);
+        if (first | second)
+            return i + (first ? FirstMarkedUnit(first) : 4 + FirstMarkedUnit(second));
+    }
     for (; i + 4 <= n; i += 4)
-        if (const uint64_t found = ZeroUnits(LoadFourUnits(p + i) ^ pattern)) // a unit c becomes a zero unit
+        if (const uint64_t found = ZeroUnits(LoadFourUnits(p + i) ^ pattern))
             return i + FirstMarkedUnit(found);
     while (i < n && p[i] != c)
         ++i;

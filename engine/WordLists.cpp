@@ -1,5 +1,7 @@
 #include "WordLists.h"
 
+#include "TextFunc.h"
+
 #include <iterator>
 
 namespace
@@ -166,12 +168,18 @@ char16_t RaiseAscii(char16_t c)
     return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
 
-// Whether word with a to z raised is upper.
+// Whether word with a to z raised is upper; four units at a time, as most
+// words looked up are found.
 bool EqualsRaised(std::u16string_view upper, std::u16string_view word)
 {
-    if (upper.size() != word.size())
+    const size_t n = word.size();
+    if (upper.size() != n)
         return false;
-    for (size_t i = 0; i < word.size(); ++i)
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        if (SwitchCaseOfFour(LoadFourUnits(word.data() + i), u'a') != LoadFourUnits(upper.data() + i))
+            return false;
+    for (; i < n; ++i)
         if (RaiseAscii(word[i]) != upper[i])
             return false;
     return true;
