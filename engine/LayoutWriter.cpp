@@ -14,9 +14,101 @@
 
 #include <algorithm>
 #include <functional>
+#include <span>
 
 namespace
 {
+
+// Moves column and line over text: a line feed starts the next line at column
+// 0, every other character adds 1. Returns whether text holds a line feed.
+inline bool Advance(std::u16string_view text, int64_t& column, int32_t& line)
+{
+    size_t lineFeed = FindLineFeed(text, 0);
+    if (lineFeed == text.size())
+    {
+        column += static_cast<int64_t>(text.size());
+        return false;
+    }
+    size_t lineStart = 0;
+    for (; lineFeed < text.size(); lineFeed = FindLineFeed(text, lineFeed + 1))
+    {
+        ++line;
+        lineStart = lineFeed + 1;
+    }
+    column = static_cast<int64_t>(text.size() - lineStart);
+    return true;
+}
+
+// Whether piece views the buffer BlankRun hands out, so that it holds blanks
+// only: indentation is much of the output, and needs no search for line feeds.
+inline bool IsBlankRun(std::u16string_view piece)
+{
+    const std::less_equal<const char16_t*> notAfter;
+    return notAfter(kBlankUnits.data(), piece.data()) &&
+           notAfter(piece.data() + piece.size(), kBlankUnits.data() + kBlankUnits.size());
+}
+
+// Appends piece to output and moves column and line over it, as Advance does.
+[[gnu::always_inline]] inline bool Append(std::u16string& output, std::u16string_view piece, int64_t& column, int32_t& line)
+{
+    // Most pieces are a separator, a parenthesis or a comma of one unit.
+    if (piece.size() == 1)
+    {
+        output.push_back(piece[0]);
+        if (piece[0] != u'\n')
+        {
+            ++column;
+            return false;
+        }
+        ++line;
+        column = 0;
+        return true;
+    }
+    output.append(piece);
+    if (IsBlankRun(piece))
+    {
+        column += static_cast<int64_t>(piece.size());
+        return false;
+    }
+    return Advance(piece, column, line);
+}
+
+inline bool MayHoldLiteral(std::u16string_view text)
+{
+    for (char16_t c : text)
+        if (c == u'\'' || c == u'"')
+            return true;
+    return false;
+}
+
+// Emit's work. The writer's core writes most tokens, and has it inlined
+// there; everything else writes through Emit.
+[[gnu::always_inline]] inline void EmitPieces(std::u16string& output, std::u16string_view prefix,
+                                              std::u16string_view text, std::u16string_view suffix,
+                                              OutputPosition& position, TextLines textLines)
+{
+    int64_t column = position.m_nColumn;
+    int32_t line = position.m_nLine;
+    if (!prefix.empty())
+        Append(output, prefix, column, line);
+    if (textLines == TEXT_ONE_LINE)
+    {
+        output.append(text);
+        column += static_cast<int64_t>(text.size());
+    }
+    else
+    {
+        // Only a token's text can hold a literal; one that spans lines holds
+        // a line feed and an apostrophe or a double quotation mark.
+        const int32_t textLine = line;
+        if (!text.empty() && Append(output, text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
+            AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
+    }
+    if (!suffix.empty())
+        Append(output, suffix, column, line);
+    position.m_nColumn = ToColumn(column);
+    position.m_nLine = line;
+}
 
 // The character of a one-character delimiter, else 0: the writer tells the
 // delimiters it acts on apart with a single test of the token.
@@ -36,9 +128,8 @@ int64_t MeasureAllGroups(const CTokenList& tokens, size_t begin, size_t end, std
     std::vector<size_t> open;
     int64_t sum = 0;
     maxDepth = 0;
-    for (size_t i = begin; i < end; ++i)
+    for (const CBaseToken& token : std::span(tokens.m_aTokens).subspan(begin, end - begin))
     {
-        const CBaseToken& token = tokens[i];
         sum += token.m_nLength;
         const char16_t delimiter = DelimiterChar(token);
         if (delimiter == u'(')
@@ -92,7 +183,7 @@ private:
     void OpenGroup(LevelState& level);
     void CloseGroup();
     void WriteToken(LevelState& level, const CBaseToken& token);
-    void AfterToken(LevelState& level, bool isComment, int32_t length);
+    [[gnu::always_inline]] void AfterToken(LevelState& level, bool isComment, int32_t length);
     void CopyRemaining(size_t from, size_t end);
 
     CLayoutContext& m_Ctx;
@@ -263,14 +354,14 @@ void CLayoutWriter::WriteToken(LevelState& level, const CBaseToken& token)
         KeywordFill(m_Ctx, level, token);
     if (!level.m_bWrapped && m_Ctx.m_Options.m_Commas.m_nListComma == COMMA_BEFORE_SPACE && level.m_nTokens == 0)
         level.m_sSep.Append(u" ");
-    m_Ctx.Write(level.m_sSep, token, level.m_sSuffix);
+    EmitPieces(m_Ctx.m_sOutput, level.m_sSep, token.m_sText, level.m_sSuffix, m_Ctx.m_Position, TextLinesOf(token));
     level.m_bGlue = false;
 }
 
 // Phase 5: whatever a handler asked for the current token, the next one starts
 // with a single space (none after glue); the level's first non-comment token
 // gives the level its list anchor.
-void CLayoutWriter::AfterToken(LevelState& level, bool isComment, int32_t length)
+inline void CLayoutWriter::AfterToken(LevelState& level, bool isComment, int32_t length)
 {
     level.m_bHandled = false;
     level.m_sSep = u" ";
@@ -304,94 +395,12 @@ void CLayoutWriter::CopyRemaining(size_t from, size_t end)
         m_Ctx.Write(u" ", m_Tokens[i]);
 }
 
-// Moves column and line over text: a line feed starts the next line at column
-// 0, every other character adds 1. Returns whether text holds a line feed.
-inline bool Advance(std::u16string_view text, int64_t& column, int32_t& line)
-{
-    size_t lineFeed = FindLineFeed(text, 0);
-    if (lineFeed == text.size())
-    {
-        column += static_cast<int64_t>(text.size());
-        return false;
-    }
-    size_t lineStart = 0;
-    for (; lineFeed < text.size(); lineFeed = FindLineFeed(text, lineFeed + 1))
-    {
-        ++line;
-        lineStart = lineFeed + 1;
-    }
-    column = static_cast<int64_t>(text.size() - lineStart);
-    return true;
-}
-
-// Whether piece views the buffer BlankRun hands out, so that it holds blanks
-// only: indentation is much of the output, and needs no search for line feeds.
-inline bool IsBlankRun(std::u16string_view piece)
-{
-    const std::less_equal<const char16_t*> notAfter;
-    return notAfter(kBlankUnits.data(), piece.data()) &&
-           notAfter(piece.data() + piece.size(), kBlankUnits.data() + kBlankUnits.size());
-}
-
-// Appends piece to output and moves column and line over it, as Advance does.
-[[gnu::always_inline]] inline bool Append(std::u16string& output, std::u16string_view piece, int64_t& column, int32_t& line)
-{
-    // Most pieces are a separator, a parenthesis or a comma of one unit.
-    if (piece.size() == 1)
-    {
-        output.push_back(piece[0]);
-        if (piece[0] != u'\n')
-        {
-            ++column;
-            return false;
-        }
-        ++line;
-        column = 0;
-        return true;
-    }
-    output.append(piece);
-    if (IsBlankRun(piece))
-    {
-        column += static_cast<int64_t>(piece.size());
-        return false;
-    }
-    return Advance(piece, column, line);
-}
-
-inline bool MayHoldLiteral(std::u16string_view text)
-{
-    for (char16_t c : text)
-        if (c == u'\'' || c == u'"')
-            return true;
-    return false;
-}
-
 } // namespace
 
 void Emit(std::u16string& output, std::u16string_view prefix, std::u16string_view text,
           std::u16string_view suffix, OutputPosition& position, TextLines textLines)
 {
-    int64_t column = position.m_nColumn;
-    int32_t line = position.m_nLine;
-    if (!prefix.empty())
-        Append(output, prefix, column, line);
-    if (textLines == TEXT_ONE_LINE)
-    {
-        output.append(text);
-        column += static_cast<int64_t>(text.size());
-    }
-    else
-    {
-        // Only a token's text can hold a literal; one that spans lines holds
-        // a line feed and an apostrophe or a double quotation mark.
-        const int32_t textLine = line;
-        if (!text.empty() && Append(output, text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
-            AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
-    }
-    if (!suffix.empty())
-        Append(output, suffix, column, line);
-    position.m_nColumn = ToColumn(column);
-    position.m_nLine = line;
+    EmitPieces(output, prefix, text, suffix, position, textLines);
 }
 
 int64_t MeasureGroup(const CTokenList& tokens, size_t start)
