@@ -155,15 +155,15 @@ public:
 
 private:
     static constexpr size_t kMaxWord = 32; // longer than every listed word
-    // Made of the length and the first, middle and last units with a to z
-    // raised: every word of the input is looked up, most of them in vain, so
-    // the hash does not read the whole word.
+    // Made of the length and the first, middle and last units, each taken the
+    // same in either case: every word of the input is looked up, so the hash
+    // does not read the whole word.
     static uint32_t Hash(std::u16string_view word);
     void Grow();
 
-    // Whether some entry of the length has the first unit given, by bit
-    // (first unit with a to z raised) % 32: most words of the input are
-    // looked up in vain, and most of those are turned away by this test.
+    // Whether some entry of the length may have the first unit given, by bit
+    // (first unit % 32, the same for both cases of a letter): many names of
+    // the input are turned away by this test before they are hashed.
     static uint32_t FirstUnitBit(char16_t first);
     std::array<uint32_t, kMaxWord + 1> m_aFirstUnits{};
 
