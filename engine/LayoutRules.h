@@ -93,10 +93,12 @@ public:
     OutputPosition m_Position;
     int32_t m_nCommaSpace; // the wrapped comma spacing every level receives
 
-    // The writer's stack of levels and the lengths of the groups of the range
-    // it lays out, kept here so that laying out many ranges reuses them.
+    // The writer's stack of levels, the lengths of the groups of the range it
+    // lays out and the groups still open while it measures them, kept here so
+    // that laying out many ranges reuses them.
     std::vector<LevelState> m_aLevels;
     std::vector<int64_t> m_aGroupLengths;
+    std::vector<size_t> m_aOpenGroups;
 };
 
 // Lays out tokens [begin, end) by the SQL rules from the current position on,

@@ -121,11 +121,12 @@ char16_t DelimiterChar(const CBaseToken& token)
 // deepest nesting: a stack of the groups still open holds, for each, the sum
 // of token lengths up to its opening parenthesis; its closing parenthesis turns
 // that into its length. Groups never closed run to the end of the range.
+// open is room for that stack.
 int64_t MeasureAllGroups(const CTokenList& tokens, size_t begin, size_t end, std::vector<int64_t>& lengths,
-                         size_t& maxDepth)
+                         std::vector<size_t>& open, size_t& maxDepth)
 {
     lengths.clear();
-    std::vector<size_t> open;
+    open.clear();
     int64_t sum = 0;
     maxDepth = 0;
     for (const CBaseToken& token : std::span(tokens.m_aTokens).subspan(begin, end - begin))
@@ -155,17 +156,18 @@ int64_t MeasureAllGroups(const CTokenList& tokens, size_t begin, size_t end, std
 class CLayoutWriter
 {
 public:
-    // The context's stack and lengths are taken for the writer's run and
+    // The context's stack, lengths and room for measuring are taken for the
     // given back after it, so that the run works on members of its own.
     explicit CLayoutWriter(CLayoutContext& ctx)
         : m_Ctx(ctx), m_Tokens(ctx.m_Tokens), m_aLevels(std::move(ctx.m_aLevels)),
-          m_aGroupLengths(std::move(ctx.m_aGroupLengths))
+          m_aGroupLengths(std::move(ctx.m_aGroupLengths)), m_aOpenGroups(std::move(ctx.m_aOpenGroups))
     {
     }
     ~CLayoutWriter()
     {
         m_Ctx.m_aLevels = std::move(m_aLevels);
         m_Ctx.m_aGroupLengths = std::move(m_aGroupLengths);
+        m_Ctx.m_aOpenGroups = std::move(m_aOpenGroups);
     }
     CLayoutWriter(const CLayoutWriter&) = delete;
     CLayoutWriter& operator=(const CLayoutWriter&) = delete;
@@ -190,13 +192,14 @@ private:
     const CTokenList& m_Tokens;
     std::vector<LevelState> m_aLevels;
     std::vector<int64_t> m_aGroupLengths; // MeasureGroup of each "(" of the range, in token order
+    std::vector<size_t> m_aOpenGroups;    // room for the measuring
     size_t m_nNextGroup = 0;
 };
 
 void CLayoutWriter::Measure(size_t begin, size_t end)
 {
     size_t maxDepth = 0;
-    const int64_t tokenLength = MeasureAllGroups(m_Tokens, begin, end, m_aGroupLengths, maxDepth);
+    const int64_t tokenLength = MeasureAllGroups(m_Tokens, begin, end, m_aGroupLengths, m_aOpenGroups, maxDepth);
     m_nNextGroup = 0;
     m_aLevels.clear();
     m_aLevels.reserve(maxDepth + 2);
@@ -427,8 +430,9 @@ int64_t MeasureGroup(const CTokenList& tokens, size_t start)
 std::vector<int64_t> MeasureGroups(const CTokenList& tokens)
 {
     std::vector<int64_t> lengths;
+    std::vector<size_t> open;
     size_t maxDepth = 0;
-    MeasureAllGroups(tokens, 0, tokens.size(), lengths, maxDepth);
+    MeasureAllGroups(tokens, 0, tokens.size(), lengths, open, maxDepth);
     return lengths;
 }
 
