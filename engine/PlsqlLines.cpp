@@ -26,16 +26,11 @@ std::u16string_view WithoutLineBreak(const CBaseToken& token)
     return text;
 }
 
-bool MayHoldLineFeed(const CBaseToken& token)
-{
-    return token.m_nKind == TK_COMMENT || token.m_nKind == TK_STRING || token.m_nKind == TK_QUOTED;
-}
-
 // The line on which a token ends, and whether its text ends with a line
 // feed (a line comment), after which the next token stands on a line of its own.
 int32_t EndLine(const CBaseToken& token)
 {
-    if (!MayHoldLineFeed(token))
+    if (TextLinesOf(token) == TEXT_ONE_LINE)
         return token.m_nLine;
     int32_t line = token.m_nLine;
     for (size_t at = FindLineFeed(token.m_sText, 0); at < token.m_sText.size();
@@ -629,7 +624,7 @@ CPlsqlLines::CPlan CPlsqlLines::PlanLine(size_t begin, size_t end)
         conditionNext = depth == 0 && cases == 0 && OpensCondition(token);
         glue = IsDelimiter(token, u'.');
         lineStart = false;
-        if (MayHoldLineFeed(token) && FindLineFeed(token.m_sText, 0) < token.m_sText.size())
+        if (TextLinesOf(token) != TEXT_ONE_LINE && FindLineFeed(token.m_sText, 0) < token.m_sText.size())
             width = static_cast<int64_t>(token.m_sText.size() - token.m_sText.rfind(u'\n') - 1);
         else
             width += sep + token.m_nLength;

@@ -330,6 +330,15 @@ const PlsqlCase kCases[] = {
     {{"TextAfterTheLastEndBySqlRules", "begin null; end; grant execute on p to x;",
       Lines({"BEGIN", "  NULL;", "END;", "GRANT EXECUTE", " ON p TO x;"}), {}},
      true},
+    // A bind variable of a literal that spans lines is measured from its last
+    // line on, as the literal alone is: the list after it stays on that line.
+    {{"BindVariableOfLiteralOverLines",
+      "begin v := f(:'first line is long enough to matter here and longer than the margin\nsecond', "
+      "a_rather_long_argument_name, another_long_argument); end;",
+      Lines({"BEGIN", "  v := f (:'first line is long enough to matter here and longer than the margin",
+             "second', a_rather_long_argument_name, another_long_argument);", "END;"}),
+      {}},
+     false},
 };
 
 class PlsqlLayoutTest : public ::testing::TestWithParam<PlsqlCase>
