@@ -68,7 +68,7 @@ void CommentRule(CLayoutContext& ctx, LevelState& level, const CBaseToken& token
     }
 
     ctx.Write(leadingBreak, leadingText);
-    ctx.Write({}, token.m_sText, trailing);
+    ctx.Write({}, token, trailing);
 
     // A comment that ended its line: the next token continues under the
     // SELECT list's items or one right of the level's anchor.

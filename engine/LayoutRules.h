@@ -58,9 +58,10 @@ public:
     int32_t Column() const { return m_Position.m_nColumn; }
     bool RightAligned() const { return m_Options.m_Alignment.m_bRight; }
 
-    void Write(std::u16string_view prefix, std::u16string_view text, std::u16string_view suffix = {})
+    void Write(std::u16string_view prefix, std::u16string_view text, std::u16string_view suffix = {},
+               TextLines textLines = TEXT_ANY_LINES)
     {
-        Emit(m_sOutput, prefix, text, suffix, m_Position);
+        Emit(m_sOutput, prefix, text, suffix, m_Position, textLines);
     }
     void Write(std::u16string_view text) { Emit(m_sOutput, {}, text, {}, m_Position); }
     // A token's text, which is looked through for line feeds only if it can hold one.

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <span>
 
 namespace
@@ -81,6 +82,22 @@ inline bool MayHoldLiteral(std::u16string_view text)
     return false;
 }
 
+// Appends to lines the numbers of the lines that begin inside a literal of a
+// text (a literal, or any text but a comment) written from line firstLine to
+// line lastLine. Seldom needed, so kept out of the writing itself.
+[[gnu::noinline]] void NoteLinesInsideLiterals(std::u16string_view text, TextLines textLines, int32_t firstLine,
+                                               int32_t lastLine, std::vector<int32_t>& lines)
+{
+    if (textLines == TEXT_LITERAL)
+    {
+        const size_t from = lines.size();
+        lines.resize(from + static_cast<size_t>(lastLine - firstLine));
+        std::iota(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(), firstLine + 1);
+    }
+    else if (MayHoldLiteral(text))
+        AppendLinesInsideLiterals(text, firstLine, lines);
+}
+
 // Emit's work. The writer's core writes most tokens, and has it inlined
 // there; everything else writes through Emit.
 [[gnu::always_inline]] inline void EmitPieces(std::u16string& output, std::u16string_view prefix,
@@ -99,10 +116,12 @@ inline bool MayHoldLiteral(std::u16string_view text)
     else
     {
         // Only a token's text can hold a literal; one that spans lines holds
-        // a line feed and an apostrophe or a double quotation mark.
+        // a line feed and an apostrophe or a double quotation mark (so not a
+        // line break written as the text).
         const int32_t textLine = line;
-        if (!text.empty() && Append(output, text, column, line) && position.m_pLiteralLines && MayHoldLiteral(text))
-            AppendLinesInsideLiterals(text, textLine, *position.m_pLiteralLines);
+        if (!text.empty() && Append(output, text, column, line) && text.size() > 1 && textLines != TEXT_NO_LITERAL &&
+            position.m_pLiteralLines)
+            NoteLinesInsideLiterals(text, textLines, textLine, line, *position.m_pLiteralLines);
     }
     if (!suffix.empty())
         Append(output, suffix, column, line);

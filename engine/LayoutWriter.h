@@ -34,11 +34,14 @@ void WriteLayout(const COptions& options, std::u16string_view newLine, const CTo
 void AppendLayout(const COptions& options, std::u16string_view newLine, const CTokenList& tokens,
                   std::u16string& output, std::vector<int32_t>* literalLines = nullptr);
 
-// What the writer knows of a text it writes: whether it may hold line feeds.
+// What the writer knows of a text it writes: whether it may hold line feeds,
+// and whether a line may begin inside a literal of it.
 enum TextLines
 {
     TEXT_ANY_LINES = 0,
-    TEXT_ONE_LINE = 1, // holds no line feed, so none is looked for
+    TEXT_ONE_LINE = 1,   // holds no line feed, so none is looked for
+    TEXT_NO_LITERAL = 2, // a comment: may span lines, none of them inside a literal
+    TEXT_LITERAL = 3,    // a literal or quoted identifier: every line after its first is inside it
 };
 
 // TEXT_ONE_LINE for the tokens whose text never holds a line feed: words,
@@ -49,6 +52,9 @@ inline TextLines TextLinesOf(const CBaseToken& token)
 {
     switch (token.m_nKind)
     {
+    case TK_COMMENT: return TEXT_NO_LITERAL;
+    case TK_STRING:
+    case TK_QUOTED: return TEXT_LITERAL;
     case TK_WORD:
     case TK_KEYWORD:
     case TK_DELIMITER:

@@ -174,15 +174,9 @@ int64_t CPlsqlLines::ContinuationColumn() const
     return m_nItemColumn + m_nStep;
 }
 
-void CPlsqlLines::WriteText(std::u16string_view sep, std::u16string_view text)
+void CPlsqlLines::WriteText(std::u16string_view sep, std::u16string_view text, TextLines textLines)
 {
-    m_Ctx.Write(sep, text);
-    m_bLineStart = false;
-}
-
-void CPlsqlLines::WriteText(std::u16string_view sep, const CBaseToken& token)
-{
-    m_Ctx.Write(sep, token);
+    m_Ctx.Write(sep, text, {}, textLines);
     m_bLineStart = false;
 }
 
@@ -303,7 +297,7 @@ void CPlsqlLines::WriteToken(size_t i)
         Separate({});
         sep = {};
     }
-    WriteText(sep, token);
+    WriteText(sep, token.m_sText, TextLinesOf(token));
     m_bGlue = false;
     if (token.m_nKind == TK_DELIMITER && token.m_nLength == 1)
     {
@@ -369,14 +363,14 @@ void CPlsqlLines::WriteCommentText(const CBaseToken& token)
     const std::u16string_view text = WithoutLineBreak(token);
     if (token.m_nCode != 0 || FindLineFeed(text, 0) == text.size())
     {
-        WriteText({}, text);
+        WriteText({}, text, TEXT_NO_LITERAL);
         return;
     }
     const int64_t from = InputColumn(token);
     const std::u16string shifted = from >= 0 && from != Column() ? ShiftLines(text, int64_t(Column()) - from)
                                                                  : std::u16string(text);
     int32_t line = m_Ctx.m_Position.m_nLine;
-    WriteText({}, shifted);
+    WriteText({}, shifted, TEXT_NO_LITERAL);
     if (std::vector<int32_t>* kept = m_Ctx.m_Position.m_pLiteralLines)
     {
         const std::u16string_view all = shifted;

@@ -104,8 +104,7 @@ private:
     void WriteToken(size_t i);
     void WriteComment(size_t i);
     void WriteCommentText(const CBaseToken& comment);
-    void WriteText(std::u16string_view sep, std::u16string_view text);
-    void WriteText(std::u16string_view sep, const CBaseToken& token);
+    void WriteText(std::u16string_view sep, std::u16string_view text, TextLines textLines = TEXT_ANY_LINES);
     void Separate(std::u16string_view sep);
     void AfterToken();
     // Where the text goes on after a line break inside the item.

@@ -216,12 +216,7 @@ TEST_P(CorpusTest, WriterFindsTheLinesInsideLiterals)
         SplitWords(engine, engine.m_aTokens);
         Analyse(engine, engine.m_aTokens, true);
         for (const CBaseToken& token : engine.m_aTokens)
-        {
-            if (TextLinesOf(token) == TEXT_ONE_LINE)
-            {
-                EXPECT_EQ(token.m_sText.find(u'\n'), std::u16string_view::npos) << path << " line " << token.m_nLine;
-            }
-        }
+            ExpectTextLinesHold(token, path.string() + " line " + std::to_string(token.m_nLine));
         WriteLayout(engine, engine.m_aTokens, output, &literalLines);
         EXPECT_EQ(literalLines, LinesInsideLiterals(output)) << path;
     }

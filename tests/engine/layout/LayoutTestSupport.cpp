@@ -3,7 +3,11 @@
 #include "Format.h"
 #include "Lexicon.h"
 #include "TestUtf.h"
+#include "TextFunc.h"
 #include "Tokenizer.h"
+
+#include <algorithm>
+#include <numeric>
 
 namespace layout_test
 {
@@ -150,6 +154,22 @@ std::string FormatText(std::string_view input, const Setup& setup)
     if (setup)
         setup(options);
     return Narrow(::Format(Wide(input), options, MODE_FORMAT).m_sText);
+}
+
+void ExpectTextLinesHold(const CBaseToken& token, const std::string& where)
+{
+    const std::u16string_view text = token.m_sText;
+    const int32_t lineFeeds = static_cast<int32_t>(std::count(text.begin(), text.end(), u'\n'));
+    const std::vector<int32_t> inside = LinesInsideLiterals(text);
+    std::vector<int32_t> allButFirst(static_cast<size_t>(lineFeeds));
+    std::iota(allButFirst.begin(), allButFirst.end(), 2);
+    switch (TextLinesOf(token))
+    {
+    case TEXT_ONE_LINE: EXPECT_EQ(lineFeeds, 0) << where << ": kind " << token.m_nKind; break;
+    case TEXT_NO_LITERAL: EXPECT_EQ(inside, std::vector<int32_t>()) << where << ": kind " << token.m_nKind; break;
+    case TEXT_LITERAL: EXPECT_EQ(inside, allButFirst) << where << ": kind " << token.m_nKind; break;
+    default: break;
+    }
 }
 
 std::vector<std::u16string> LooseTokens(std::u16string_view text, bool withoutComments)

@@ -52,6 +52,10 @@ std::string FormatText(std::string_view input, const Setup& setup = {});
 // without whitespace and with a to z raised; comments left out with
 // withoutComments.
 std::vector<std::u16string> LooseTokens(std::u16string_view text, bool withoutComments = false);
+// What TextLinesOf says of the token holds of its text: no line feed in one
+// of TEXT_ONE_LINE, no line inside a literal in one of TEXT_NO_LITERAL, and
+// every line after the first inside it in one of TEXT_LITERAL.
+void ExpectTextLinesHold(const CBaseToken& token, const std::string& where);
 // FormatText(input) of a PL/SQL unit gives expected, keeps every token in
 // order (comments but the kept ones, if they are removed), and gives expected
 // again when run on expected.
