@@ -183,9 +183,13 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
         return fail("has mixed line endings, which --lines would change outside the lines asked for; "
                     "nothing written");
     std::u16string input = std::move(text.m_sText);
-    // Only a result written back to the file is compared with its bytes.
+    // Only a result written back to the file is compared with its bytes, and
+    // only --diff shows them. Where encoding the text gives the bytes back,
+    // the result gives them back exactly when it is the text itself: the
+    // texts are compared instead and the bytes need not be kept.
     const bool toFile = run.m_bInPlace || run.m_bCheck || run.m_bDiff;
-    if (!toFile)
+    const bool keepBytes = run.m_bDiff || (toFile && !text.m_bExact);
+    if (!keepBytes)
         ReleaseFileBytes(bytes);
     CFixedPointSettings settings;
     settings.m_nMode = run.m_nMode;
@@ -203,7 +207,10 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
                                      "a line of them would read as a SQL*Plus command, a terminator or an "
                                      "off switch");
 
-    if (!toFile)
+    if (toFile && !keepBytes && output == input)
+        return result;
+    // The input is read again only to refuse mixed line endings (below).
+    if (!toFile || text.m_bExact)
         std::u16string().swap(input); // room for the bytes written out
 
     // Standard output gets UTF-8 without a mark. A file keeps its own
@@ -226,7 +233,7 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
         result.m_sOut = std::move(newBytes);
         return result;
     }
-    if (newBytes == bytes)
+    if (keepBytes && newBytes == bytes)
         return result;
     // Making mixed line endings uniform would change a literal that spans lines.
     if (!text.m_bExact && HasLineBreakInLiteral(input))

@@ -319,6 +319,12 @@ TEST_P(InPlaceEncodingTest, KeepsEncodingMarkAndLineEnding)
     EXPECT_EQ(r.m_nStatus, 0) << r.m_sErr;
     EXPECT_EQ(r.m_sOut, "");
     EXPECT_EQ(ReadFile(file), Encode(u"SELECT 'Ünïcödé €' FROM dual\nWHERE x = 1\n", c));
+    // Read back in its own encoding, the file is its own result.
+    args = c.m_aArgs;
+    args.insert(args.end(), {"--check", "--capitalise", file.string()});
+    const CRunResult check = Run(args);
+    EXPECT_EQ(check.m_nStatus, 0) << check.m_sOut << check.m_sErr;
+    EXPECT_EQ(check.m_sOut, "");
 }
 
 const CEncodingCase kEncodingCases[] = {
