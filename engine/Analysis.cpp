@@ -324,7 +324,10 @@ void InitCap(std::u16string_view delimiters, std::span<char16_t> text, bool each
     InitCapText(text.data(), text.size(), eachWord, CCaseSeparators(delimiters));
 }
 
-void Analyse(const CLexicon& lexicon, const COptions::CCapitalisation& cap, CTokenList& tokens, bool format)
+// Every token of a unit passes through this walk: the steps it runs are
+// inlined into it.
+[[gnu::flatten]] void Analyse(const CLexicon& lexicon, const COptions::CCapitalisation& cap, CTokenList& tokens,
+                              bool format)
 {
     std::vector<CBaseToken>& a = tokens.m_aTokens;
     const CCaseSeparators separators(lexicon.m_sDelimiters);

@@ -736,7 +736,9 @@ void CPlsqlLines::WrapBeforeConcat()
         NewLine(column);
 }
 
-void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
+// Most tokens of a PL/SQL unit are written by this walk: what it calls in
+// this file is inlined into it.
+[[gnu::flatten]] void CPlsqlLines::WriteFlat(size_t begin, size_t end, bool mayStack)
 {
     end = std::min(end, m_Tokens.size());
     if (!mayStack)
