@@ -4,6 +4,7 @@
 #include "Lexicon.h"
 #include "Options.h"
 #include "ParallelRunner.h"
+#include "Prefault.h"
 #include "SplitOnThreads.h"
 #include "TokenCheck.h"
 
@@ -442,7 +443,12 @@ void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScript
         [&](size_t, CSectionOutcome&& outcome) {
             AddSectionOutcome(outcome, result, sameTokens);
             if (result.m_sError.empty())
-                result.m_sText += outcome.m_Run.m_sCurrent;
+            {
+                std::u16string& text = result.m_sText;
+                const std::u16string& part = outcome.m_Run.m_sCurrent;
+                Prefault(text.data() + text.size(), part.size() * sizeof(char16_t));
+                text += part;
+            }
         });
     if (result.m_sError.empty() && !sameTokens)
         CheckWhole(body, bodyPieces, rules, result);

@@ -8,6 +8,7 @@
 #include "LanguageServer.h"
 #include "OptionLayers.h"
 #include "ParallelRunner.h"
+#include "Prefault.h"
 #include "Format.h"
 #include "SourceFiles.h"
 #include "SqlFileText.h"
@@ -82,6 +83,8 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
     {
+        bytes.reserve(static_cast<size_t>(st.st_size));
+        Prefault(bytes.data(), static_cast<size_t>(st.st_size));
         bytes.resize(static_cast<size_t>(st.st_size));
         size_t done = 0;
         while (done < bytes.size())
