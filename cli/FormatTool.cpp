@@ -178,7 +178,7 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     const unsigned codePage =
         source.m_bStdin && !run.m_bEncodingGiven && !judgedAsFile ? kCodePageUtf8 : fileCodePage;
     CSqlText text;
-    if (!DecodeSqlText(bytes, codePage, text, error))
+    if (!DecodeSqlText(bytes, codePage, text, error, {run.m_nUnitThreads}))
         return fail(error);
 
     // Writing the text back makes all its line endings like the first one.
@@ -226,7 +226,7 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
         target.m_nCodePage = kCodePageUtf8;
     }
     std::string newBytes;
-    if (!EncodeSqlText(output, target, toFile, newBytes, error))
+    if (!EncodeSqlText(output, target, toFile, newBytes, error, {run.m_nUnitThreads}))
         return fail(error + "; nothing written");
     if (!toFile)
     {

@@ -3,9 +3,16 @@
 #include "BaseToken.h"
 #include "CodePage.h"
 #include "MemoryFile.h"
+#include "Prefault.h"
+#include "ShareOut.h"
 #include "TextFileRead.h"
 #include "Tokenizer.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace qmcli
 {
@@ -46,11 +53,177 @@ bool SameUpToLineBreaks(std::string_view file, std::string_view encoded, size_t 
     return i == file.size() && j == encoded.size();
 }
 
-// UTF-8 without a CR, the common case, decoded in one pass: a strict UTF-8
-// decoder that replaced nothing gives bytes that encode back exactly, and
-// without a CR every line break is the LF the engine wants. False when the
-// text is not such, for the general reader to take it.
-bool DecodePlainUtf8(std::string_view bytes, unsigned codePage, CSqlText& out)
+// A text of this many bytes (units) or more is converted on several threads.
+constexpr size_t kParallelLength = 256 * 1024;
+// No chunk is shorter than this, unless a test asks.
+constexpr size_t kMinChunkLength = 64 * 1024;
+
+// The length of the chunks a text of length n is converted in, or 0 when it
+// is converted on the calling thread alone.
+size_t ChunkLength(size_t n, const CConversionThreads& threads)
+{
+    if (threads.m_nThreads <= 1)
+        return 0;
+    if (threads.m_nChunkLength != 0)
+        return threads.m_nChunkLength;
+    if (n < kParallelLength)
+        return 0;
+    // Several chunks a thread, so that the threads end together.
+    return std::max(kMinChunkLength, n / (threads.m_nThreads * 4));
+}
+
+// Where the chunks of a text of length n begin, then n: chunk k is
+// [cuts[k], cuts[k + 1]). A chunk begins only at a place where canCut holds,
+// the first one at or after chunkLength units past the one before.
+template <class CanCut>
+std::vector<size_t> ChunkCuts(size_t n, size_t chunkLength, CanCut canCut)
+{
+    std::vector<size_t> cuts{0};
+    for (size_t at = chunkLength; at < n; at = cuts.back() + chunkLength)
+    {
+        while (at < n && !canCut(at))
+            ++at;
+        if (at == n)
+            break;
+        cuts.push_back(at);
+    }
+    cuts.push_back(n);
+    return cuts;
+}
+
+// The length of the run of ASCII bytes (UTF-16 units) at p, eight (four)
+// at a time.
+size_t AsciiRun(const unsigned char* p, size_t n)
+{
+    size_t i = 0;
+    for (uint64_t block; i + 8 <= n; i += 8)
+    {
+        std::memcpy(&block, p + i, sizeof block);
+        if ((block & 0x8080808080808080ull) != 0)
+            break;
+    }
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
+size_t AsciiRun(const char16_t* p, size_t n)
+{
+    size_t i = 0;
+    for (uint64_t block; i + 4 <= n; i += 4)
+    {
+        std::memcpy(&block, p + i, sizeof block);
+        if ((block & 0xFF80FF80FF80FF80ull) != 0)
+            break;
+    }
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// Counts are summed in blocks this long in 16-bit lanes, which the compiler
+// widens to many at a time; no block's count overflows them.
+constexpr size_t kCountBlock = 4096;
+
+// The UTF-16 units that valid UTF-8 bytes decode to: one for each character,
+// two for one of four bytes. Never fewer than what a valid start of the bytes
+// decodes to, whatever follows.
+size_t Utf16Length(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t units = 0;
+    for (size_t at = 0; at < bytes.size(); at += kCountBlock)
+    {
+        const size_t end = std::min(bytes.size(), at + kCountBlock);
+        uint16_t block = 0;
+        for (size_t i = at; i < end; ++i)
+            block = static_cast<uint16_t>(block + ((p[i] & 0xC0) != 0x80) + (p[i] >= 0xF0));
+        units += block;
+    }
+    return units;
+}
+
+// Decodes UTF-8 into exactly room units at out. False at the first sequence
+// that is not valid, or when the units do not fill the room exactly.
+bool DecodeValidUtf8(std::string_view bytes, char16_t* out, size_t room)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    size_t i = 0, j = 0;
+    while (i < n)
+    {
+        // SQL is mostly ASCII: whole runs of it are widened at once.
+        const size_t run = std::min(AsciiRun(p + i, n - i), room - j);
+        for (size_t k = 0; k < run; ++k)
+            out[j + k] = p[i + k];
+        i += run;
+        j += run;
+        if (i == n || p[i] < 0x80) // the end, or no room for the run
+            break;
+        const unsigned char lead = p[i];
+        const int length = Utf8::SequenceLength(lead);
+        if (length == 0 || i + static_cast<size_t>(length) > n || !Utf8::IsValidSecondByte(lead, p[i + 1]))
+            return false;
+        for (int k = 2; k < length; ++k)
+            if (!Utf8::IsContinuation(p[i + static_cast<size_t>(k)]))
+                return false;
+        char32_t c = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k)
+            c = (c << 6) | (p[i + static_cast<size_t>(k)] & 0x3F);
+        i += static_cast<size_t>(length);
+        if (j + (c >= 0x10000 ? 2 : 1) > room)
+            return false;
+        if (c >= 0x10000)
+        {
+            out[j++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out[j++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+        else
+            out[j++] = static_cast<char16_t>(c);
+    }
+    return i == n && j == room;
+}
+
+bool CrAndNulFree(std::string_view bytes)
+{
+    return bytes.find('\r') == std::string_view::npos && bytes.find('\0') == std::string_view::npos;
+}
+
+// DecodePlainUtf8's decoding in chunks on threads, into text (empty): false
+// when a chunk holds a CR or a NUL or is not valid UTF-8. An ASCII byte is
+// never inside a multi-byte sequence, so a cut before one splits none.
+bool DecodeUtf8InChunks(std::string_view body, size_t chunkLength, unsigned threads, std::u16string& text)
+{
+    const std::vector<size_t> cuts =
+        ChunkCuts(body.size(), chunkLength, [&](size_t at) { return static_cast<unsigned char>(body[at]) < 0x80; });
+    const size_t chunks = cuts.size() - 1;
+    auto chunk = [&](size_t k) { return body.substr(cuts[k], cuts[k + 1] - cuts[k]); };
+    std::vector<size_t> starts(chunks + 1, 0); // where each chunk's units begin
+    std::atomic<bool> plain{true};
+    ShareOut(chunks, threads, [&](unsigned, size_t k) {
+        if (!CrAndNulFree(chunk(k)))
+            plain = false;
+        starts[k + 1] = Utf16Length(chunk(k));
+    });
+    if (!plain)
+        return false;
+    for (size_t k = 0; k < chunks; ++k)
+        starts[k + 1] += starts[k];
+    text.reserve(starts.back());
+    Prefault(text.data(), starts.back() * sizeof(char16_t));
+    text.resize(starts.back());
+    ShareOut(chunks, threads, [&](unsigned, size_t k) {
+        if (plain && !DecodeValidUtf8(chunk(k), text.data() + starts[k], starts[k + 1] - starts[k]))
+            plain = false;
+    });
+    return plain;
+}
+
+// UTF-8 without a CR or a NUL, the common case, decoded in one pass: a strict
+// UTF-8 decoder that replaced nothing gives bytes that encode back exactly,
+// and without a CR every line break is the LF the engine wants. False when
+// the text is not such, for the general reader to take it.
+bool DecodePlainUtf8(std::string_view bytes, unsigned codePage, const CConversionThreads& threads, CSqlText& out)
 {
     const std::string_view utf8Mark = ByteOrderMark(ENC_UTF8);
     TextEncoding encoding = ENC_ANSI;
@@ -61,11 +234,19 @@ bool DecodePlainUtf8(std::string_view bytes, unsigned codePage, CSqlText& out)
              !CCodePage(codePage).IsUtf8())
         return false;
     const std::string_view body = bytes.substr(ByteOrderMark(encoding).size());
-    if (body.find('\r') != std::string_view::npos)
-        return false;
     std::u16string text;
-    if (Utf8::Decode(body, text) != 0)
-        return false;
+    if (const size_t chunkLength = ChunkLength(body.size(), threads); chunkLength != 0)
+    {
+        if (!DecodeUtf8InChunks(body, chunkLength, threads.m_nThreads, text))
+            return false;
+    }
+    else
+    {
+        if (!CrAndNulFree(body))
+            return false;
+        if (Utf8::Decode(body, text) != 0)
+            return false;
+    }
     out.m_sText = std::move(text);
     out.m_nEncoding = encoding;
     out.m_nCodePage = codePage;
@@ -74,10 +255,123 @@ bool DecodePlainUtf8(std::string_view bytes, unsigned codePage, CSqlText& out)
     return true;
 }
 
+// The bytes of the UTF-8 form of text, with CR LF for LF when crLf; npos when
+// it holds a lone surrogate (which the one-pass encoder reports).
+size_t Utf8Length(std::u16string_view text, bool crLf)
+{
+    const char16_t* p = text.data();
+    const uint16_t lf = crLf ? 1 : 0;
+    size_t bytes = 0, surrogates = 0;
+    for (size_t at = 0; at < text.size(); at += kCountBlock)
+    {
+        const size_t end = std::min(text.size(), at + kCountBlock);
+        uint16_t block = 0, paired = 0;
+        for (size_t i = at; i < end; ++i)
+        {
+            const char16_t u = p[i];
+            block = static_cast<uint16_t>(block + 1 + (u >= 0x80) + (u >= 0x800) + lf * (u == u'\n'));
+            paired = static_cast<uint16_t>(paired + ((u & 0xF800) == 0xD800));
+        }
+        bytes += block;
+        surrogates += paired;
+    }
+    if (surrogates == 0)
+        return bytes;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+            ++i;
+        else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]))
+            return std::string::npos;
+    }
+    return bytes - surrogates; // a pair is four bytes, not three and three
+}
+
+// Writes the UTF-8 form of text, whose surrogates are all in pairs, at out,
+// with CR LF for LF when crLf.
+void EncodeUtf8(std::u16string_view text, bool crLf, char* out)
+{
+    const char16_t* p = text.data();
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n)
+    {
+        // SQL is mostly ASCII: whole runs of it are narrowed at once.
+        const size_t run = AsciiRun(p + i, n - i);
+        if (!crLf)
+        {
+            for (size_t k = 0; k < run; ++k)
+                out[k] = static_cast<char>(p[i + k]);
+            out += run;
+        }
+        else
+        {
+            for (size_t k = 0; k < run; ++k)
+            {
+                if (p[i + k] == u'\n')
+                    *out++ = '\r';
+                *out++ = static_cast<char>(p[i + k]);
+            }
+        }
+        i += run;
+        if (i == n)
+            break;
+        char32_t c = p[i++];
+        if (IsHighSurrogate(static_cast<char16_t>(c)))
+            c = 0x10000 + ((c - 0xD800) << 10) + (p[i++] - 0xDC00);
+        if (c < 0x800)
+            *out++ = static_cast<char>(0xC0 | (c >> 6));
+        else if (c < 0x10000)
+        {
+            *out++ = static_cast<char>(0xE0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        else
+        {
+            *out++ = static_cast<char>(0xF0 | (c >> 18));
+            *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Appends the UTF-8 form of text to out, in chunks on threads: false when a
+// chunk holds a lone surrogate. A cut before a low surrogate would split a
+// pair, so there is none.
+bool EncodeUtf8InChunks(std::u16string_view text, bool crLf, size_t chunkLength, unsigned threads,
+                        std::string& out)
+{
+    const std::vector<size_t> cuts =
+        ChunkCuts(text.size(), chunkLength, [&](size_t at) { return !IsLowSurrogate(text[at]); });
+    const size_t chunks = cuts.size() - 1;
+    auto chunk = [&](size_t k) { return text.substr(cuts[k], cuts[k + 1] - cuts[k]); };
+    std::vector<size_t> starts(chunks + 1, 0); // where each chunk's bytes begin
+    std::atomic<bool> paired{true};
+    ShareOut(chunks, threads, [&](unsigned, size_t k) {
+        starts[k + 1] = Utf8Length(chunk(k), crLf);
+        if (starts[k + 1] == std::string::npos)
+            paired = false;
+    });
+    if (!paired)
+        return false;
+    starts[0] = out.size();
+    for (size_t k = 0; k < chunks; ++k)
+        starts[k + 1] += starts[k];
+    out.reserve(starts.back());
+    Prefault(out.data() + starts[0], starts.back() - starts[0]);
+    out.resize(starts.back());
+    ShareOut(chunks, threads, [&](unsigned, size_t k) { EncodeUtf8(chunk(k), crLf, out.data() + starts[k]); });
+    return true;
+}
+
 } // namespace
 
-bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error)
+bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error,
+                   CConversionThreads threads)
 {
+    if (DecodePlainUtf8(bytes, codePage, threads, out))
+        return true;
     // The reader ends a line at a NUL, so a NUL would lose text: such a file
     // is refused, with the place of its first NUL.
     const bool wide = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
@@ -95,8 +389,6 @@ bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std
                 " (counted from 0), which cannot be formatted";
         return false;
     }
-    if (DecodePlainUtf8(bytes, codePage, out))
-        return true;
     CTextFileRead reader(std::make_unique<CMemoryFile>(bytes), "", codePage);
     std::u16string text;
     if (!reader.ReadAll(text, u"\n"))
@@ -162,7 +454,7 @@ bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std
 }
 
 bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark, std::string& out,
-                   std::string& error)
+                   std::string& error, CConversionThreads threads)
 {
     out.clear();
     if (withMark)
@@ -173,6 +465,10 @@ bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark
         error = codePage.GetError();
         return false;
     }
+    const bool utf8 = like.m_nEncoding == ENC_UTF8 || (like.m_nEncoding == ENC_ANSI && codePage.IsUtf8());
+    if (const size_t chunkLength = ChunkLength(text.size(), threads); utf8 && chunkLength != 0)
+        if (EncodeUtf8InChunks(text, like.m_bCrLf, chunkLength, threads.m_nThreads, out))
+            return true;
     size_t replaced = 0;
     out.reserve(out.size() + text.size() + text.size() / 8);
     if (!like.m_bCrLf)

@@ -22,17 +22,32 @@ struct CSqlText
     bool m_bExact = true;              // encoding the text gives the bytes back exactly
 };
 
+// How a long UTF-8 text is converted on several threads: in chunks of about
+// m_nChunkLength bytes (decoding) or units (encoding), each cut where it
+// splits no character, converted in place at once. Any other text, and one
+// that the chunks find unusual (a CR, an invalid byte, a lone surrogate),
+// is converted on the calling thread alone, with the same result.
+struct CConversionThreads
+{
+    unsigned m_nThreads = 1;
+    // 0: chunks chosen from the text's length, and a text shorter than
+    // 256 KB converted on one thread; otherwise chunks of this length,
+    // whatever the text's (for tests).
+    size_t m_nChunkLength = 0;
+};
+
 // Decodes bytes (a whole file). False, with a one-line reason, when the bytes do
 // not decode without loss in their encoding (a replaced or dropped byte would
 // change the file when it is written back) or hold a NUL character (named with
 // its byte offset).
-bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error);
+bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std::string& error,
+                   CConversionThreads threads = {});
 
 // The bytes of text (LF line breaks) in the encoding and line ending of `like`,
 // with its byte-order mark when withMark. False when a character cannot be
 // represented in the encoding.
 bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark, std::string& out,
-                   std::string& error);
+                   std::string& error, CConversionThreads threads = {});
 
 // True when a string literal or quoted identifier of the text spans a line:
 // then a file whose line endings are mixed cannot have them made uniform

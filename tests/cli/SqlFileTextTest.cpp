@@ -94,6 +94,114 @@ TEST(EncodeTest, CrLfOnEveryLineBreak)
     EXPECT_EQ(bytes, "\xFF\xFE" "a\0\r\0\n\0\r\0\n\0b\0"s);
 }
 
+// Decoding and encoding in chunks on threads must give what one thread does,
+// wherever the chunks are cut: with chunks of one to nine bytes (units) every
+// place is tried, inside a multi-byte sequence, between surrogates, between
+// CR and LF, at an invalid byte.
+constexpr size_t kLongestChunk = 9;
+
+struct CDecodeChunksCase
+{
+    const char* m_sName;
+    std::string m_sBytes;
+    unsigned m_nCodePage;
+};
+
+class DecodeChunksTest : public ::testing::TestWithParam<CDecodeChunksCase>
+{
+};
+
+TEST_P(DecodeChunksTest, GivesWhatOneThreadGives)
+{
+    const CDecodeChunksCase& c = GetParam();
+    CSqlText one;
+    std::string oneError;
+    const bool oneOk = DecodeSqlText(c.m_sBytes, c.m_nCodePage, one, oneError);
+    for (size_t chunk = 1; chunk <= kLongestChunk; ++chunk)
+    {
+        SCOPED_TRACE("chunks of " + std::to_string(chunk));
+        CSqlText text;
+        std::string error;
+        EXPECT_EQ(DecodeSqlText(c.m_sBytes, c.m_nCodePage, text, error, {2, chunk}), oneOk);
+        EXPECT_EQ(error, oneError);
+        EXPECT_EQ(text.m_sText, one.m_sText);
+        EXPECT_EQ(text.m_nEncoding, one.m_nEncoding);
+        EXPECT_EQ(text.m_bCrLf, one.m_bCrLf);
+        EXPECT_EQ(text.m_bExact, one.m_bExact);
+    }
+}
+
+const CDecodeChunksCase kDecodeChunksCases[] = {
+    {"Ascii", "select 1 from dual;\n/\nselect 2 from dual;\n", kCodePageUtf8},
+    {"TwoThreeAndFourByteSequences", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xC3\xA9z\n", kCodePageUtf8},
+    {"MarkAndSequenceAtEnd", "\xEF\xBB\xBFx = '\xE2\x82\xAC'\n\xF0\x9F\x98\x80", kCodePageUtf8},
+    {"CrLf", "select\r\n'\xC3\xA9'\r\nfrom t\r\n", kCodePageUtf8},
+    {"LoneCrAmongLf", "a\nb\rc\xC3\xA9\nd", kCodePageUtf8},
+    {"InvalidLead", "select '\xFF\xC3\xA9' from dual\n", kCodePageUtf8},
+    {"StrayContinuations", "ab\x80\x80\x80" "cd\xC3\xA9", kCodePageUtf8},
+    {"TruncatedBeforeAscii", "ab\xF0\x9F\x98xyz", kCodePageUtf8},
+    {"TruncatedAtEnd", "abcdefgh\xE2\x82", kCodePageUtf8},
+    {"OverlongAndEncodedSurrogate", "a\xC0\xAF" "b\xED\xA0\x80" "c", kCodePageUtf8},
+    {"NulAfterSequences", "\xC3\xA9\xC3\xA9\xC3\xA9x\0y"s, kCodePageUtf8},
+    {"Latin1", "'\xE9t\xE9'\nselect 1;\n", kCodePageLatin1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeChunksTest, ::testing::ValuesIn(kDecodeChunksCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
+struct CEncodeChunksCase
+{
+    const char* m_sName;
+    std::u16string m_sText;
+    TextEncoding m_nEncoding;
+    unsigned m_nCodePage;
+    bool m_bCrLf;
+};
+
+class EncodeChunksTest : public ::testing::TestWithParam<CEncodeChunksCase>
+{
+};
+
+TEST_P(EncodeChunksTest, GivesWhatOneThreadGives)
+{
+    const CEncodeChunksCase& c = GetParam();
+    CSqlText like;
+    like.m_nEncoding = c.m_nEncoding;
+    like.m_nCodePage = c.m_nCodePage;
+    like.m_bCrLf = c.m_bCrLf;
+    for (const bool withMark : {false, true})
+    {
+        std::string one, oneError;
+        const bool oneOk = EncodeSqlText(c.m_sText, like, withMark, one, oneError);
+        for (size_t chunk = 1; chunk <= kLongestChunk; ++chunk)
+        {
+            SCOPED_TRACE("chunks of " + std::to_string(chunk) + (withMark ? ", with mark" : ""));
+            std::string bytes, error;
+            EXPECT_EQ(EncodeSqlText(c.m_sText, like, withMark, bytes, error, {2, chunk}), oneOk);
+            EXPECT_EQ(error, oneError);
+            if (oneOk)
+            {
+                EXPECT_EQ(bytes, one);
+            }
+        }
+    }
+}
+
+const CEncodeChunksCase kEncodeChunksCases[] = {
+    {"Ascii", u"select 1\nfrom dual;\n/\n", ENC_UTF8, kCodePageUtf8, false},
+    {"SequencesAndPairs", u"a\u00e9\u20ac\U0001F600\U0001F600z\n\u00e9", ENC_UTF8, kCodePageUtf8, false},
+    {"CrLf", u"\nselect\n\n'\u00e9'\U0001F600\nfrom t\n", ENC_UTF8, kCodePageUtf8, true},
+    {"LocaleUtf8CrLf", u"a\n\u20ac\nb", ENC_ANSI, kCodePageUtf8, true},
+    {"LoneHighSurrogate", u"abc\xD83D" u"defgh", ENC_UTF8, kCodePageUtf8, false},
+    {"LoneLowSurrogateFirst", u"\xDE00" u"abcdefgh", ENC_UTF8, kCodePageUtf8, false},
+    {"HighSurrogateLast", u"abcdefgh\xD83D", ENC_UTF8, kCodePageUtf8, true},
+    {"Latin1", u"'\u00e9t\u00e9'\nx", ENC_ANSI, kCodePageLatin1, true},
+    {"Utf16", u"a\u00e9\U0001F600\nb", ENC_UTF16_BE, kCodePageUtf8, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, EncodeChunksTest, ::testing::ValuesIn(kEncodeChunksCases),
+                         [](const auto& info) { return std::string(info.param.m_sName); });
+
 TEST(LiteralLineBreakTest, FindsLiteralsAndQuotedIdentifiersThatSpanLines)
 {
     EXPECT_TRUE(HasLineBreakInLiteral(u"x = 'a\nb'"));
