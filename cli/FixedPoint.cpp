@@ -400,7 +400,8 @@ void SettleByUnits(CTokenList& tokens, std::u16string_view body, const std::vect
 
 // The same on several threads, for a text of several sections: each section
 // settles as a text of its own, and is checked, on one of them, and the
-// calling thread joins the results in order as they come. The sections of a
+// calling thread joins the results in order as they come (or hands them to
+// the settings' m_TakePart). The sections of a
 // script settle apart (see CutSections), so this gives what one thread gives.
 void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScriptPiece>& bodyPieces,
                              const std::vector<CSection>& sections, const COptions& options,
@@ -408,7 +409,8 @@ void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScript
                              CFixedPointResult& result)
 {
     // Pages of the room never written to cost nothing.
-    result.m_sText.reserve(body.size() * 2);
+    if (!settings.m_TakePart)
+        result.m_sText.reserve(body.size() * 2);
     bool sameTokens = true;
     RunInOrder<CSectionOutcome>(
         sections.size(), threads, [] { return std::make_unique<CTokenList>(); },
@@ -442,16 +444,32 @@ void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScript
         },
         [&](size_t, CSectionOutcome&& outcome) {
             AddSectionOutcome(outcome, result, sameTokens);
-            if (result.m_sError.empty())
+            if (!result.m_sError.empty())
+                return;
+            const std::u16string& part = outcome.m_Run.m_sCurrent;
+            if (settings.m_TakePart)
             {
-                std::u16string& text = result.m_sText;
-                const std::u16string& part = outcome.m_Run.m_sCurrent;
-                Prefault(text.data() + text.size(), part.size() * sizeof(char16_t));
-                text += part;
+                settings.m_TakePart(part);
+                return;
             }
+            std::u16string& text = result.m_sText;
+            Prefault(text.data() + text.size(), part.size() * sizeof(char16_t));
+            text += part;
         });
-    if (result.m_sError.empty() && !sameTokens)
+    if (!result.m_sError.empty() || sameTokens)
+        return;
+    if (!settings.m_TakePart)
+    {
         CheckWhole(body, bodyPieces, rules, result);
+        return;
+    }
+    // The whole result is compared, and the parts handed over are no longer
+    // at hand: the sections settle again, as they did, to be joined.
+    CFixedPointSettings joined = settings;
+    joined.m_TakePart = nullptr;
+    CFixedPointResult whole;
+    SettleSectionsOnThreads(body, bodyPieces, sections, options, joined, rules, threads, whole);
+    result.m_sError = std::move(whole.m_sError);
 }
 
 } // namespace
@@ -489,12 +507,15 @@ CFixedPointResult FormatToFixedPoint(CFormatWorkspace& workspace, std::u16string
     if (!runByRun && (sections.size() > 1 || !settings.m_DamageResult))
     {
         const unsigned threads = body.size() >= kParallelTextLength ? settings.m_nThreads : 1;
+        result.m_bInParts = sections.size() > 1 && settings.m_TakePart;
         if (sections.size() > 1)
             SettleSectionsOnThreads(body, bodyPieces, sections, options, settings, rules, threads, result);
         else
             SettleByUnits(workspace.Tokens(), body, bodyPieces, options, settings, rules, result);
         if (!result.m_sError.empty())
             result.m_sText.clear();
+        else if (endsWithBreak && result.m_bInParts)
+            settings.m_TakePart(u"\n");
         else if (endsWithBreak)
             result.m_sText.push_back(u'\n');
         return result;

@@ -73,6 +73,12 @@ struct CFixedPointSettings
     // Likewise the units that share a character with one of these ranges of
     // the input; an empty range stands for the character at its start.
     std::vector<CTextRange> m_aRanges;
+    // When set, the result of a long text that settles a section at a time
+    // on threads (see m_bInParts) is handed to it in order, a part at a time
+    // as the sections settle, the final line break last, instead of being
+    // joined into m_sText; when the result is an error, the parts handed over
+    // are to be dropped.
+    std::function<void(std::u16string_view)> m_TakePart;
     // Tests only: damages the settled result before the safety check (that
     // of each section, for a script of several).
     std::function<void(std::u16string&)> m_DamageResult;
@@ -82,7 +88,8 @@ struct CFixedPointSettings
 
 struct CFixedPointResult
 {
-    std::u16string m_sText; // the settled result, when m_sError is empty
+    std::u16string m_sText; // the settled result, when m_sError is empty and not m_bInParts
+    bool m_bInParts = false; // the result went to m_TakePart, part by part
     int m_nPasses = 0;      // runs of the engine; the last one changed nothing
     std::string m_sError;   // why the result must not be used: "safety check failed: line 3: ..."
     // The first input lines of the units that were only capitalised, since

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <set>
 
 #include <fcntl.h>
@@ -200,21 +201,6 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
     settings.m_aLines = run.m_aLines;
     settings.m_nThreads = run.m_nUnitThreads;
     settings.m_DamageResult = env.m_DamageResult;
-    const CFixedPointResult formatted = FormatToFixedPoint(workspace, input, options, settings);
-    if (!formatted.m_sError.empty())
-        return fail(formatted.m_sError + "; nothing written");
-    const std::u16string& output = formatted.m_sText;
-    for (int32_t line : formatted.m_aUnitsNotLaidOut)
-        result.m_aWarnings.push_back(std::string(kProgramName) + ": " + label + ":" + std::to_string(line) +
-                                     ": warning: statements kept on their lines, only capitalised: laid out, "
-                                     "a line of them would read as a SQL*Plus command, a terminator or an "
-                                     "off switch");
-
-    if (toFile && !keepBytes && output == input)
-        return result;
-    // The input is read again only to refuse mixed line endings (below).
-    if (!toFile || text.m_bExact)
-        std::u16string().swap(input); // room for the bytes written out
 
     // Standard output gets UTF-8 without a mark. A file keeps its own
     // encoding, mark and line ending, and --check and --diff judge standard
@@ -226,7 +212,44 @@ CFileResult FormatOne(CFormatWorkspace& workspace, const CSourceFile& source, co
         target.m_nCodePage = kCodePageUtf8;
     }
     std::string newBytes;
-    if (!EncodeSqlText(output, target, toFile, newBytes, error, {run.m_nUnitThreads}))
+    // The result of a long text is encoded a section at a time, as the
+    // threads settle them, by the thread that would otherwise wait for them,
+    // and compared with the input on the way.
+    std::optional<CSqlTextEncoder> encoder;
+    size_t sameUpTo = 0; // units of the input the parts so far repeat; npos once one differs
+    if (run.m_nUnitThreads > 1 && CSqlTextEncoder::CanEncodeInParts(target))
+    {
+        encoder.emplace(target, toFile, newBytes);
+        encoder->Reserve(input.size() * 2);
+        settings.m_TakePart = [&](std::u16string_view part) {
+            encoder->Append(part);
+            if (sameUpTo != std::string::npos && std::u16string_view(input).substr(sameUpTo, part.size()) == part)
+                sameUpTo += part.size();
+            else
+                sameUpTo = std::string::npos;
+        };
+    }
+    const CFixedPointResult formatted = FormatToFixedPoint(workspace, input, options, settings);
+    if (!formatted.m_sError.empty())
+        return fail(formatted.m_sError + "; nothing written");
+    const std::u16string& output = formatted.m_sText;
+    for (int32_t line : formatted.m_aUnitsNotLaidOut)
+        result.m_aWarnings.push_back(std::string(kProgramName) + ": " + label + ":" + std::to_string(line) +
+                                     ": warning: statements kept on their lines, only capitalised: laid out, "
+                                     "a line of them would read as a SQL*Plus command, a terminator or an "
+                                     "off switch");
+
+    if (toFile && !keepBytes && (formatted.m_bInParts ? sameUpTo == input.size() : output == input))
+        return result;
+    // The input is read again only to refuse mixed line endings (below).
+    if (!toFile || text.m_bExact)
+        std::u16string().swap(input); // room for the bytes written out
+    if (formatted.m_bInParts)
+    {
+        if (!encoder->Finish(error))
+            return fail(error + "; nothing written");
+    }
+    else if (!EncodeSqlText(output, target, toFile, newBytes, error, {run.m_nUnitThreads}))
         return fail(error + "; nothing written");
     if (!toFile)
     {

@@ -501,6 +501,83 @@ bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark
     return true;
 }
 
+CSqlTextEncoder::CSqlTextEncoder(const CSqlText& like, bool withMark, std::string& out)
+    : m_Like(like), m_sOut(out)
+{
+    out.clear();
+    if (withMark)
+        out += ByteOrderMark(like.m_nEncoding);
+}
+
+bool CSqlTextEncoder::CanEncodeInParts(const CSqlText& like)
+{
+    return like.m_nEncoding != ENC_ANSI || CCodePage(like.m_nCodePage).IsUtf8();
+}
+
+void CSqlTextEncoder::Reserve(size_t bytes)
+{
+    m_sOut.reserve(m_sOut.size() + bytes);
+}
+
+void CSqlTextEncoder::Append(std::u16string_view part)
+{
+    if (part.empty())
+        return;
+    // A surrogate pair is encoded whole, even where the parts split it.
+    if (m_cHeldHigh != 0)
+    {
+        const char16_t pair[2] = {m_cHeldHigh, part[0]};
+        const bool paired = IsLowSurrogate(part[0]);
+        AppendWhole(std::u16string_view(pair, paired ? 2 : 1));
+        m_cHeldHigh = 0;
+        part.remove_prefix(paired ? 1 : 0);
+    }
+    if (!part.empty() && IsHighSurrogate(part.back()))
+    {
+        m_cHeldHigh = part.back();
+        part.remove_suffix(1);
+    }
+    AppendWhole(part);
+}
+
+void CSqlTextEncoder::AppendWhole(std::u16string_view text)
+{
+    // Room for the part is asked of the system in one call, not page by page.
+    Prefault(m_sOut.data() + m_sOut.size(), std::min(m_sOut.capacity() - m_sOut.size(), text.size() * 3 / 2));
+    const TextEncoding encoding = m_Like.m_nEncoding == ENC_ANSI ? ENC_UTF8 : m_Like.m_nEncoding;
+    if (!m_Like.m_bCrLf)
+    {
+        m_nReplaced += AppendEncoded(text, encoding, nullptr, 0, m_sOut);
+        return;
+    }
+    for (size_t start = 0;;)
+    {
+        const size_t end = text.find(u'\n', start);
+        m_nReplaced += AppendEncoded(text.substr(start, end - start), encoding, nullptr, 0, m_sOut);
+        if (end == std::u16string_view::npos)
+            return;
+        m_nReplaced += AppendEncoded(u"\r\n", encoding, nullptr, 0, m_sOut);
+        start = end + 1;
+    }
+}
+
+bool CSqlTextEncoder::Finish(std::string& error)
+{
+    if (m_cHeldHigh != 0)
+    {
+        const char16_t high = m_cHeldHigh;
+        m_cHeldHigh = 0;
+        AppendWhole(std::u16string_view(&high, 1));
+    }
+    if (m_nReplaced == 0)
+        return true;
+    error = "holds characters that " +
+            (m_Like.m_nEncoding == ENC_ANSI ? CCodePage(m_Like.m_nCodePage).GetCharset()
+                                            : std::string(EncodingName(m_Like.m_nEncoding))) +
+            " cannot represent";
+    return false;
+}
+
 bool HasLineBreakInLiteral(std::u16string_view text)
 {
     bool found = false;

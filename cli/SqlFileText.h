@@ -49,6 +49,29 @@ bool DecodeSqlText(std::string_view bytes, unsigned codePage, CSqlText& out, std
 bool EncodeSqlText(std::u16string_view text, const CSqlText& like, bool withMark, std::string& out,
                    std::string& error, CConversionThreads threads = {});
 
+// EncodeSqlText for a text that comes a part at a time: the parts, one after
+// the other, give the bytes that the whole text gives, appended to out as
+// they come. For an encoding of UTF-8 or UTF-16 only (CanEncodeInParts).
+class CSqlTextEncoder
+{
+public:
+    CSqlTextEncoder(const CSqlText& like, bool withMark, std::string& out);
+    static bool CanEncodeInParts(const CSqlText& like);
+    // The room the parts are expected to need: pages of it never written to
+    // cost nothing.
+    void Reserve(size_t bytes);
+    void Append(std::u16string_view part);
+    // False when a character could not be represented (a lone surrogate).
+    bool Finish(std::string& error);
+
+private:
+    void AppendWhole(std::u16string_view text);
+    const CSqlText& m_Like;
+    std::string& m_sOut;
+    char16_t m_cHeldHigh = 0; // a high surrogate at the end of the last part
+    size_t m_nReplaced = 0;
+};
+
 // True when a string literal or quoted identifier of the text spans a line:
 // then a file whose line endings are mixed cannot have them made uniform
 // without changing the literal.

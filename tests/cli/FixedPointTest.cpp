@@ -121,6 +121,12 @@ TEST(FixedPointByUnitsTest, GivesWhatRunsOverTheWholeTextGive)
                 settings.m_nMode = mode;
                 settings.m_nThreads = threads;
                 const CFixedPointResult byUnits = FormatToFixedPoint(workspace, text, options, settings);
+                std::u16string parts;
+                settings.m_TakePart = [&](std::u16string_view part) { parts += part; };
+                const CFixedPointResult inParts = FormatToFixedPoint(workspace, text, options, settings);
+                EXPECT_TRUE((inParts.m_bInParts ? parts : inParts.m_sText) == byUnits.m_sText);
+                EXPECT_EQ(inParts.m_bInParts, threads > 1 && text.size() > 256 * 1024);
+                settings.m_TakePart = nullptr;
                 settings.m_DamageEachRun = [](std::u16string&) {}; // the whole text runs again and again
                 const CFixedPointResult whole = FormatToFixedPoint(workspace, text, options, settings);
                 EXPECT_EQ(byUnits.m_sError, "");
@@ -143,19 +149,23 @@ TEST(FixedPointByUnitsTest, DamageInOneSectionFailsTheCheck)
     for (int i = 0; i < 6000; ++i)
         script += i == 4000 ? u"select 'marker' from dual;\n/\n" : u"select a, b from t where x = 1;\n/\n";
     for (unsigned threads : {1u, 2u})
-    {
-        CFormatWorkspace workspace;
-        CFixedPointSettings settings;
-        settings.m_nThreads = threads;
-        settings.m_DamageResult = [](std::u16string& text) {
-            if (const size_t at = text.find(u"'marker'"); at != std::u16string::npos)
-                text.replace(at, 8, u"'marked'");
-        };
-        const CFixedPointResult result = FormatToFixedPoint(workspace, script, COptions(), settings);
-        EXPECT_EQ(result.m_sError, "safety check failed: line 8001: `'marker'` became `'marked'` (result line 20001)")
-            << threads << " thread(s)";
-        EXPECT_TRUE(result.m_sText.empty());
-    }
+        for (bool inParts : {false, true})
+        {
+            CFormatWorkspace workspace;
+            CFixedPointSettings settings;
+            settings.m_nThreads = threads;
+            settings.m_DamageResult = [](std::u16string& text) {
+                if (const size_t at = text.find(u"'marker'"); at != std::u16string::npos)
+                    text.replace(at, 8, u"'marked'");
+            };
+            if (inParts)
+                settings.m_TakePart = [](std::u16string_view) {};
+            const CFixedPointResult result = FormatToFixedPoint(workspace, script, COptions(), settings);
+            EXPECT_EQ(result.m_sError,
+                      "safety check failed: line 8001: `'marker'` became `'marked'` (result line 20001)")
+                << threads << " thread(s)" << (inParts ? ", in parts" : "");
+            EXPECT_TRUE(result.m_sText.empty());
+        }
 }
 
 } // namespace

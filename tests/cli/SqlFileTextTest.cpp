@@ -94,10 +94,11 @@ TEST(EncodeTest, CrLfOnEveryLineBreak)
     EXPECT_EQ(bytes, "\xFF\xFE" "a\0\r\0\n\0\r\0\n\0b\0"s);
 }
 
-// Decoding and encoding in chunks on threads must give what one thread does,
-// wherever the chunks are cut: with chunks of one to nine bytes (units) every
-// place is tried, inside a multi-byte sequence, between surrogates, between
-// CR and LF, at an invalid byte.
+// Decoding and encoding in chunks on threads, and encoding a text handed over
+// in parts, must give what one thread does with the whole text, wherever the
+// text is cut: with chunks of one to nine bytes (units) every place is tried,
+// inside a multi-byte sequence, between surrogates, between CR and LF, at an
+// invalid byte.
 constexpr size_t kLongestChunk = 9;
 
 struct CDecodeChunksCase
@@ -182,6 +183,20 @@ TEST_P(EncodeChunksTest, GivesWhatOneThreadGives)
             if (oneOk)
             {
                 EXPECT_EQ(bytes, one);
+            }
+            if (!CSqlTextEncoder::CanEncodeInParts(like))
+                continue;
+            // The same, the text handed over in parts of this length.
+            std::string inParts;
+            CSqlTextEncoder encoder(like, withMark, inParts);
+            for (size_t at = 0; at < c.m_sText.size(); at += chunk)
+                encoder.Append(std::u16string_view(c.m_sText).substr(at, chunk));
+            error.clear();
+            EXPECT_EQ(encoder.Finish(error), oneOk);
+            EXPECT_EQ(error, oneError);
+            if (oneOk)
+            {
+                EXPECT_EQ(inParts, one);
             }
         }
     }
