@@ -143,6 +143,10 @@ constexpr size_t kSectionLength = 64 * 1024;
 // Texts at least this long have their sections settled on several threads.
 constexpr size_t kParallelTextLength = 256 * 1024;
 
+// Sections a thread may settle ahead of those the calling thread has taken
+// (each result is about twice a section's length).
+constexpr size_t kSectionsAheadPerThread = 16;
+
 struct CSection
 {
     size_t m_nFirstPiece = 0;
@@ -455,7 +459,11 @@ void SettleSectionsOnThreads(std::u16string_view body, const std::vector<CScript
             std::u16string& text = result.m_sText;
             Prefault(text.data() + text.size(), part.size() * sizeof(char16_t));
             text += part;
-        });
+        },
+        // The calling thread shares the cores with the workers and falls
+        // behind now and then: room for the results it has still to take, so
+        // that the workers do not wait for it meanwhile.
+        kSectionsAheadPerThread);
     if (!result.m_sError.empty() || sameTokens)
         return;
     if (!settings.m_TakePart)

@@ -27,8 +27,10 @@ inline unsigned ThreadCount(unsigned requested, size_t items)
 // makeWorker() is called once per thread and gives that thread's private state
 // (for example its own engine); work(state, index) returns the result of one
 // item; consume(index, result) runs on the calling thread, in index order.
+// Workers stay at most aheadPerThread items a thread ahead of the consumer.
 template <class Result, class MakeWorker, class Work, class Consume>
-void RunInOrder(size_t items, unsigned threads, MakeWorker makeWorker, Work work, Consume consume)
+void RunInOrder(size_t items, unsigned threads, MakeWorker makeWorker, Work work, Consume consume,
+                size_t aheadPerThread = 4)
 {
     if (threads <= 1 || items <= 1)
     {
@@ -46,7 +48,7 @@ void RunInOrder(size_t items, unsigned threads, MakeWorker makeWorker, Work work
     size_t consumed = 0; // results handed on so far
     // Workers stay at most this many items ahead of the consumer, so finished
     // results waiting for a slow earlier item do not pile up without bound.
-    const size_t window = static_cast<size_t>(threads) * 4;
+    const size_t window = static_cast<size_t>(threads) * aheadPerThread;
     std::condition_variable room;
 
     auto run = [&] {
