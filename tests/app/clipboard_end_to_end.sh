@@ -33,6 +33,20 @@ keeper_alive() {
   return 1
 }
 
+# The first window whose name matches, waiting up to 30 s for one. A search
+# walks every window, and a window that closes under the walk ends the search
+# with an X error: the search is made again.
+find_window() { # name pattern, then search options
+  pattern=$1
+  shift
+  for _ in $(seq 1 60); do
+    found=$(xdotool search "$@" --name "$pattern" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.5
+  done
+  return 1
+}
+
 # The text without its blanks and line breaks, in upper case.
 squeeze() { tr -d ' \n' | tr a-z A-Z; }
 
@@ -87,7 +101,7 @@ clipboard_holds() { # text: waits up to 5 s for the clipboard to hold it
 if command -v xdotool >/dev/null; then
   QUILLMARK_E2E_MARK=$marker "$app" &
   pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Quillmark' | head -n 1)
+  window=$(find_window 'Quillmark' --onlyvisible)
   [ -n "$window" ] || { kill "$pid"; fail "no window"; }
   eval "$(xdotool getwindowgeometry --shell "$window")"
   # The input editor fills the right-hand part of the window.
@@ -117,7 +131,7 @@ printf '\211PNG\r\n' > "$work/picture.png"
 xclip -selection clipboard -t image/png -i "$work/picture.png"
 QUILLMARK_E2E_MARK=$marker timeout 60 "$app" clipboard &
 pid=$!
-window=$(timeout 30 xdotool search --sync --name '^Quillmark$' | head -n 1)
+window=$(find_window '^Quillmark$')
 [ -n "$window" ] || { kill "$pid"; fail "no message box"; }
 xdotool key --window "$window" Return || xdotool windowclose "$window"
 wait "$pid"; rc=$?
