@@ -91,29 +91,19 @@ std::vector<size_t> ChunkCuts(size_t n, size_t chunkLength, CanCut canCut)
     return cuts;
 }
 
-// The length of the run of ASCII bytes (UTF-16 units) at p, eight (four)
-// at a time.
-size_t AsciiRun(const unsigned char* p, size_t n)
+// The length of the run of ASCII bytes (UTF-8) or units (UTF-16) at p, eight
+// bytes at a time.
+template <class Unit>
+size_t AsciiRun(const Unit* p, size_t n)
 {
+    // The bits of each unit of a block that only a unit above 0x7F has.
+    constexpr uint64_t kAbove = sizeof(Unit) == 1 ? 0x8080808080808080ull : 0xFF80FF80FF80FF80ull;
+    constexpr size_t kPerBlock = sizeof(uint64_t) / sizeof(Unit);
     size_t i = 0;
-    for (uint64_t block; i + 8 <= n; i += 8)
+    for (uint64_t block; i + kPerBlock <= n; i += kPerBlock)
     {
         std::memcpy(&block, p + i, sizeof block);
-        if ((block & 0x8080808080808080ull) != 0)
-            break;
-    }
-    while (i < n && p[i] < 0x80)
-        ++i;
-    return i;
-}
-
-size_t AsciiRun(const char16_t* p, size_t n)
-{
-    size_t i = 0;
-    for (uint64_t block; i + 4 <= n; i += 4)
-    {
-        std::memcpy(&block, p + i, sizeof block);
-        if ((block & 0xFF80FF80FF80FF80ull) != 0)
+        if ((block & kAbove) != 0)
             break;
     }
     while (i < n && p[i] < 0x80)

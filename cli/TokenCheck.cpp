@@ -5,7 +5,6 @@
 #include "Tokenizer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace qmcli
@@ -266,13 +265,6 @@ bool IsStringPrefix(std::u16string_view word)
     const auto is = [](char16_t c, char16_t lower) { return (c | 0x20) == lower; };
     return (word.size() == 1 && (is(word[0], u'n') || is(word[0], u'q'))) ||
            (word.size() == 2 && is(word[0], u'n') && is(word[1], u'q'));
-}
-
-// Whether two texts are the same unit for unit (compared as bytes, which
-// the standard comparison of UTF-16 strings does not do).
-bool SameUnits(std::u16string_view a, std::u16string_view b)
-{
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
 }
 
 // Whether two comments read the same without whitespace and case. Most come

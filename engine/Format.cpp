@@ -87,13 +87,6 @@ std::u16string_view WithoutFirstLineBreak(std::u16string_view text)
 
 // Runs units through the pipeline one after the other, keeping its working
 // storage from one to the next.
-// Whether two texts hold the same units, compared as blocks of memory (the
-// standard comparison of UTF-16 texts goes unit by unit).
-bool SameUnits(std::u16string_view a, std::u16string_view b)
-{
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
-}
-
 class CUnitFormatter
 {
 public:

@@ -129,6 +129,13 @@ inline uint64_t SwitchCaseOfFour(uint64_t block, char16_t first)
     return block ^ (letters >> 10); // the top bit of a unit down to its 0x20 bit
 }
 
+// Whether two texts hold the same units, compared as blocks of memory (the
+// standard comparison of UTF-16 texts goes unit by unit).
+inline bool SameUnits(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
 // The index of the first unit c in text at or after from, or text.size().
 // Reads four units at a time: line feeds are rare among the characters of a
 // line, and apostrophes among those of a literal, and the writer and the

@@ -143,6 +143,18 @@ TEST(TextFunc, IsBlank)
     EXPECT_FALSE(IsBlank(u"\u00a0"));
 }
 
+// Empty texts included: their data may be null, which memcmp must not see.
+TEST(TextFunc, SameUnits)
+{
+    const std::u16string_view none;
+    EXPECT_TRUE(SameUnits(none, none));
+    EXPECT_TRUE(SameUnits(none, u""));
+    EXPECT_TRUE(SameUnits(u"select \u00e9", u"select \u00e9"));
+    EXPECT_FALSE(SameUnits(u"select a", u"select b"));
+    EXPECT_FALSE(SameUnits(u"select", u"select "));
+    EXPECT_FALSE(SameUnits(none, u" "));
+}
+
 TEST(TextFunc, Blanks)
 {
     EXPECT_EQ(Blanks(0), u"");
